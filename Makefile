@@ -1,0 +1,32 @@
+# Front door to the CMake presets. `make demo` and `make test` are all a
+MAKEFLAGS += --no-print-directory
+# newcomer needs; both install missing Debian packages first.
+.PHONY: demo test check build bench format deps clean
+
+demo: build
+	@scripts/demo build/default/korvel_sql
+
+test:
+	@scripts/install-deps test
+	@scripts/test-all
+
+# The default build's tests only: the quick loop while editing.
+check: build
+	@ctest --preset default
+
+build:
+	@scripts/install-deps build
+	@cmake --preset default >/dev/null
+	@cmake --build --preset default
+
+bench:
+	@scripts/install-deps bench
+	@cmake --preset bench >/dev/null
+	@cmake --build --preset bench
+	@build/bench/bench/korvel_bench build/bench/korvel_sql
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

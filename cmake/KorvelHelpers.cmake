@@ -1,0 +1,13 @@
+# Shared build settings and the helper every test directory uses.
+
+add_library(korvel_warnings INTERFACE)
+target_compile_options(korvel_warnings INTERFACE -Wall -Wextra -Werror)
+
+# korvel_add_gtest(<name> SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>])
+# Builds one GoogleTest executable and registers each of its tests with ctest.
+function(korvel_add_gtest name)
+  cmake_parse_arguments(arg "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${arg_SOURCES})
+  target_link_libraries(${name} PRIVATE korvel_test_support GTest::gtest_main ${arg_LIBS})
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS "unit;${arg_LABELS}")
+endfunction()

@@ -1,0 +1,12 @@
+.mode box
+.print 'Hosts in 10.0.0.0/16, in address order (a text sort would put 10.0.0.20 before 10.0.0.3):'
+SELECT name, ip, format_ip_address(ip) AS address
+  FROM hosts
+ WHERE format_ip_address(ip) BETWEEN format_ip_address('10.0.0.0') AND format_ip_address('10.0.255.255')
+ ORDER BY address;
+.print 'Newest and oldest release per product, next to what plain max() says:'
+SELECT product,
+       max_version(version) AS newest,
+       min_version(version) AS oldest,
+       max(version) AS "max() (text order)"
+  FROM releases GROUP BY product ORDER BY product;

@@ -1,0 +1,28 @@
+-- A small inventory: hosts with their addresses, and product releases.
+CREATE TABLE hosts(name TEXT PRIMARY KEY, ip TEXT NOT NULL);
+INSERT INTO hosts VALUES
+  ('gateway', '10.0.0.1'),
+  ('build-01', '10.0.0.20'),
+  ('build-02', '10.0.0.3'),
+  ('db-primary', '10.0.1.5'),
+  ('db-replica', '10.0.1.16'),
+  ('web-01', '192.168.1.10'),
+  ('web-02', '192.168.1.9'),
+  ('printer', '172.16.4.200');
+
+CREATE TABLE releases(product TEXT NOT NULL, version TEXT, released TEXT);
+INSERT INTO releases VALUES
+  ('atlas', '1.9', '2024-02-01'),
+  ('atlas', '1.10', '2024-06-12'),
+  ('atlas', '1.10.1', '2024-07-03'),
+  ('atlas', '1.2', '2023-05-30'),
+  ('beacon', '2.0-beta', '2024-01-15'),
+  ('beacon', '2.0', '2024-03-01'),
+  ('beacon', '2.0-rc1', '2024-02-10'),
+  ('beacon', '1.9.9', '2023-12-01'),
+  ('cinder', '2011/04/30', '2011-04-30'),
+  ('cinder', '2011/4/9', '2011-04-09'),
+  ('cinder', '2010/12/31', '2010-12-31'),
+  ('drift', '0.9', '2022-08-01'),
+  ('drift', '0.10', '2022-11-20'),
+  ('drift', '0.10.0-1', '2022-12-02');

@@ -1,0 +1,42 @@
+#include "extension/registration.h"
+
+#include "address/address_functions.h"
+#include "version/version_aggregates.h"
+
+namespace korvel {
+
+namespace {
+
+using scalar_routine = void (*)(sqlite3_context*, int, sqlite3_value**);
+using final_routine = void (*)(sqlite3_context*);
+
+struct function_registration {
+  const char* name;
+  int argument_count;  // -1: any; the routine sorts out the count itself
+  scalar_routine scalar;
+  scalar_routine step;
+  final_routine final;
+};
+
+// Pure functions of their arguments: deterministic, and harmless enough to be
+// used in indexes, generated columns and views under trusted_schema=OFF.
+constexpr int kFunctionFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
+
+constexpr function_registration kFunctions[] = {
+    {"format_ip_address", 1, format_ip_address_func, nullptr, nullptr},
+    {"min_version", -1, nullptr, min_version_step, version_final},
+    {"max_version", -1, nullptr, max_version_step, version_final},
+};
+
+}  // namespace
+
+int register_functions(sqlite3* db) noexcept {
+  for (const function_registration& function : kFunctions) {
+    // A failure leaves that one function missing; the others still register.
+    (void)sqlite3_create_function(db, function.name, function.argument_count, kFunctionFlags,
+                                  nullptr, function.scalar, function.step, function.final);
+  }
+  return SQLITE_OK;
+}
+
+}  // namespace korvel

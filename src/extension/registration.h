@@ -1,0 +1,13 @@
+// Registration of every SQL function the library adds to a connection.
+#pragma once
+
+#include "common/sqlite_api.h"
+
+namespace korvel {
+
+// Registers the library's functions on `db`, in a fixed order. A failed
+// registration does not stop the later ones; the result is always SQLITE_OK,
+// so that a connection keeps whatever could be registered.
+int register_functions(sqlite3* db) noexcept;
+
+}  // namespace korvel

@@ -1,0 +1,56 @@
+// Version texts parsed into lists of components, and the order of such lists.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "version/version_token.h"
+
+namespace korvel {
+
+// One component of a parsed version text; a list is a chain in text order.
+// Records and word texts are allocated with sqlite3_malloc; whoever holds the
+// head owns the whole list and releases it with version_free().
+struct version_part {
+  union {
+    std::int32_t number;  // VERSION_PART_NUMBER
+    char* text;           // VERSION_PART_TEXT: NUL-terminated copy of the word
+  } value;
+  version_part_kind kind;
+  version_part* next;
+};
+
+enum class version_parse_status : std::uint8_t { ok, malformed, no_memory };
+
+struct version_parse_result {
+  version_part* parts;  // non-null exactly when status is ok
+  version_parse_status status;
+};
+
+// Parses a NUL-terminated version text split at every byte of the
+// NUL-terminated `separators`. An absent text is malformed. A list is never
+// empty. Callers learn whether a failure was the text's or the allocator's.
+[[nodiscard]] version_parse_result version_parse(const char* text, const char* separators) noexcept;
+
+// The same parse of `text` (up to its length or first NUL), building the list
+// from the records and word buffers of `recycled` where they fit, so that a
+// replaced winner costs no allocation. Takes ownership of `recycled`: what is
+// not reused is released, on success and on failure alike.
+[[nodiscard]] version_parse_result version_parse_recycling(std::string_view text,
+                                                           const separator_set& separators,
+                                                           version_part* recycled) noexcept;
+
+// Releases every record of the list and every word text. Accepts nullptr.
+void version_free(version_part* list) noexcept;
+
+// -1, 0 or 1: see version_token_compare().
+[[nodiscard]] int version_part_compare(const version_part* lhs, const version_part* rhs) noexcept;
+
+// Walks both lists in step; the first unequal pair decides. When one list is
+// a prefix of the other, the longer orders after it. Absent lists count as
+// empty. Returns -1, 0 or 1.
+[[nodiscard]] int version_compare(const version_part* a, const version_part* b) noexcept;
+
+[[nodiscard]] version_token version_part_token(const version_part& part) noexcept;
+
+}  // namespace korvel

@@ -1,0 +1,109 @@
+// Allocation-free tokenizing and ordering of version texts.
+//
+// A version text is split at separator bytes into tokens. A token is a number
+// when saturating_atoi() of it is non-zero or it begins with '0'; otherwise it
+// is a word. An empty token anywhere (an empty text, a leading, trailing or
+// doubled separator) makes the whole text malformed. Texts are read up to
+// their length or their first NUL, whichever comes first.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace korvel {
+
+struct version_part;
+
+inline constexpr char DEFAULT_VERSION_SEPARATORS[] = ".-/ ";
+
+enum version_part_kind : std::uint8_t {
+  VERSION_PART_NUMBER = 0,
+  VERSION_PART_TEXT = 1,
+};
+
+// Every byte of the set's source text, up to its NUL, is a separator. NUL
+// itself never is: it ends the text.
+struct separator_set {
+  std::array<std::uint64_t, 4> bits{};
+
+  [[nodiscard]] constexpr bool contains(unsigned char byte) const noexcept {
+    return (bits[byte >> 6] >> (byte & 63)) & 1u;
+  }
+};
+
+[[nodiscard]] constexpr separator_set make_separator_set(std::string_view separators) noexcept {
+  separator_set set;
+  for (char c : separators) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte == 0) break;
+    set.bits[byte >> 6] |= std::uint64_t{1} << (byte & 63);
+  }
+  return set;
+}
+
+inline constexpr separator_set DEFAULT_SEPARATOR_SET = make_separator_set(DEFAULT_VERSION_SEPARATORS);
+
+// One classified component. `text` is meaningful for words only.
+struct version_token {
+  version_part_kind kind;
+  std::int32_t number;
+  std::string_view text;
+};
+
+[[nodiscard]] version_token classify_version_token(std::string_view token) noexcept;
+
+enum class token_step : std::uint8_t { token, end, malformed };
+
+struct version_tokenizer {
+  const char* position;
+  const char* end;
+  const separator_set* separators;
+  bool finished = false;
+};
+
+[[nodiscard]] inline version_tokenizer make_version_tokenizer(std::string_view text,
+                                                              const separator_set& separators) {
+  return {text.data(), text.data() + text.size(), &separators};
+}
+
+// Yields the next token; `end` once the text is used up, `malformed` on an
+// empty token (after which the text must not be read further).
+[[nodiscard]] token_step next_version_token(version_tokenizer& tokenizer,
+                                            std::string_view& token) noexcept;
+
+// Number against number by value, word against word by unsigned bytes, a
+// number against a word by the number's decimal text against the word.
+// Returns -1, 0 or 1.
+[[nodiscard]] int version_token_compare(const version_token& lhs,
+                                        const version_token& rhs) noexcept;
+
+// Unsigned byte order, a proper prefix first (strcmp's order on texts
+// without NULs). Returns -1, 0 or 1.
+[[nodiscard]] int byte_order(std::string_view lhs, std::string_view rhs) noexcept;
+
+// The outcome of ordering texts without parsing them into lists.
+struct text_order {
+  bool well_formed;  // false: `order` is meaningless
+  int order;         // -1, 0 or 1
+};
+
+// Orders the version `text` against an already parsed list without
+// allocating, exactly as parsing `text` and calling version_compare(new list,
+// parts) would. The whole text is validated even after the order is known.
+[[nodiscard]] text_order version_compare_text(std::string_view text,
+                                              const separator_set& separators,
+                                              const version_part* parts) noexcept;
+
+// Orders two version texts split at the same separators. `well_formed` is
+// true only when both are; `lhs_well_formed` / `rhs_well_formed` tell which.
+struct text_pair_order {
+  bool lhs_well_formed;
+  bool rhs_well_formed;
+  int order;  // meaningful only when both are well formed
+};
+[[nodiscard]] text_pair_order version_compare_texts(std::string_view lhs, std::string_view rhs,
+                                                    const separator_set& separators) noexcept;
+
+}  // namespace korvel

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ip_address_cases.h"
+#include "sql_test_support.h"
+
+namespace korvel::testing {
+namespace {
+
+class FormatIpAddressSql : public ::testing::Test {
+ protected:
+  connection db = open_with_extension();
+};
+
+TEST_F(FormatIpAddressSql, MatchesTheTable) {
+  for (const ip_case& c : kIpCases) {
+    const std::string sql = "SELECT format_ip_address(" + sql_literal(std::string(c.text)) + ")";
+    EXPECT_EQ(value(db.get(), sql), std::to_string(c.folded)) << sql;
+  }
+}
+
+TEST_F(FormatIpAddressSql, NonTextArgumentsGiveNull) {
+  for (const char* argument : {"3232235777", "1.5", "x'31'", "NULL", "zeroblob(4)"}) {
+    EXPECT_EQ(value(db.get(), std::string("SELECT format_ip_address(") + argument + ")"), "NULL")
+        << argument;
+  }
+}
+
+TEST_F(FormatIpAddressSql, ReadsTextUpToAnEmbeddedNul) {
+  EXPECT_EQ(value(db.get(), "SELECT format_ip_address(CAST(x'312E3200332E34' AS TEXT))"), "258");
+}
+
+TEST_F(FormatIpAddressSql, WrongArgumentCountsAreRefusedBySqlite) {
+  for (const char* call : {"format_ip_address()", "format_ip_address('1.2', '3')"}) {
+    EXPECT_EQ(value(db.get(), std::string("SELECT ") + call),
+              "error: wrong number of arguments to function format_ip_address()");
+  }
+}
+
+TEST_F(FormatIpAddressSql, HugeTextsAndManyComponents) {
+  // 10 MB of one component, then 100,000 components: both fold in one pass.
+  EXPECT_EQ(value(db.get(), "SELECT format_ip_address('1.' || printf('%.*c', 10000000, '0'))"),
+            "256");
+  EXPECT_EQ(value(db.get(),
+                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
+                  "SELECT format_ip_address(group_concat('1', '.')) FROM n"),
+            std::to_string(0x0101010101010101LL));
+}
+
+TEST_F(FormatIpAddressSql, WorksInAnExpressionIndexThatThePlannerUses) {
+  ASSERT_EQ(exec(db.get(),
+                 "CREATE TABLE hosts(name TEXT, ip TEXT);"
+                 "CREATE INDEX hosts_by_address ON hosts(format_ip_address(ip));"
+                 "INSERT INTO hosts VALUES ('gw', '10.0.0.1'), ('db', '10.0.0.20'),"
+                 " ('web', '192.168.1.1');"
+                 "PRAGMA trusted_schema = OFF;"),
+            "");
+  const std::string query =
+      "SELECT name FROM hosts WHERE format_ip_address(ip) BETWEEN "
+      "format_ip_address('10.0.0.0') AND format_ip_address('10.255.255.255') ORDER BY name";
+  EXPECT_EQ(rows(db.get(), query), (std::vector<std::string>{"'db'", "'gw'"}));
+  const std::vector<std::string> plan = rows(db.get(), "EXPLAIN QUERY PLAN " + query);
+  bool uses_index = false;
+  for (const std::string& step : plan) uses_index |= step.find("USING INDEX hosts_by_address") != std::string::npos;
+  EXPECT_TRUE(uses_index) << ::testing::PrintToString(plan);
+  EXPECT_EQ(exec(db.get(), "CREATE TABLE g(ip TEXT, n AS (format_ip_address(ip)));"
+                           "CREATE VIEW v AS SELECT format_ip_address(ip) FROM hosts;"
+                           "SELECT * FROM v;"),
+            "");
+}
+
+}  // namespace
+}  // namespace korvel::testing

@@ -1,0 +1,104 @@
+#include "sql_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace korvel::testing {
+
+const char* extension_path() { return KORVEL_SQL_EXTENSION_PATH; }
+
+connection open_plain(const char* filename) {
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open(filename, &raw);
+  connection db(raw);
+  EXPECT_EQ(rc, SQLITE_OK) << sqlite3_errmsg(raw);
+  return db;
+}
+
+connection open_with_extension(const char* filename) {
+  connection db = open_plain(filename);
+  sqlite3_db_config(db.get(), SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 1, nullptr);
+  char* error = nullptr;
+  const int rc = sqlite3_load_extension(db.get(), extension_path(), nullptr, &error);
+  EXPECT_EQ(rc, SQLITE_OK) << (error != nullptr ? error : "");
+  sqlite3_free(error);
+  return db;
+}
+
+std::string exec(sqlite3* db, const std::string& sql) {
+  char* error = nullptr;
+  sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+  std::string message = error != nullptr ? error : "";
+  sqlite3_free(error);
+  return message;
+}
+
+namespace {
+
+std::string render(sqlite3_stmt* statement, int column) {
+  switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_NULL:
+      return "NULL";
+    case SQLITE_INTEGER:
+      return std::to_string(sqlite3_column_int64(statement, column));
+    case SQLITE_FLOAT: {
+      char buffer[64];
+      std::snprintf(buffer, sizeof buffer, "%g", sqlite3_column_double(statement, column));
+      return buffer;
+    }
+    case SQLITE_TEXT: {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+      return sql_literal(std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement, column))));
+    }
+    default: {
+      const auto* blob = static_cast<const unsigned char*>(sqlite3_column_blob(statement, column));
+      std::string hex = "X'";
+      for (int i = 0; i < sqlite3_column_bytes(statement, column); ++i) {
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02X", blob[i]);
+        hex += digits;
+      }
+      return hex + "'";
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> rows(sqlite3* db, const std::string& sql) {
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+    return {"error: " + std::string(sqlite3_errmsg(db))};
+  }
+  std::vector<std::string> result;
+  int rc;
+  while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+    std::string row;
+    for (int column = 0; column < sqlite3_column_count(statement); ++column) {
+      if (column != 0) row += "|";
+      row += render(statement, column);
+    }
+    result.push_back(row);
+  }
+  if (rc != SQLITE_DONE) result = {"error: " + std::string(sqlite3_errmsg(db))};
+  sqlite3_finalize(statement);
+  return result;
+}
+
+std::string value(sqlite3* db, const std::string& sql) {
+  const std::vector<std::string> result = rows(db, sql);
+  EXPECT_EQ(result.size(), 1u) << sql;
+  return result.empty() ? "<no row>" : result.front();
+}
+
+std::string sql_literal(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    quoted += c;
+    if (c == '\'') quoted += '\'';
+  }
+  return quoted + "'";
+}
+
+}  // namespace korvel::testing

@@ -1,0 +1,42 @@
+// Shared fixtures for SQL-level tests: connections with the built extension
+// loaded for real, and compact rendering of query results.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace korvel::testing {
+
+struct connection_closer {
+  void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+using connection = std::unique_ptr<sqlite3, connection_closer>;
+
+// Path of the loadable korvel_sql shared object under test.
+const char* extension_path();
+
+// A new in-memory connection with the extension loaded through
+// sqlite3_load_extension(); fails the current test when loading fails.
+connection open_with_extension(const char* filename = ":memory:");
+
+// A connection without the extension.
+connection open_plain(const char* filename = ":memory:");
+
+// Runs every statement of `sql`; returns "" or SQLite's error message.
+std::string exec(sqlite3* db, const std::string& sql);
+
+// Every row of the one statement `sql`, each rendered as SQL's quote() would:
+// NULL, 42, 1.5, 'text', X'00FF'; columns joined by "|". An error becomes
+// the single row "error: <message>".
+std::vector<std::string> rows(sqlite3* db, const std::string& sql);
+
+// The one value of a one-row, one-column query, rendered as rows() does.
+std::string value(sqlite3* db, const std::string& sql);
+
+// Quotes `text` as an SQL string literal.
+std::string sql_literal(const std::string& text);
+
+}  // namespace korvel::testing

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "sql_test_support.h"
+#include "version_test_support.h"
+
+namespace korvel::testing {
+namespace {
+
+class VersionAggregatesSql : public ::testing::Test {
+ protected:
+  connection db = open_with_extension();
+
+  // min_version and max_version over `rows_sql` (a VALUES list or a SELECT
+  // giving a column v, and optionally s), rendered as "min|max".
+  std::string min_max(const std::string& rows_sql, const std::string& arguments = "v") {
+    return value(db.get(), "SELECT min_version(" + arguments + "), max_version(" + arguments +
+                               ") FROM (" + rows_sql + ")");
+  }
+};
+
+struct aggregate_case {
+  const char* rows;  // yields column v (and s for separators)
+  const char* arguments;
+  const char* min_max;
+};
+
+constexpr aggregate_case kAggregateCases[] = {
+    {"SELECT '1.2' v UNION ALL SELECT '1.10' UNION ALL SELECT '1.9'", "v", "'1.2'|'1.10'"},
+    {"SELECT '2.0' v UNION ALL SELECT '2.0.1'", "v", "'2.0'|'2.0.1'"},
+    {"SELECT '1.0' v UNION ALL SELECT '1.0-beta'", "v", "'1.0'|'1.0-beta'"},
+    {"SELECT '1.2a' v UNION ALL SELECT '1.2b'", "v", "'1.2a'|'1.2a'"},
+    {"SELECT '1.2b' v UNION ALL SELECT '1.2a'", "v", "'1.2b'|'1.2b'"},
+    {"SELECT '1.02' v UNION ALL SELECT '1.2'", "v", "'1.02'|'1.02'"},
+    {"SELECT NULL v UNION ALL SELECT 3 UNION ALL SELECT '1.0'", "v", "'1.0'|'1.0'"},
+    {"SELECT 2.5 v UNION ALL SELECT x'312e30' UNION ALL SELECT '0.1'", "v", "'0.1'|'0.1'"},
+    {"SELECT '' v UNION ALL SELECT '.1' UNION ALL SELECT '1..2'", "v", "NULL|NULL"},
+    {"SELECT '1..2' v UNION ALL SELECT '3' UNION ALL SELECT '2.' UNION ALL SELECT '1'", "v",
+     "'1'|'3'"},
+    {"SELECT 1 v WHERE 0", "v", "NULL|NULL"},
+    {"SELECT '7' v, '' s UNION ALL SELECT '10', ''", "v, s", "'7'|'10'"},
+    {"SELECT '1_2' v, '_' s UNION ALL SELECT '1_10', '_'", "v, s", "'1_2'|'1_10'"},
+    {"SELECT '1.0' v, NULL s", "v, s", "NULL|NULL"},
+    {"SELECT '1.0' v, 5 s", "v, s", "NULL|NULL"},
+    {"SELECT '1.0' v UNION ALL SELECT '2.0'", "v, '.', '.'", "NULL|NULL"},
+    {"SELECT '1.0' v UNION ALL SELECT '2.0'", "", "NULL|NULL"},
+    {"SELECT 'v2.0' v UNION ALL SELECT 'v10'", "v", "'v10'|'v2.0'"},
+    // Per-row separators: each row is split its own way.
+    {"SELECT '1_5' v, '_' s UNION ALL SELECT '1.7', '.' UNION ALL SELECT '1_6', '.'", "v, s",
+     "'1_6'|'1.7'"},  // '1_6' split at '.' is the single number 1
+    {"SELECT '2011/04/30' v UNION ALL SELECT '2011/4/9' UNION ALL SELECT '2011/04/3'", "v",
+     "'2011/04/3'|'2011/04/30'"},
+    {"SELECT '1.0-RC1' v UNION ALL SELECT '1.0-beta' UNION ALL SELECT '1.0'", "v",
+     "'1.0'|'1.0-beta'"},
+};
+
+TEST_F(VersionAggregatesSql, AnswersTheTable) {
+  for (const aggregate_case& c : kAggregateCases) {
+    EXPECT_EQ(min_max(c.rows, c.arguments), c.min_max) << c.rows << " with (" << c.arguments << ")";
+  }
+}
+
+TEST_F(VersionAggregatesSql, GroupedQueries) {
+  ASSERT_EQ(exec(db.get(),
+                 "CREATE TABLE releases(product TEXT, version);"
+                 "INSERT INTO releases VALUES ('db', '1.9'), ('db', '1.10'), ('db', NULL),"
+                 " ('web', '2.0-beta'), ('web', '2.0'), ('web', '2.0.1'), ('cli', 'bad..'),"
+                 " ('cli', 7), ('os', '2011/04/30'), ('os', '2011/4/9');"),
+            "");
+  EXPECT_EQ(rows(db.get(),
+                 "SELECT product, min_version(version), max_version(version), max(version) "
+                 "FROM releases GROUP BY product ORDER BY product"),
+            (std::vector<std::string>{"'cli'|NULL|NULL|'bad..'", "'db'|'1.9'|'1.10'|'1.9'",
+                                      "'os'|'2011/4/9'|'2011/04/30'|'2011/4/9'",
+                                      "'web'|'2.0'|'2.0-beta'|'2.0.1'"}));
+}
+
+TEST_F(VersionAggregatesSql, ReturnsTheStoredBytesEvenWithEmbeddedNuls) {
+  // Ordering reads up to the NUL ('1.5' against '1.10'); the result keeps it all.
+  EXPECT_EQ(value(db.get(), "SELECT hex(min_version(v)) FROM (SELECT CAST(x'312E3500FF' AS TEXT) v "
+                            "UNION ALL SELECT '1.10')"),
+            "'312E3500FF'");
+  EXPECT_EQ(value(db.get(), "SELECT length(CAST(max_version(v) AS BLOB)) FROM (SELECT "
+                            "CAST(x'3200' || zeroblob(100) AS TEXT) v)"),
+            "102");
+}
+
+TEST_F(VersionAggregatesSql, UnicodeAndUtf16Databases) {
+  connection utf16 = open_plain();
+  ASSERT_EQ(exec(utf16.get(), "PRAGMA encoding = 'UTF-16le'"), "");
+  char* error = nullptr;
+  sqlite3_db_config(utf16.get(), SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 1, nullptr);
+  ASSERT_EQ(sqlite3_load_extension(utf16.get(), extension_path(), nullptr, &error), SQLITE_OK);
+  ASSERT_EQ(exec(utf16.get(), "CREATE TABLE t(v TEXT); INSERT INTO t VALUES ('1.é'), ('1.z'), ('1.10');"),
+            "");
+  EXPECT_EQ(value(utf16.get(), "SELECT min_version(v) || ' ' || max_version(v) FROM t"),
+            "'1.10 1.é'");
+}
+
+TEST_F(VersionAggregatesSql, WorksAsAWindowlessAggregateInSubqueriesAndHaving) {
+  ASSERT_EQ(exec(db.get(), "CREATE TABLE r(p, v); INSERT INTO r VALUES ('a','1.9'),('a','1.10'),"
+                           "('b','0.9'),('b','0.10');"),
+            "");
+  EXPECT_EQ(rows(db.get(), "SELECT p FROM r GROUP BY p HAVING max_version(v) = '1.10'"),
+            (std::vector<std::string>{"'a'"}));
+  EXPECT_EQ(rows(db.get(), "SELECT p, v FROM r WHERE v = (SELECT max_version(v) FROM r AS i "
+                           "WHERE i.p = r.p) ORDER BY p"),
+            (std::vector<std::string>{"'a'|'1.10'", "'b'|'0.10'"}));
+}
+
+// A shuffled group must give the true lowest and highest version, whatever
+// the row order; among equal versions the earliest row wins.
+TEST_F(VersionAggregatesSql, ShuffledGroupsGiveTheTrueExtremes) {
+  std::mt19937 random(99);
+  ASSERT_EQ(exec(db.get(), "CREATE TABLE g(i INTEGER PRIMARY KEY, v TEXT)"), "");
+  for (int round = 0; round < 30; ++round) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < 200; ++i) texts.push_back(random_version(random));
+    std::shuffle(texts.begin(), texts.end(), random);
+    std::string insert = "DELETE FROM g; INSERT INTO g(v) VALUES ";
+    for (std::size_t i = 0; i < texts.size(); ++i) insert += (i ? ",(" : "(") + sql_literal(texts[i]) + ")";
+    ASSERT_EQ(exec(db.get(), insert), "");
+
+    const std::string* lowest = nullptr;
+    const std::string* highest = nullptr;
+    std::vector<owned_list> lists;
+    owned_list low_list, high_list;
+    for (const std::string& text : texts) {
+      owned_list list = parse(text);
+      if (!list) continue;
+      if (!lowest || version_compare(list.get(), low_list.get()) < 0) lowest = &text, low_list = parse(text);
+      if (!highest || version_compare(list.get(), high_list.get()) > 0) highest = &text, high_list = parse(text);
+    }
+    ASSERT_TRUE(lowest && highest);
+    EXPECT_EQ(value(db.get(), "SELECT min_version(v) || '|' || max_version(v) FROM (SELECT v FROM g ORDER BY i)"),
+              sql_literal(*lowest + "|" + *highest));
+  }
+}
+
+}  // namespace
+}  // namespace korvel::testing

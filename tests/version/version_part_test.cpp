@@ -1,0 +1,122 @@
+#include "version/version_part.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "version_test_support.h"
+
+namespace korvel::testing {
+namespace {
+
+struct parse_case {
+  const char* text;
+  const char* separators;
+  const char* parts;
+};
+
+constexpr const char* kDefault = DEFAULT_VERSION_SEPARATORS;
+
+constexpr parse_case kParseCases[] = {
+    {"1.10.2", kDefault, "1,10,2"},
+    {"2.0-beta", kDefault, "2,0,'beta'"},
+    {"2011/04/30", kDefault, "2011,4,30"},
+    {"1.0 rc2", kDefault, "1,0,'rc2'"},
+    {"1.2a", kDefault, "1,2"},
+    {"v1", kDefault, "'v1'"},
+    {"abc", kDefault, "'abc'"},
+    {"007", kDefault, "7"},
+    {"0", kDefault, "0"},
+    {"0rc", kDefault, "0"},
+    {"+5", kDefault, "5"},
+    {"b2", kDefault, "'b2'"},
+    {"+0", kDefault, "'+0'"},
+    {"1.+0", kDefault, "1,'+0'"},
+    {"4294967296", kDefault, "2147483647"},
+    {"1.99999999999999999999", kDefault, "1,2147483647"},
+    {"", kDefault, "<malformed>"},
+    {".1", kDefault, "<malformed>"},
+    {"1.", kDefault, "<malformed>"},
+    {"1..2", kDefault, "<malformed>"},
+    {"1-.2", kDefault, "<malformed>"},
+    {"1. 2", kDefault, "<malformed>"},
+    {"1.2.3", "", "1"},
+    {"", "", "<malformed>"},
+    {"1_2", "_", "1,2"},
+    {"-5", ".", "-5"},
+    {"-0", ".", "'-0'"},
+    {" 5", ".", "5"},
+    {" x", ".", "' x'"},
+    {"1.2", "12", "<malformed>"},
+    {"3.4", "x", "3"},
+    {"a\xff" "b.c", kDefault, "'a\xff" "b','c'"},
+};
+
+TEST(VersionParse, SplitsAndClassifiesTokens) {
+  for (const parse_case& c : kParseCases) {
+    version_parse_result parsed = version_parse(c.text, c.separators);
+    EXPECT_EQ(describe(parsed), c.parts) << '"' << c.text << "\" split at \"" << c.separators << '"';
+    version_free(parsed.parts);
+  }
+}
+
+TEST(VersionParse, AbsentTextIsMalformed) {
+  const version_parse_result parsed = version_parse(nullptr, kDefault);
+  EXPECT_EQ(parsed.parts, nullptr);
+  EXPECT_EQ(parsed.status, version_parse_status::malformed);
+}
+
+TEST(VersionParse, LongTokensOfEveryLength) {
+  for (std::size_t length : {1u, 198u, 199u, 200u, 201u, 500u, 5000u}) {
+    const std::string word(length, 'w');
+    const std::string text = "1." + word + ".2." + std::string(length + 10, '9') + "." + word + "x";
+    const version_parse_result parsed = version_parse(text.c_str(), kDefault);
+    EXPECT_EQ(describe(parsed), "1,'" + word + "',2,2147483647,'" + word + "x'") << length;
+    version_free(parsed.parts);
+  }
+}
+
+TEST(VersionParse, ManyTokensOfDifferentLengths) {
+  std::string text;
+  std::string expected;
+  for (int i = 0; i < 2000; ++i) {
+    const std::string word = "w" + std::string(static_cast<std::size_t>(i * 7 % 301), 'a');
+    text += (i == 0 ? "" : ".") + word + "-" + std::to_string(i);
+    expected += (i == 0 ? "'" : ",'") + word + "'," + std::to_string(i);
+  }
+  const version_parse_result parsed = version_parse(text.c_str(), kDefault);
+  EXPECT_EQ(describe(parsed), expected);
+  version_free(parsed.parts);
+}
+
+TEST(VersionParse, SpanParseStopsAtLengthOrFirstNul) {
+  const std::string with_nul("1.2\0.3", 6);
+  version_parse_result parsed = version_parse_recycling(with_nul, DEFAULT_SEPARATOR_SET, nullptr);
+  EXPECT_EQ(describe(parsed), "1,2");
+  version_free(parsed.parts);
+  parsed = version_parse_recycling(std::string_view("1.2.3", 3), DEFAULT_SEPARATOR_SET, nullptr);
+  EXPECT_EQ(describe(parsed), "1,2");
+  version_free(parsed.parts);
+  parsed = version_parse_recycling(std::string_view("1.\0" "2", 4), DEFAULT_SEPARATOR_SET, nullptr);
+  EXPECT_EQ(describe(parsed), "<malformed>");
+}
+
+TEST(VersionParse, RecyclingGivesTheSameListAsAFreshParse) {
+  // Every pairing of old and new shapes: more or fewer records, words that
+  // fit the old buffer or not, words turning into numbers and back.
+  const char* const texts[] = {"1", "1.2.3.4.5", "alpha.beta", "a.b.c.d.e.f", "averyveryverylongword.1",
+                               "2.x", "1..2", "3-rc1-final"};
+  for (const char* old_text : texts) {
+    for (const char* new_text : texts) {
+      version_part* recycled = version_parse(old_text, kDefault).parts;
+      version_parse_result reused = version_parse_recycling(new_text, DEFAULT_SEPARATOR_SET, recycled);
+      version_parse_result fresh = version_parse(new_text, kDefault);
+      EXPECT_EQ(describe(reused), describe(fresh)) << old_text << " -> " << new_text;
+      version_free(reused.parts);
+      version_free(fresh.parts);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace korvel::testing

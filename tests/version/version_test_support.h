@@ -1,0 +1,58 @@
+// Helpers for the version tests: lists rendered as text, owned lists, and
+// random version texts.
+#pragma once
+
+#include <memory>
+#include <random>
+#include <string>
+
+#include "version/version_part.h"
+
+namespace korvel::testing {
+
+struct list_deleter {
+  void operator()(version_part* list) const { version_free(list); }
+};
+using owned_list = std::unique_ptr<version_part, list_deleter>;
+
+// "1,10,'beta'" for a list of numbers 1, 10 and the word beta; "<malformed>"
+// or "<no memory>" when the parse failed.
+inline std::string describe(const version_parse_result& parsed) {
+  if (parsed.status == version_parse_status::malformed) return "<malformed>";
+  if (parsed.status == version_parse_status::no_memory) return "<no memory>";
+  std::string out;
+  for (const version_part* part = parsed.parts; part != nullptr; part = part->next) {
+    if (!out.empty()) out += ",";
+    out += part->kind == VERSION_PART_NUMBER ? std::to_string(part->value.number)
+                                             : "'" + std::string(part->value.text) + "'";
+  }
+  return out;
+}
+
+inline owned_list parse(const std::string& text, const char* separators = DEFAULT_VERSION_SEPARATORS) {
+  return owned_list(version_parse(text.c_str(), separators).parts);
+}
+
+inline int sign(int order) { return (order > 0) - (order < 0); }
+
+// Random texts that hit the interesting corners: numbers of every size and
+// sign, words, mixed tokens, separators at the edges and doubled.
+inline std::string random_version(std::mt19937& random, const std::string& alphabet_extra = "") {
+  static const char* const kTokens[] = {
+      "0",  "1",  "2",  "9",  "10", "007", "2147483647", "4294967296", "99999999999",
+      "a",  "b",  "rc1", "beta", "RC", "v2", "v10", "+0", "-0", "+5", "-5", "1a", "0rc", " 5", "~"};
+  const std::string separators = ".-/ " + alphabet_extra;
+  std::uniform_int_distribution<int> count(1, 5);
+  std::uniform_int_distribution<std::size_t> token(0, std::size(kTokens) - 1);
+  std::uniform_int_distribution<std::size_t> separator(0, separators.size() - 1);
+  std::uniform_int_distribution<int> percent(0, 99);
+  std::string text;
+  const int tokens = count(random);
+  for (int i = 0; i < tokens; ++i) {
+    if (i != 0) text += separators[separator(random)];
+    if (percent(random) >= 3) text += kTokens[token(random)];  // sometimes an empty token
+  }
+  return text;
+}
+
+}  // namespace korvel::testing
