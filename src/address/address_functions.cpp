@@ -20,4 +20,17 @@ extern "C" void format_ip_address_func(sqlite3_context* context, int /*argc*/,
   sqlite3_result_int64(context, fold_ip_address(std::string_view(text, bytes)));
 }
 
+extern "C" void ip_address_text_func(sqlite3_context* context, int /*argc*/,
+                                     sqlite3_value** argv) noexcept {
+  const bool integer = sqlite3_value_type(argv[0]) == SQLITE_INTEGER;
+  const sqlite3_int64 number = integer ? sqlite3_value_int64(argv[0]) : -1;
+  if (number < 0 || number > 0xFFFFFFFF) {
+    sqlite3_result_null(context);
+    return;
+  }
+  char text[IP_ADDRESS_TEXT_CAPACITY];
+  const std::size_t length = format_ipv4_text(static_cast<std::uint32_t>(number), text);
+  sqlite3_result_text(context, text, static_cast<int>(length), SQLITE_TRANSIENT);
+}
+
 }  // namespace korvel

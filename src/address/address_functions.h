@@ -14,4 +14,12 @@ namespace korvel {
 extern "C" void format_ip_address_func(sqlite3_context* context, int argc,
                                        sqlite3_value** argv) noexcept;
 
+// ip_address_text(INTEGER) -> TEXT
+//   The dotted text of an IPv4 address number, the inverse of
+//   format_ip_address for the usual case: ip_address_text(3232235777) is
+//   '192.168.1.1'. NULL for integers outside 0..4294967295 and for every
+//   other type (REAL, TEXT, BLOB, NULL).
+extern "C" void ip_address_text_func(sqlite3_context* context, int argc,
+                                     sqlite3_value** argv) noexcept;
+
 }  // namespace korvel

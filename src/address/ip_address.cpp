@@ -1,5 +1,7 @@
 #include "address/ip_address.h"
 
+#include <charconv>
+
 #include "common/leading_int.h"
 
 namespace korvel {
@@ -18,6 +20,17 @@ std::int64_t fold_ip_address(std::string_view text) noexcept {
     ++position;  // past the "."
   }
   return static_cast<std::int64_t>(accumulator);
+}
+
+std::size_t format_ipv4_text(std::uint32_t address,
+                             char (&out)[IP_ADDRESS_TEXT_CAPACITY]) noexcept {
+  char* cursor = out;
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    if (shift != 24) *cursor++ = '.';
+    cursor = std::to_chars(cursor, out + sizeof out, (address >> shift) & 0xFF).ptr;
+  }
+  *cursor = '\0';
+  return static_cast<std::size_t>(cursor - out);
 }
 
 }  // namespace korvel

@@ -1,7 +1,9 @@
 #include "extension/registration.h"
 
 #include "address/address_functions.h"
+#include "extension/library_version.h"
 #include "version/version_aggregates.h"
+#include "version/version_functions.h"
 
 namespace korvel {
 
@@ -26,6 +28,10 @@ constexpr function_registration kFunctions[] = {
     {"format_ip_address", 1, format_ip_address_func, nullptr, nullptr},
     {"min_version", -1, nullptr, min_version_step, version_final},
     {"max_version", -1, nullptr, max_version_step, version_final},
+    {"version_compare", 2, version_compare_func, nullptr, nullptr},
+    {"version_compare", 3, version_compare_func, nullptr, nullptr},
+    {"ip_address_text", 1, ip_address_text_func, nullptr, nullptr},
+    {"korvel_sql_version", 0, korvel_sql_version_func, nullptr, nullptr},
 };
 
 }  // namespace
@@ -36,6 +42,8 @@ int register_functions(sqlite3* db) noexcept {
     (void)sqlite3_create_function(db, function.name, function.argument_count, kFunctionFlags,
                                   nullptr, function.scalar, function.step, function.final);
   }
+  (void)sqlite3_create_collation_v2(db, "version", SQLITE_UTF8, nullptr, version_collation,
+                                    nullptr);
   return SQLITE_OK;
 }
 

@@ -5,7 +5,8 @@
 
 namespace korvel {
 
-// Registers the library's functions on `db`, in a fixed order. A failed
+// Registers the library's functions and its "version" collation on `db`,
+// in a fixed order. A failed
 // registration does not stop the later ones; the result is always SQLITE_OK,
 // so that a connection keeps whatever could be registered.
 int register_functions(sqlite3* db) noexcept;

@@ -65,7 +65,8 @@ void version_step(sqlite3_context* context, int argc, sqlite3_value** argv,
   step_input input;
   version_parse_status status = read_step_input(argc, argv, input);
   if (status == version_parse_status::ok) {
-    auto* state = static_cast<version_state*>(sqlite3_aggregate_context(context, sizeof(version_state)));
+    auto* state =
+        static_cast<version_state*>(sqlite3_aggregate_context(context, sizeof(version_state)));
     status = state == nullptr ? version_parse_status::no_memory : consider_row(*state, input, rule);
   }
   if (status == version_parse_status::no_memory) sqlite3_result_error_nomem(context);
@@ -105,11 +106,13 @@ void version_state_clear(version_state& state) noexcept {
   state = version_state{};
 }
 
-extern "C" void min_version_step(sqlite3_context* context, int argc, sqlite3_value** argv) noexcept {
+extern "C" void min_version_step(sqlite3_context* context, int argc,
+                                 sqlite3_value** argv) noexcept {
   version_step(context, argc, argv, winner_rule::lowest);
 }
 
-extern "C" void max_version_step(sqlite3_context* context, int argc, sqlite3_value** argv) noexcept {
+extern "C" void max_version_step(sqlite3_context* context, int argc,
+                                 sqlite3_value** argv) noexcept {
   version_step(context, argc, argv, winner_rule::highest);
 }
 

@@ -59,8 +59,7 @@ version_parse_result fail(version_parse_status status, version_part* list,
 
 }  // namespace
 
-version_parse_result version_parse_recycling(std::string_view text,
-                                             const separator_set& separators,
+version_parse_result version_parse_recycling(std::string_view text, const separator_set& separators,
                                              version_part* recycled) noexcept {
   version_tokenizer tokenizer = make_version_tokenizer(text, separators);
   version_part* head = nullptr;

@@ -92,7 +92,8 @@ text_order version_compare_text(std::string_view text, const separator_set& sepa
         break;
     }
     if (parts == nullptr) return {rest_is_well_formed(tokenizer), 1};
-    const int order = version_token_compare(classify_version_token(token), version_part_token(*parts));
+    const int order =
+        version_token_compare(classify_version_token(token), version_part_token(*parts));
     if (order != 0) return {rest_is_well_formed(tokenizer), order};
     parts = parts->next;
   }

@@ -43,7 +43,8 @@ struct separator_set {
   return set;
 }
 
-inline constexpr separator_set DEFAULT_SEPARATOR_SET = make_separator_set(DEFAULT_VERSION_SEPARATORS);
+inline constexpr separator_set DEFAULT_SEPARATOR_SET =
+    make_separator_set(DEFAULT_VERSION_SEPARATORS);
 
 // One classified component. `text` is meaningful for words only.
 struct version_token {

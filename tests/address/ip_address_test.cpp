@@ -18,7 +18,9 @@ TEST(FoldIpAddress, MatchesTheTable) {
 TEST(FoldIpAddress, ReadsUpToTheFirstNul) {
   using namespace std::string_view_literals;
   EXPECT_EQ(fold_ip_address("1.2\0.3"sv), 258);
-  EXPECT_EQ(fold_ip_address("1.\0" "2"sv), 256);
+  EXPECT_EQ(fold_ip_address("1.\0"
+                            "2"sv),
+            256);
 }
 
 TEST(FoldIpAddress, ReadsOnlyItsView) {
@@ -32,7 +34,8 @@ TEST(FoldIpAddress, ManyComponentsKeepOnlyTheLastEight) {
   text += "7";
   // The last eight components are 152..159 (99992..99999 mod 256) then 7.
   std::uint64_t expected = 0;
-  for (int i = 99993; i < 100000; ++i) expected = expected * 256 + static_cast<std::uint64_t>(i % 256);
+  for (int i = 99993; i < 100000; ++i)
+    expected = expected * 256 + static_cast<std::uint64_t>(i % 256);
   expected = expected * 256 + 7;
   EXPECT_EQ(fold_ip_address(text), static_cast<std::int64_t>(expected));
 }

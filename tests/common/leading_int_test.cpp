@@ -36,7 +36,10 @@ constexpr conversion_case kCases[] = {
     {"-2147483649", INT32_MIN, 11},
     {"-99999999999999999999999999", INT32_MIN, 27},
     {"00000000000000000000000000001", 1, 29},
-    {std::string_view("12\0" "34", 5), 12, 2},
+    {std::string_view("12\0"
+                      "34",
+                      5),
+     12, 2},
 };
 
 TEST(LeadingInt, FollowsAtoiAndSaturates) {

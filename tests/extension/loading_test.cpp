@@ -22,14 +22,34 @@ TEST(Loading, EachConnectionGetsItsOwnFunctions) {
   EXPECT_EQ(value(second.get(), "SELECT format_ip_address('1.2')"), "258");
 }
 
-TEST(Loading, RegistersDeterministicInnocuousFunctions) {
+// Everything the library adds to a connection, and nothing else: a function
+// or collation that appears or disappears must show up here.
+TEST(Loading, AddsExactlyItsFunctionsAndCollation) {
+  connection plain = open_plain();
+  connection loaded = open_with_extension();
+  // The loaded connection's rows of `listing` whose name the plain one lacks.
+  auto added = [&](const std::string& listing, const std::string& columns) {
+    std::string known = "''";
+    for (const std::string& name : rows(plain.get(), "SELECT name FROM " + listing))
+      known += "," + name;
+    return rows(loaded.get(), "SELECT " + columns + " FROM " + listing + " WHERE name NOT IN (" +
+                                  known + ") ORDER BY " + columns);
+  };
+  // 0x200800 is SQLITE_INNOCUOUS | SQLITE_DETERMINISTIC, without DIRECTONLY.
+  EXPECT_EQ(added("pragma_function_list", "name, type, narg, flags & 0x280800"),
+            (std::vector<std::string>{
+                "'format_ip_address'|'s'|1|2099200", "'ip_address_text'|'s'|1|2099200",
+                "'korvel_sql_version'|'s'|0|2099200", "'max_version'|'a'|-1|2099200",
+                "'min_version'|'a'|-1|2099200", "'version_compare'|'s'|2|2099200",
+                "'version_compare'|'s'|3|2099200"}));
+  EXPECT_EQ(added("pragma_collation_list", "name"), (std::vector<std::string>{"'version'"}));
+}
+
+TEST(Loading, ReportsTheProjectVersion) {
   connection db = open_with_extension();
-  EXPECT_EQ(rows(db.get(),
-                 "SELECT name, type, narg, flags & 0x280800 FROM pragma_function_list "
-                 "WHERE name IN ('format_ip_address', 'min_version', 'max_version') ORDER BY name"),
-            (std::vector<std::string>{"'format_ip_address'|'s'|1|2099200",
-                                      "'max_version'|'a'|-1|2099200",
-                                      "'min_version'|'a'|-1|2099200"}));
+  EXPECT_EQ(value(db.get(), "SELECT korvel_sql_version()"),
+            sql_literal(KORVEL_SQL_PROJECT_VERSION));
+  EXPECT_EQ(value(db.get(), "SELECT korvel_sql_version() GLOB '[0-9]*.[0-9]*.[0-9]*'"), "1");
 }
 
 TEST(Loading, LoadingTwiceIntoOneConnectionIsHarmless) {

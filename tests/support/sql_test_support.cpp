@@ -6,7 +6,9 @@
 
 namespace korvel::testing {
 
-const char* extension_path() { return KORVEL_SQL_EXTENSION_PATH; }
+const char* extension_path() {
+  return KORVEL_SQL_EXTENSION_PATH;
+}
 
 connection open_plain(const char* filename) {
   sqlite3* raw = nullptr;
@@ -49,7 +51,8 @@ std::string render(sqlite3_stmt* statement, int column) {
     }
     case SQLITE_TEXT: {
       const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-      return sql_literal(std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement, column))));
+      return sql_literal(
+          std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement, column))));
     }
     default: {
       const auto* blob = static_cast<const unsigned char*>(sqlite3_column_blob(statement, column));

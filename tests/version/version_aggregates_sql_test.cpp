@@ -81,11 +81,13 @@ TEST_F(VersionAggregatesSql, GroupedQueries) {
 
 TEST_F(VersionAggregatesSql, ReturnsTheStoredBytesEvenWithEmbeddedNuls) {
   // Ordering reads up to the NUL ('1.5' against '1.10'); the result keeps it all.
-  EXPECT_EQ(value(db.get(), "SELECT hex(min_version(v)) FROM (SELECT CAST(x'312E3500FF' AS TEXT) v "
-                            "UNION ALL SELECT '1.10')"),
+  EXPECT_EQ(value(db.get(),
+                  "SELECT hex(min_version(v)) FROM (SELECT CAST(x'312E3500FF' AS TEXT) v "
+                  "UNION ALL SELECT '1.10')"),
             "'312E3500FF'");
-  EXPECT_EQ(value(db.get(), "SELECT length(CAST(max_version(v) AS BLOB)) FROM (SELECT "
-                            "CAST(x'3200' || zeroblob(100) AS TEXT) v)"),
+  EXPECT_EQ(value(db.get(),
+                  "SELECT length(CAST(max_version(v) AS BLOB)) FROM (SELECT "
+                  "CAST(x'3200' || zeroblob(100) AS TEXT) v)"),
             "102");
 }
 
@@ -95,20 +97,23 @@ TEST_F(VersionAggregatesSql, UnicodeAndUtf16Databases) {
   char* error = nullptr;
   sqlite3_db_config(utf16.get(), SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 1, nullptr);
   ASSERT_EQ(sqlite3_load_extension(utf16.get(), extension_path(), nullptr, &error), SQLITE_OK);
-  ASSERT_EQ(exec(utf16.get(), "CREATE TABLE t(v TEXT); INSERT INTO t VALUES ('1.é'), ('1.z'), ('1.10');"),
-            "");
+  ASSERT_EQ(
+      exec(utf16.get(), "CREATE TABLE t(v TEXT); INSERT INTO t VALUES ('1.é'), ('1.z'), ('1.10');"),
+      "");
   EXPECT_EQ(value(utf16.get(), "SELECT min_version(v) || ' ' || max_version(v) FROM t"),
             "'1.10 1.é'");
 }
 
 TEST_F(VersionAggregatesSql, WorksAsAWindowlessAggregateInSubqueriesAndHaving) {
-  ASSERT_EQ(exec(db.get(), "CREATE TABLE r(p, v); INSERT INTO r VALUES ('a','1.9'),('a','1.10'),"
-                           "('b','0.9'),('b','0.10');"),
+  ASSERT_EQ(exec(db.get(),
+                 "CREATE TABLE r(p, v); INSERT INTO r VALUES ('a','1.9'),('a','1.10'),"
+                 "('b','0.9'),('b','0.10');"),
             "");
   EXPECT_EQ(rows(db.get(), "SELECT p FROM r GROUP BY p HAVING max_version(v) = '1.10'"),
             (std::vector<std::string>{"'a'"}));
-  EXPECT_EQ(rows(db.get(), "SELECT p, v FROM r WHERE v = (SELECT max_version(v) FROM r AS i "
-                           "WHERE i.p = r.p) ORDER BY p"),
+  EXPECT_EQ(rows(db.get(),
+                 "SELECT p, v FROM r WHERE v = (SELECT max_version(v) FROM r AS i "
+                 "WHERE i.p = r.p) ORDER BY p"),
             (std::vector<std::string>{"'a'|'1.10'", "'b'|'0.10'"}));
 }
 
@@ -122,7 +127,8 @@ TEST_F(VersionAggregatesSql, ShuffledGroupsGiveTheTrueExtremes) {
     for (int i = 0; i < 200; ++i) texts.push_back(random_version(random));
     std::shuffle(texts.begin(), texts.end(), random);
     std::string insert = "DELETE FROM g; INSERT INTO g(v) VALUES ";
-    for (std::size_t i = 0; i < texts.size(); ++i) insert += (i ? ",(" : "(") + sql_literal(texts[i]) + ")";
+    for (std::size_t i = 0; i < texts.size(); ++i)
+      insert += (i ? ",(" : "(") + sql_literal(texts[i]) + ")";
     ASSERT_EQ(exec(db.get(), insert), "");
 
     const std::string* lowest = nullptr;
@@ -132,12 +138,16 @@ TEST_F(VersionAggregatesSql, ShuffledGroupsGiveTheTrueExtremes) {
     for (const std::string& text : texts) {
       owned_list list = parse(text);
       if (!list) continue;
-      if (!lowest || version_compare(list.get(), low_list.get()) < 0) lowest = &text, low_list = parse(text);
-      if (!highest || version_compare(list.get(), high_list.get()) > 0) highest = &text, high_list = parse(text);
+      if (!lowest || version_compare(list.get(), low_list.get()) < 0)
+        lowest = &text, low_list = parse(text);
+      if (!highest || version_compare(list.get(), high_list.get()) > 0)
+        highest = &text, high_list = parse(text);
     }
     ASSERT_TRUE(lowest && highest);
-    EXPECT_EQ(value(db.get(), "SELECT min_version(v) || '|' || max_version(v) FROM (SELECT v FROM g ORDER BY i)"),
-              sql_literal(*lowest + "|" + *highest));
+    EXPECT_EQ(
+        value(db.get(),
+              "SELECT min_version(v) || '|' || max_version(v) FROM (SELECT v FROM g ORDER BY i)"),
+        sql_literal(*lowest + "|" + *highest));
   }
 }
 

@@ -28,9 +28,9 @@ constexpr order_case kOrderCases[] = {
     {"1.0.9a", "1.0.10"},
     {"1.9.9", "2"},
     {"v10", "v2"},
-    {"1.+0", "1.0"},   // '+0' against '0'
-    {"1.+x", "1.0"},   // a word starting with "+" orders before any number
-    {"1.0", "1.a"},    // digits order before letters
+    {"1.+0", "1.0"},  // '+0' against '0'
+    {"1.+x", "1.0"},  // a word starting with "+" orders before any number
+    {"1.0", "1.a"},   // digits order before letters
     {"1.A", "1.a"},
     {"1.2147483647", "1.a"},
     {"1.2a", "1.2b", true},
@@ -45,9 +45,12 @@ TEST(VersionCompare, OrdersTheTable) {
     owned_list higher = parse(c.higher);
     ASSERT_TRUE(lower && higher) << c.lower << " / " << c.higher;
     const int expected = c.equal ? 0 : -1;
-    EXPECT_EQ(sign(version_compare(lower.get(), higher.get())), expected) << c.lower << " < " << c.higher;
-    EXPECT_EQ(sign(version_compare(higher.get(), lower.get())), -expected) << c.higher << " > " << c.lower;
-    EXPECT_EQ(sign(version_compare_text(c.lower, DEFAULT_SEPARATOR_SET, higher.get()).order), expected);
+    EXPECT_EQ(sign(version_compare(lower.get(), higher.get())), expected)
+        << c.lower << " < " << c.higher;
+    EXPECT_EQ(sign(version_compare(higher.get(), lower.get())), -expected)
+        << c.higher << " > " << c.lower;
+    EXPECT_EQ(sign(version_compare_text(c.lower, DEFAULT_SEPARATOR_SET, higher.get()).order),
+              expected);
     const text_pair_order pair = version_compare_texts(c.lower, c.higher, DEFAULT_SEPARATOR_SET);
     EXPECT_TRUE(pair.lhs_well_formed && pair.rhs_well_formed);
     EXPECT_EQ(pair.order, expected) << c.lower << " / " << c.higher;
@@ -61,7 +64,7 @@ TEST(VersionCompare, MixedPartsCompareThroughTheDecimalText) {
     const char* word;
     const char* number;
     int order;  // of the word against the number
-  } const cases[] = {{"+0", "0", -1}, {" x", "0", -1}, {"x", "7", 1}, {"-", "-1", -1},
+  } const cases[] = {{"+0", "0", -1}, {" x", "0", -1},  {"x", "7", 1}, {"-", "-1", -1},
                      {"-x", "-1", 1}, {"+x", "-1", -1}, {"~", "-1", 1}};
   for (const mixed_case& c : cases) {
     owned_list word = parse(c.word, separators);
@@ -84,7 +87,8 @@ TEST(VersionCompare, AbsentListsOrderFirst) {
 TEST(VersionCompareText, ValidatesTheWholeText) {
   owned_list winner = parse("1.2");
   for (const char* text : {"2.", "0..1", "9.9.9/", "", "1.2.3.", "/5"}) {
-    EXPECT_FALSE(version_compare_text(text, DEFAULT_SEPARATOR_SET, winner.get()).well_formed) << text;
+    EXPECT_FALSE(version_compare_text(text, DEFAULT_SEPARATOR_SET, winner.get()).well_formed)
+        << text;
   }
   const text_pair_order pair = version_compare_texts("1..2", "3", DEFAULT_SEPARATOR_SET);
   EXPECT_FALSE(pair.lhs_well_formed);
@@ -132,7 +136,8 @@ TEST(VersionCompare, IsATotalPreorder) {
   const std::size_t n = lists.size();
   std::vector<int> order(n * n);
   for (std::size_t i = 0; i < n; ++i) {
-    for (std::size_t j = 0; j < n; ++j) order[i * n + j] = sign(version_compare(lists[i].get(), lists[j].get()));
+    for (std::size_t j = 0; j < n; ++j)
+      order[i * n + j] = sign(version_compare(lists[i].get(), lists[j].get()));
   }
   for (std::size_t i = 0; i < n; ++i) {
     for (std::size_t j = 0; j < n; ++j) {

@@ -49,13 +49,18 @@ constexpr parse_case kParseCases[] = {
     {" x", ".", "' x'"},
     {"1.2", "12", "<malformed>"},
     {"3.4", "x", "3"},
-    {"a\xff" "b.c", kDefault, "'a\xff" "b','c'"},
+    {"a\xff"
+     "b.c",
+     kDefault,
+     "'a\xff"
+     "b','c'"},
 };
 
 TEST(VersionParse, SplitsAndClassifiesTokens) {
   for (const parse_case& c : kParseCases) {
     version_parse_result parsed = version_parse(c.text, c.separators);
-    EXPECT_EQ(describe(parsed), c.parts) << '"' << c.text << "\" split at \"" << c.separators << '"';
+    EXPECT_EQ(describe(parsed), c.parts)
+        << '"' << c.text << "\" split at \"" << c.separators << '"';
     version_free(parsed.parts);
   }
 }
@@ -97,19 +102,24 @@ TEST(VersionParse, SpanParseStopsAtLengthOrFirstNul) {
   parsed = version_parse_recycling(std::string_view("1.2.3", 3), DEFAULT_SEPARATOR_SET, nullptr);
   EXPECT_EQ(describe(parsed), "1,2");
   version_free(parsed.parts);
-  parsed = version_parse_recycling(std::string_view("1.\0" "2", 4), DEFAULT_SEPARATOR_SET, nullptr);
+  parsed = version_parse_recycling(std::string_view("1.\0"
+                                                    "2",
+                                                    4),
+                                   DEFAULT_SEPARATOR_SET, nullptr);
   EXPECT_EQ(describe(parsed), "<malformed>");
 }
 
 TEST(VersionParse, RecyclingGivesTheSameListAsAFreshParse) {
   // Every pairing of old and new shapes: more or fewer records, words that
   // fit the old buffer or not, words turning into numbers and back.
-  const char* const texts[] = {"1", "1.2.3.4.5", "alpha.beta", "a.b.c.d.e.f", "averyveryverylongword.1",
-                               "2.x", "1..2", "3-rc1-final"};
+  const char* const texts[] = {
+      "1",   "1.2.3.4.5", "alpha.beta", "a.b.c.d.e.f", "averyveryverylongword.1",
+      "2.x", "1..2",      "3-rc1-final"};
   for (const char* old_text : texts) {
     for (const char* new_text : texts) {
       version_part* recycled = version_parse(old_text, kDefault).parts;
-      version_parse_result reused = version_parse_recycling(new_text, DEFAULT_SEPARATOR_SET, recycled);
+      version_parse_result reused =
+          version_parse_recycling(new_text, DEFAULT_SEPARATOR_SET, recycled);
       version_parse_result fresh = version_parse(new_text, kDefault);
       EXPECT_EQ(describe(reused), describe(fresh)) << old_text << " -> " << new_text;
       version_free(reused.parts);

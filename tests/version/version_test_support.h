@@ -29,18 +29,22 @@ inline std::string describe(const version_parse_result& parsed) {
   return out;
 }
 
-inline owned_list parse(const std::string& text, const char* separators = DEFAULT_VERSION_SEPARATORS) {
+inline owned_list parse(const std::string& text,
+                        const char* separators = DEFAULT_VERSION_SEPARATORS) {
   return owned_list(version_parse(text.c_str(), separators).parts);
 }
 
-inline int sign(int order) { return (order > 0) - (order < 0); }
+inline int sign(int order) {
+  return (order > 0) - (order < 0);
+}
 
 // Random texts that hit the interesting corners: numbers of every size and
 // sign, words, mixed tokens, separators at the edges and doubled.
 inline std::string random_version(std::mt19937& random, const std::string& alphabet_extra = "") {
   static const char* const kTokens[] = {
-      "0",  "1",  "2",  "9",  "10", "007", "2147483647", "4294967296", "99999999999",
-      "a",  "b",  "rc1", "beta", "RC", "v2", "v10", "+0", "-0", "+5", "-5", "1a", "0rc", " 5", "~"};
+      "0",           "1",  "2",  "9",   "10",   "007", "2147483647", "4294967296",
+      "99999999999", "a",  "b",  "rc1", "beta", "RC",  "v2",         "v10",
+      "+0",          "-0", "+5", "-5",  "1a",   "0rc", " 5",         "~"};
   const std::string separators = ".-/ " + alphabet_extra;
   std::uniform_int_distribution<int> count(1, 5);
   std::uniform_int_distribution<std::size_t> token(0, std::size(kTokens) - 1);

@@ -42,10 +42,11 @@ TEST_F(FormatIpAddressSql, HugeTextsAndManyComponents) {
   // 10 MB of one component, then 100,000 components: both fold in one pass.
   EXPECT_EQ(value(db.get(), "SELECT format_ip_address('1.' || printf('%.*c', 10000000, '0'))"),
             "256");
-  EXPECT_EQ(value(db.get(),
-                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
-                  "SELECT format_ip_address(group_concat('1', '.')) FROM n"),
-            std::to_string(0x0101010101010101LL));
+  EXPECT_EQ(
+      value(db.get(),
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
+            "SELECT format_ip_address(group_concat('1', '.')) FROM n"),
+      std::to_string(0x0101010101010101LL));
 }
 
 TEST_F(FormatIpAddressSql, WorksInAnExpressionIndexThatThePlannerUses) {
@@ -62,12 +63,51 @@ TEST_F(FormatIpAddressSql, WorksInAnExpressionIndexThatThePlannerUses) {
   EXPECT_EQ(rows(db.get(), query), (std::vector<std::string>{"'db'", "'gw'"}));
   const std::vector<std::string> plan = rows(db.get(), "EXPLAIN QUERY PLAN " + query);
   bool uses_index = false;
-  for (const std::string& step : plan) uses_index |= step.find("USING INDEX hosts_by_address") != std::string::npos;
+  for (const std::string& step : plan)
+    uses_index |= step.find("USING INDEX hosts_by_address") != std::string::npos;
   EXPECT_TRUE(uses_index) << ::testing::PrintToString(plan);
-  EXPECT_EQ(exec(db.get(), "CREATE TABLE g(ip TEXT, n AS (format_ip_address(ip)));"
-                           "CREATE VIEW v AS SELECT format_ip_address(ip) FROM hosts;"
-                           "SELECT * FROM v;"),
+  EXPECT_EQ(exec(db.get(),
+                 "CREATE TABLE g(ip TEXT, n AS (format_ip_address(ip)));"
+                 "CREATE VIEW v AS SELECT format_ip_address(ip) FROM hosts;"
+                 "SELECT * FROM v;"),
             "");
+}
+
+TEST_F(FormatIpAddressSql, IpAddressTextInvertsTheUsualAddresses) {
+  for (const ip_case& c : kIpCases) {
+    if (c.folded < 0 || c.folded > 4294967295) continue;
+    const std::string sql =
+        "SELECT format_ip_address(ip_address_text(" + std::to_string(c.folded) + "))";
+    EXPECT_EQ(value(db.get(), sql), std::to_string(c.folded)) << sql;
+  }
+  const std::pair<const char*, const char*> cases[] = {
+      {"ip_address_text(format_ip_address('192.168.1.1'))", "'192.168.1.1'"},
+      {"ip_address_text(0)", "'0.0.0.0'"},
+      {"ip_address_text(4294967295)", "'255.255.255.255'"},
+      {"ip_address_text(16909060)", "'1.2.3.4'"},
+      {"ip_address_text(4294967296)", "NULL"},
+      {"ip_address_text(-1)", "NULL"},
+      {"ip_address_text(-9223372036854775808)", "NULL"},
+      {"ip_address_text(3232235777.0)", "NULL"},
+      {"ip_address_text('3232235777')", "NULL"},
+      {"ip_address_text(x'01')", "NULL"},
+      {"ip_address_text(NULL)", "NULL"},
+  };
+  for (const auto& [call, expected] : cases) {
+    EXPECT_EQ(value(db.get(), std::string("SELECT ") + call), expected) << call;
+  }
+}
+
+TEST_F(FormatIpAddressSql, OrdersHostsByAddress) {
+  ASSERT_EQ(exec(db.get(),
+                 "CREATE TABLE hosts(ip TEXT); INSERT INTO hosts VALUES ('10.0.0.20'),"
+                 " ('10.0.0.3'), ('9.255.255.255'), ('10.0.1.0');"),
+            "");
+  EXPECT_EQ(
+      rows(db.get(),
+           "SELECT ip_address_text(format_ip_address(ip)) FROM hosts ORDER BY "
+           "format_ip_address(ip)"),
+      (std::vector<std::string>{"'9.255.255.255'", "'10.0.0.3'", "'10.0.0.20'", "'10.0.1.0'"}));
 }
 
 }  // namespace
