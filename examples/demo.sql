@@ -10,3 +10,6 @@ SELECT product,
        min_version(version) AS oldest,
        max(version) AS "max() (text order)"
   FROM releases GROUP BY product ORDER BY product;
+.print 'The whole newest release row per product, through the version collation:'
+SELECT product, max(version COLLATE version) AS newest, released
+  FROM releases GROUP BY product ORDER BY product;
