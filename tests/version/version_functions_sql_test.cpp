@@ -97,6 +97,27 @@ TEST_F(VersionCollationSql, MaxPicksTheWholeNewestRow) {
             std::vector<std::string>{});
 }
 
+TEST_F(VersionCollationSql, MaxAgreesWithMaxVersionWhereTheGroupHasNoTies) {
+  std::mt19937 random(404);
+  std::string insert = "CREATE TABLE g(k, v TEXT COLLATE version); INSERT INTO g VALUES ";
+  for (int i = 0; i < 3000; ++i) {
+    insert += (i ? ",(" : "(") + std::to_string(i % 100) + "," +
+              sql_literal(random_version(random)) + ")";
+  }
+  ASSERT_EQ(exec(db.get(), insert), "");
+  const std::string groups =
+      "SELECT k, max(v) AS by_collation, max_version(v) AS by_aggregate FROM g GROUP BY k";
+  const std::string untied =
+      "(SELECT count(*) FROM g AS o WHERE o.k = r.k AND version_compare(o.v, r.by_aggregate) = 0) "
+      "= 1";
+  EXPECT_EQ(rows(db.get(), "SELECT * FROM (" + groups + ") AS r WHERE " + untied +
+                               " AND by_collation IS NOT by_aggregate"),
+            std::vector<std::string>{});
+  // Enough groups are untied for the check above to mean something.
+  EXPECT_GT(
+      std::stoi(value(db.get(), "SELECT count(*) FROM (" + groups + ") AS r WHERE " + untied)), 50);
+}
+
 TEST_F(VersionCollationSql, NewestSoFarWithAWindow) {
   EXPECT_EQ(rows(db.get(),
                  "SELECT released, max(version) OVER (PARTITION BY product ORDER BY "
