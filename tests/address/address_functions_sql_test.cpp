@@ -80,22 +80,20 @@ TEST_F(FormatIpAddressSql, IpAddressTextInvertsTheUsualAddresses) {
         "SELECT format_ip_address(ip_address_text(" + std::to_string(c.folded) + "))";
     EXPECT_EQ(value(db.get(), sql), std::to_string(c.folded)) << sql;
   }
-  const std::pair<const char*, const char*> cases[] = {
-      {"ip_address_text(format_ip_address('192.168.1.1'))", "'192.168.1.1'"},
-      {"ip_address_text(0)", "'0.0.0.0'"},
-      {"ip_address_text(4294967295)", "'255.255.255.255'"},
-      {"ip_address_text(16909060)", "'1.2.3.4'"},
-      {"ip_address_text(4294967296)", "NULL"},
-      {"ip_address_text(-1)", "NULL"},
-      {"ip_address_text(-9223372036854775808)", "NULL"},
-      {"ip_address_text(3232235777.0)", "NULL"},
-      {"ip_address_text('3232235777')", "NULL"},
-      {"ip_address_text(x'01')", "NULL"},
-      {"ip_address_text(NULL)", "NULL"},
-  };
-  for (const auto& [call, expected] : cases) {
-    EXPECT_EQ(value(db.get(), std::string("SELECT ") + call), expected) << call;
-  }
+  expect_values(db.get(),
+                {
+                    {"ip_address_text(format_ip_address('192.168.1.1'))", "'192.168.1.1'"},
+                    {"ip_address_text(0)", "'0.0.0.0'"},
+                    {"ip_address_text(4294967295)", "'255.255.255.255'"},
+                    {"ip_address_text(16909060)", "'1.2.3.4'"},
+                    {"ip_address_text(4294967296)", "NULL"},
+                    {"ip_address_text(-1)", "NULL"},
+                    {"ip_address_text(-9223372036854775808)", "NULL"},
+                    {"ip_address_text(3232235777.0)", "NULL"},
+                    {"ip_address_text('3232235777')", "NULL"},
+                    {"ip_address_text(x'01')", "NULL"},
+                    {"ip_address_text(NULL)", "NULL"},
+                });
 }
 
 TEST_F(FormatIpAddressSql, OrdersHostsByAddress) {

@@ -95,6 +95,12 @@ std::string value(sqlite3* db, const std::string& sql) {
   return result.empty() ? "<no row>" : result.front();
 }
 
+void expect_values(sqlite3* db, std::initializer_list<expression_case> cases) {
+  for (const expression_case& c : cases) {
+    EXPECT_EQ(value(db, std::string("SELECT ") + c.expression), c.expected) << c.expression;
+  }
+}
+
 std::string sql_literal(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) {

@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +36,15 @@ std::vector<std::string> rows(sqlite3* db, const std::string& sql);
 
 // The one value of a one-row, one-column query, rendered as rows() does.
 std::string value(sqlite3* db, const std::string& sql);
+
+// An SQL expression and its value as rows() renders it.
+struct expression_case {
+  const char* expression;
+  const char* expected;
+};
+
+// Evaluates each expression with SELECT and checks its rendered value.
+void expect_values(sqlite3* db, std::initializer_list<expression_case> cases);
 
 // Quotes `text` as an SQL string literal.
 std::string sql_literal(const std::string& text);

@@ -16,26 +16,24 @@ class VersionFunctionsSql : public ::testing::Test {
 };
 
 TEST_F(VersionFunctionsSql, VersionCompare) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"version_compare('1.10', '1.9')", "1"},
-      {"version_compare('1.9', '1.10')", "-1"},
-      {"version_compare('1.02', '1.2')", "0"},
-      {"version_compare('1.2a', '1.2b')", "0"},
-      {"version_compare('1.2', '1.2-beta')", "-1"},
-      {"version_compare('1.2.5', '1.2-beta')", "-1"},
-      {"version_compare('1_10', '1_9', '_')", "1"},
-      {"version_compare('7', '10', '')", "-1"},
-      {"version_compare('1..2', '1')", "NULL"},
-      {"version_compare('1', '')", "NULL"},
-      {"version_compare(1, '1')", "NULL"},
-      {"version_compare('1', NULL)", "NULL"},
-      {"version_compare('1', '2', NULL)", "NULL"},
-      {"version_compare('1', '2', 3)", "NULL"},
-      {"version_compare('1')", "error: wrong number of arguments to function version_compare()"},
-  };
-  for (const auto& [call, expected] : cases) {
-    EXPECT_EQ(value(db.get(), std::string("SELECT ") + call), expected) << call;
-  }
+  expect_values(db.get(), {
+                              {"version_compare('1.10', '1.9')", "1"},
+                              {"version_compare('1.9', '1.10')", "-1"},
+                              {"version_compare('1.02', '1.2')", "0"},
+                              {"version_compare('1.2a', '1.2b')", "0"},
+                              {"version_compare('1.2', '1.2-beta')", "-1"},
+                              {"version_compare('1.2.5', '1.2-beta')", "-1"},
+                              {"version_compare('1_10', '1_9', '_')", "1"},
+                              {"version_compare('7', '10', '')", "-1"},
+                              {"version_compare('1..2', '1')", "NULL"},
+                              {"version_compare('1', '')", "NULL"},
+                              {"version_compare(1, '1')", "NULL"},
+                              {"version_compare('1', NULL)", "NULL"},
+                              {"version_compare('1', '2', NULL)", "NULL"},
+                              {"version_compare('1', '2', 3)", "NULL"},
+                              {"version_compare('1')",
+                               "error: wrong number of arguments to function version_compare()"},
+                          });
   ASSERT_EQ(exec(db.get(),
                  "CREATE TABLE r(v); INSERT INTO r VALUES ('1.9'), ('2.0'), ('2.0.1'), "
                  "('10.0'), ('2.0-beta');"),
