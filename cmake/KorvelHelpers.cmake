@@ -9,5 +9,8 @@ function(korvel_add_gtest name)
   cmake_parse_arguments(arg "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${arg_SOURCES})
   target_link_libraries(${name} PRIVATE korvel_test_support GTest::gtest_main ${arg_LIBS})
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS "unit;${arg_LABELS}")
+  # Tests are read from the sources, so every one is known at configure time
+  # and carries its labels.
+  gtest_add_tests(TARGET ${name} TEST_LIST tests)
+  set_tests_properties(${tests} PROPERTIES LABELS "unit;${arg_LABELS}")
 endfunction()
