@@ -51,6 +51,7 @@ std::string render(sqlite3_stmt* statement, int column) {
     }
     case SQLITE_TEXT: {
       const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+      if (text == nullptr) return "";  // no memory to convert it; rows() reports the error
       return sql_literal(
           std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement, column))));
     }
@@ -83,6 +84,11 @@ std::vector<std::string> rows(sqlite3* db, const std::string& sql) {
       row += render(statement, column);
     }
     result.push_back(row);
+    // Reading a column can run out of memory too, converting its text.
+    if (sqlite3_errcode(db) == SQLITE_NOMEM) {
+      rc = SQLITE_NOMEM;
+      break;
+    }
   }
   if (rc != SQLITE_DONE) result = {"error: " + std::string(sqlite3_errmsg(db))};
   sqlite3_finalize(statement);

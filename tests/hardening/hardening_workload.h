@@ -1,0 +1,60 @@
+// The workload shared by the allocation-failure sweep and the threads test:
+// tables to set up, and statements with the rows they must give. Every SQL
+// function and the collation appear; a new one joins with one row here.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace korvel::testing {
+
+// Long words make the aggregates allocate and then regrow their copies when
+// a later row replaces the winner.
+inline const char* const kWorkloadSetup =
+    "CREATE TABLE hosts(ip TEXT);"
+    "INSERT INTO hosts VALUES ('192.168.1.1'), ('10.0.0.1/24'), ('1..2'), (NULL), ('-1'),"
+    " ('4294967296.1');"
+    "CREATE TABLE releases(g INTEGER, v, s TEXT);"
+    "INSERT INTO releases VALUES (1, '1.9', '.'), (1, '1.10', '.'), (1, '1.10-beta', '.-'),"
+    " (1, NULL, '.'), (1, '1..2', '.'), (2, '2_0_1', '_'), (2, '2.0', '.'), (2, '2_0_10', '_.'),"
+    " (2, 7, '.'), (3, 'rc.' || printf('%.*c', 300, 'a'), '.'),"
+    " (3, 'rc.' || printf('%.*c', 900, 'b'), '.'), (3, 'rc.' || printf('%.*c', 40, 'c'), '.');"
+    "CREATE INDEX releases_by_version ON releases(v COLLATE version);";
+
+struct workload_statement {
+  const char* sql;
+  std::vector<std::string> rows;  // as rendered by rows()
+};
+
+inline const std::vector<workload_statement>& workload_statements() {
+  // Words order byte by byte, whatever their length.
+  static const std::string kLongest =
+      "3|'rc." + std::string(300, 'a') + "'|'rc." + std::string(40, 'c') + "'";
+  static const std::vector<workload_statement> statements = {
+      {"SELECT format_ip_address(ip) FROM hosts ORDER BY rowid",
+       {"3232235777", "167772161", "65538", "NULL", "-1", "549755813633"}},
+      {"SELECT g, min_version(v), max_version(v) FROM releases GROUP BY g ORDER BY g",
+       {"1|'1.9'|'1.10-beta'", "2|'2_0_1'|'2.0'", kLongest}},
+      {"SELECT g, min_version(v, s), max_version(v, s) FROM releases GROUP BY g ORDER BY g",
+       {"1|'1.9'|'1.10-beta'", "2|'2.0'|'2_0_10'", kLongest}},
+      {"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 60) "
+       "SELECT max_version('1.' || i || '.' || printf('%.*c', i * 20, 'w')) = "
+       "'1.60.' || printf('%.*c', 1200, 'w'), min_version('1.' || (61 - i) || '.x') FROM n",
+       {"1|'1.1.x'"}},
+      {"SELECT version_compare('1.9', '1.10'), version_compare('2_0', '2_0_1', '_'), "
+       "version_compare('1..2', '1'), version_compare(v, '1.10') FROM releases WHERE rowid = 2",
+       {"-1|-1|NULL|0"}},
+      {"SELECT ip_address_text(format_ip_address(ip)) FROM hosts WHERE rowid <= 3 ORDER BY rowid",
+       {"'192.168.1.1'", "'10.0.0.1'", "'0.1.0.2'"}},
+      {"SELECT group_concat(v, ' ') FROM (SELECT v FROM releases WHERE g = 1 AND v IS NOT NULL "
+       "ORDER BY v COLLATE version)",
+       {"'1..2 1.9 1.10 1.10-beta'"}},
+      {"SELECT v FROM releases WHERE v > '2_0' COLLATE version AND g = 2 ORDER BY v COLLATE "
+       "version",
+       {"'2_0_1'", "'2_0_10'", "'2.0'"}},
+      {"SELECT typeof(korvel_sql_version())", {"'text'"}},
+  };
+  return statements;
+}
+
+}  // namespace korvel::testing
