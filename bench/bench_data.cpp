@@ -1,0 +1,232 @@
+#include "bench_data.h"
+
+#include <cstdio>
+#include <string>
+
+#include "bench_sqlite.h"
+
+namespace korvel::bench {
+
+namespace {
+
+// splitmix64: tiny, fast and the same everywhere.
+struct random_source {
+  std::uint64_t state;
+
+  std::uint64_t next() {
+    std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+  unsigned below(unsigned bound) { return static_cast<unsigned>(next() % bound); }
+};
+
+template <typename... Args>
+std::string format(const char* pattern, Args... args) {
+  char buffer[64];
+  const int written = std::snprintf(buffer, sizeof buffer, pattern, args...);
+  return std::string(buffer, static_cast<std::size_t>(written));
+}
+
+enum class family { triple, pair, quad, beta, rc, letter, rc_dot, date, v_number, mixed };
+
+// How common each numbering style is among the products, in percent.
+struct family_share {
+  family style;
+  unsigned percent;
+};
+constexpr family_share kFamilies[] = {
+    {family::triple, 40},  {family::pair, 15},  {family::quad, 10},  {family::beta, 8},
+    {family::rc, 7},       {family::letter, 5}, {family::rc_dot, 5}, {family::date, 4},
+    {family::v_number, 3}, {family::mixed, 3},
+};
+
+family pick_family(random_source& random) {
+  unsigned roll = random.below(100);
+  for (const family_share& share : kFamilies) {
+    if (roll < share.percent) return share.style;
+    roll -= share.percent;
+  }
+  return family::triple;
+}
+
+std::string dated_version(random_source& random) {
+  return format("%04u/%02u/%02u", 2005 + random.below(20), 1 + random.below(12),
+                1 + random.below(28));
+}
+
+std::string make_version(random_source& random, family style) {
+  const unsigned major = random.below(12), minor = random.below(20), patch = random.below(30);
+  const bool plain = random.below(2) == 0;
+  switch (style) {
+    case family::triple:
+      return format("%u.%u.%u", major, minor, patch);
+    case family::pair:
+      return format("%u.%u", major, minor);
+    case family::quad:
+      return format("%u.%u.%u.%u", major, minor, patch, random.below(5000));
+    case family::beta:
+      return plain ? format("%u.%u", major, minor)
+                   : format("%u.%u-%s", major, minor, random.below(2) ? "beta" : "alpha");
+    case family::rc:
+      return plain ? format("%u.%u", major, minor)
+                   : format("%u.%u rc%u", major, minor, 1 + random.below(5));
+    case family::letter:
+      return format("%u.%u%c", major, minor, static_cast<char>('a' + random.below(4)));
+    case family::rc_dot:
+      return plain ? format("%u.%u.%u", major, minor, patch)
+                   : format("%u.%u.%u-rc.%u", major, minor, patch, 1 + random.below(5));
+    case family::date:
+      return dated_version(random);
+    case family::v_number:
+      return format("v%u", 1 + random.below(40));
+    case family::mixed:
+      return make_version(random, static_cast<family>(random.below(9)));
+  }
+  return {};
+}
+
+// Texts with an empty component, which every version aggregate must skip.
+constexpr const char* kMalformed[] = {"", "1..2", ".3", "4.", "2.0-", " 1.0", "1.2 ", "//"};
+
+std::vector<std::vector<std::string>> make_catalogue(random_source& random) {
+  std::vector<std::vector<std::string>> catalogue(kProducts);
+  for (auto& versions : catalogue) {
+    const family style = pick_family(random);
+    const unsigned count = 10 + random.below(50);
+    for (unsigned i = 0; i < count; ++i) versions.push_back(make_version(random, style));
+  }
+  return catalogue;
+}
+
+// Inserts `rows` rows into the table that `insert` fills; `bind` binds row i.
+template <typename Bind>
+void fill(sqlite3* db, const char* create, const char* insert, std::int64_t rows, Bind bind) {
+  exec_or_die(db, create);
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(db, insert, -1, &statement, nullptr) != SQLITE_OK) {
+    exec_or_die(db, insert);  // reports the error and exits
+  }
+  for (std::int64_t i = 0; i < rows; ++i) {
+    bind(statement, i);
+    if (sqlite3_step(statement) != SQLITE_DONE) exec_or_die(db, insert);
+    sqlite3_reset(statement);
+  }
+  sqlite3_finalize(statement);
+}
+
+void bind_text(sqlite3_stmt* statement, int column, const std::string& text) {
+  sqlite3_bind_text(statement, column, text.data(), static_cast<int>(text.size()),
+                    SQLITE_TRANSIENT);
+}
+
+void create_inventory(sqlite3* db) {
+  random_source random{20110430};
+  const auto catalogue = make_catalogue(random);
+  fill(db, "CREATE TABLE t(product TEXT, version TEXT)", "INSERT INTO t VALUES(?, ?)",
+       kInventoryRows, [&](sqlite3_stmt* statement, std::int64_t) {
+         const unsigned product = random.below(kProducts);
+         const auto& versions = catalogue[product];
+         const bool broken = random.below(1000) < 5;
+         bind_text(statement, 1, format("product-%04u", product));
+         bind_text(statement, 2,
+                   broken ? kMalformed[random.below(std::size(kMalformed))]
+                          : versions[random.below(static_cast<unsigned>(versions.size()))]);
+       });
+}
+
+std::string ascending_version(std::int64_t i) {
+  return format("%lld.%lld.%lld", static_cast<long long>(i / 10000),
+                static_cast<long long>(i / 100 % 100), static_cast<long long>(i % 100));
+}
+
+void create_worst_up(sqlite3* db) {
+  fill(db, "CREATE TABLE worst_up(version TEXT)", "INSERT INTO worst_up VALUES(?)", kInventoryRows,
+       [](sqlite3_stmt* statement, std::int64_t i) {
+         bind_text(statement, 1, ascending_version(i));
+       });
+}
+
+void create_worst_down(sqlite3* db) {
+  fill(db, "CREATE TABLE worst_down(version TEXT)", "INSERT INTO worst_down VALUES(?)",
+       kInventoryRows, [](sqlite3_stmt* statement, std::int64_t i) {
+         bind_text(statement, 1, ascending_version(kInventoryRows - 1 - i));
+       });
+}
+
+void create_addresses(sqlite3* db) {
+  random_source random{19216811};
+  fill(db, "CREATE TABLE ips(ip TEXT)", "INSERT INTO ips VALUES(?)", kInventoryRows,
+       [&](sqlite3_stmt* statement, std::int64_t) {
+         bind_text(statement, 1,
+                   format("%u.%u.%u.%u", random.below(256), random.below(256), random.below(256),
+                          random.below(256)));
+       });
+}
+
+// '1.2.' and a word of `bytes` - 4 bytes that differs between rows only in
+// its last four, so every comparison reads the whole text.
+std::string long_version(random_source& random, std::int64_t bytes) {
+  std::string text = "1.2." + std::string(static_cast<std::size_t>(bytes - 8), 'a');
+  for (int i = 0; i < 4; ++i) text += static_cast<char>('a' + random.below(26));
+  return text;
+}
+
+// `components` components, all '1' but the last, a random number.
+std::string many_components(random_source& random, std::int64_t components) {
+  std::string text;
+  for (std::int64_t i = 1; i < components; ++i) text += "1.";
+  return text + std::to_string(random.below(100000));
+}
+
+void create_series(sqlite3* db, const series_table& table, bool by_length) {
+  random_source random{static_cast<std::uint64_t>(table.rows)};
+  const std::string create = std::string("CREATE TABLE ") + table.name + "(version TEXT)";
+  const std::string insert = std::string("INSERT INTO ") + table.name + " VALUES(?)";
+  fill(db, create.c_str(), insert.c_str(), table.rows, [&](sqlite3_stmt* statement, std::int64_t) {
+    bind_text(statement, 1,
+              by_length ? long_version(random, table.bytes_per_row)
+                        : many_components(random, table.components_per_row));
+  });
+}
+
+}  // namespace
+
+const std::vector<series_table>& length_series() {
+  static const std::vector<series_table> tables = {
+      {"len_10", 1'000'000, 10, 3},
+      {"len_1k", 10'000, 1'000, 3},
+      {"len_100k", 100, 100'000, 3},
+  };
+  return tables;
+}
+
+// Component texts are about two bytes per component plus a number of up to
+// five digits; the byte counts are the mean.
+const std::vector<series_table>& component_series() {
+  static const std::vector<series_table> tables = {
+      {"parts_1", 1'000'000, 5, 1},
+      {"parts_10", 100'000, 23, 10},
+      {"parts_100", 10'000, 203, 100},
+      {"parts_1000", 1'000, 2'003, 1'000},
+  };
+  return tables;
+}
+
+void create_data_set(sqlite3* db, const std::function<bool(const char*)>& wanted) {
+  exec_or_die(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN");
+  if (wanted("t")) create_inventory(db);
+  if (wanted("worst_up")) create_worst_up(db);
+  if (wanted("worst_down")) create_worst_down(db);
+  if (wanted("ips")) create_addresses(db);
+  for (const series_table& table : length_series()) {
+    if (wanted(table.name)) create_series(db, table, true);
+  }
+  for (const series_table& table : component_series()) {
+    if (wanted(table.name)) create_series(db, table, false);
+  }
+  exec_or_die(db, "COMMIT");
+}
+
+}  // namespace korvel::bench

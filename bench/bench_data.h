@@ -1,0 +1,35 @@
+// The deterministic data set: the same seed gives the same database on every
+// run and every machine, so figures from different runs compare.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace korvel::bench {
+
+inline constexpr std::int64_t kInventoryRows = 1'000'000;
+inline constexpr int kProducts = 1'000;
+
+// A table whose rows all have the same length or the same component count,
+// for measuring how time grows with either.
+struct series_table {
+  const char* name;
+  std::int64_t rows;
+  std::int64_t bytes_per_row;
+  std::int64_t components_per_row;
+};
+
+// t(product, version): the inventory. worst_up(version) and
+// worst_down(version): distinct versions in ascending / descending order, so
+// that every row is a new winner of max_version / min_version. ips(ip): dotted
+// IPv4 texts. Plus the tables listed by length_series() and
+// component_series(). Creates only the tables `wanted` asks for.
+void create_data_set(sqlite3* db, const std::function<bool(const char*)>& wanted);
+
+[[nodiscard]] const std::vector<series_table>& length_series();
+[[nodiscard]] const std::vector<series_table>& component_series();
+
+}  // namespace korvel::bench

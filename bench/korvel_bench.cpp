@@ -1,0 +1,313 @@
+// korvel_bench [module] [--repetitions N] [--only WORD]
+//
+// Builds the deterministic data set in a temporary on-disk database, loads
+// the library under test as any user's connection would, and times its
+// functions against SQLite's builtins and against no-op functions compiled
+// into this program, which mark the floor of any extension. Prints medians,
+// median per-repetition ratios, allocations per row and the targets.
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bench_data.h"
+#include "bench_run.h"
+#include "bench_sqlite.h"
+
+namespace korvel::bench {
+
+namespace {
+
+struct options {
+  std::string module = KORVEL_MODULE_PATH;
+  int repetitions = 9;
+  std::string only;  // runs only the groups whose title contains this
+};
+
+options parse_options(int argc, char** argv) {
+  options parsed;
+  for (int i = 1; i < argc; ++i) {
+    const bool has_value = i + 1 < argc;
+    if (std::strcmp(argv[i], "--repetitions") == 0 && has_value) {
+      parsed.repetitions = std::max(7, std::atoi(argv[++i]));
+    } else if (std::strcmp(argv[i], "--only") == 0 && has_value) {
+      parsed.only = argv[++i];
+    } else if (argv[i][0] != '-') {
+      parsed.module = argv[i];
+    } else {
+      std::fprintf(stderr, "usage: korvel_bench [module] [--repetitions N>=7] [--only WORD]\n");
+      std::exit(2);
+    }
+  }
+  return parsed;
+}
+
+query subject(std::string label, std::string sql) {
+  return {std::move(label), std::move(sql), false};
+}
+query baseline(std::string label, std::string sql) {
+  return {std::move(label), std::move(sql), true};
+}
+
+// A user's dotted-address arithmetic without the library: each component is
+// the integer prefix of what follows the previous '.'.
+constexpr const char* kPureSqlAddress =
+    "SELECT max((CAST(ip AS INTEGER) << 24) + (CAST(r1 AS INTEGER) << 16) + "
+    "(CAST(r2 AS INTEGER) << 8) + CAST(r3 AS INTEGER)) FROM ("
+    "SELECT ip, r1, r2, substr(r2, instr(r2, '.') + 1) AS r3 FROM ("
+    "SELECT ip, r1, substr(r1, instr(r1, '.') + 1) AS r2 FROM ("
+    "SELECT ip, substr(ip, instr(ip, '.') + 1) AS r1 FROM (SELECT ip FROM ips WHERE rowid <= "
+    "100000))))";
+constexpr const char* kFirstAddresses = "(SELECT ip FROM ips WHERE rowid <= 100000)";
+constexpr std::int64_t kPureSqlRows = 100'000;
+
+std::vector<query> aggregate_queries(const std::string& pick, const std::string& from) {
+  return {subject(pick, "SELECT " + pick + " FROM " + from),
+          baseline("max()", "SELECT max(version) FROM " + from),
+          baseline("min()", "SELECT min(version) FROM " + from),
+          baseline("noop_agg()", "SELECT noop_agg(version) FROM " + from)};
+}
+
+std::vector<query_group> main_groups() {
+  const std::string grouped = " FROM t GROUP BY product";
+  std::vector<query> scan = aggregate_queries("max_version(version)", "t");
+  scan.insert(scan.begin() + 1,
+              subject("min_version(version)", "SELECT min_version(version) FROM t"));
+  return {
+      {"scan of t", kInventoryRows, scan},
+      {"GROUP BY product",
+       kInventoryRows,
+       {subject("max_version(version)", "SELECT product, max_version(version)" + grouped),
+        subject("min_version(version)", "SELECT product, min_version(version)" + grouped),
+        baseline("max()", "SELECT product, max(version)" + grouped),
+        baseline("noop_agg()", "SELECT product, noop_agg(version)" + grouped)}},
+      {"worst case, every row a new highest", kInventoryRows,
+       aggregate_queries("max_version(version)", "worst_up")},
+      {"worst case, every row a new lowest", kInventoryRows,
+       aggregate_queries("min_version(version)", "worst_down")},
+      {"format_ip_address over ips",
+       kInventoryRows,
+       {subject("format_ip_address(ip)", "SELECT max(format_ip_address(ip)) FROM ips"),
+        baseline("noop_scalar()", "SELECT max(noop_scalar(ip)) FROM ips"),
+        baseline("length()", "SELECT max(length(ip)) FROM ips")}},
+      // The pure-SQL form is slow enough to run on a slice only.
+      {"format_ip_address against pure SQL, first 100000 rows of ips",
+       kPureSqlRows,
+       {subject("format_ip_address(ip)",
+                std::string("SELECT max(format_ip_address(ip)) FROM ") + kFirstAddresses),
+        baseline("pure SQL", kPureSqlAddress)}},
+  };
+}
+
+query_group series_group(const series_table& table) {
+  const std::string from = std::string(" FROM ") + table.name;
+  return {std::string("growth: ") + table.name,
+          table.rows,
+          {subject("max_version(version)", "SELECT max_version(version)" + from),
+           subject("format_ip_address(version)", "SELECT max(format_ip_address(version))" + from),
+           baseline("max()", "SELECT max(version)" + from),
+           baseline("noop_agg()", "SELECT noop_agg(version)" + from),
+           baseline("noop_scalar()", "SELECT max(noop_scalar(version))" + from)}};
+}
+
+struct measured_group {
+  query_group group;
+  group_figures figures;
+};
+
+void print_group(const measured_group& measured) {
+  const query_group& group = measured.group;
+  std::printf(
+      "\n### %s (%lld rows, %d execution(s) per timing)\n\n| query | median ms | ns/row | "
+      "allocs/row |",
+      group.title.c_str(), static_cast<long long>(group.rows),
+      measured.figures.executions_per_timing);
+  for (const query& q : group.queries) {
+    if (q.baseline) std::printf(" / %s |", q.label.c_str());
+  }
+  std::printf(" result |\n|---|---:|---:|---:|");
+  for (const query& q : group.queries) {
+    if (q.baseline) std::printf("---:|");
+  }
+  std::printf("---|\n");
+  for (std::size_t i = 0; i < group.queries.size(); ++i) {
+    const query_figures& f = measured.figures.queries[i];
+    std::printf("| %s%s | %.1f | %.1f | %.4f |", group.queries[i].label.c_str(),
+                group.queries[i].baseline ? " (baseline)" : "", f.median_seconds * 1e3,
+                f.median_seconds * 1e9 / static_cast<double>(group.rows), f.allocations_per_row);
+    for (std::size_t j = 0; j < group.queries.size(); ++j) {
+      if (group.queries[j].baseline) std::printf(" %.3f |", f.median_ratio_to[j]);
+    }
+    std::printf(" %.24s |\n", f.result.c_str());
+  }
+  std::fflush(stdout);
+}
+
+const measured_group* find_group(const std::vector<measured_group>& all, const std::string& title) {
+  for (const measured_group& m : all) {
+    if (m.group.title == title) return &m;
+  }
+  return nullptr;
+}
+
+std::size_t index_of(const query_group& group, const std::string& label) {
+  for (std::size_t i = 0; i < group.queries.size(); ++i) {
+    if (group.queries[i].label == label) return i;
+  }
+  return 0;
+}
+
+const query_figures& figures_of(const measured_group& m, const std::string& label) {
+  return m.figures.queries[index_of(m.group, label)];
+}
+
+double ratio(const measured_group& m, const std::string& subject_label, const std::string& base) {
+  return figures_of(m, subject_label).median_ratio_to[index_of(m.group, base)];
+}
+
+void print_target(const char* what, double figure, const char* unit, bool met) {
+  std::printf("| %s | %.3f%s | %s |\n", what, figure, unit, met ? "met" : "MISSED");
+}
+
+void print_aggregate_targets(const std::vector<measured_group>& all) {
+  struct target {
+    const char* group;
+    const char* label;
+    const char* what;
+    double limit;
+  } const targets[] = {
+      {"scan of t", "max_version(version)", "max_version scan / max() <= 1.05", 1.05},
+      {"scan of t", "min_version(version)", "min_version scan / max() <= 1.05", 1.05},
+      {"GROUP BY product", "max_version(version)", "max_version GROUP BY / max() <= 1.02", 1.02},
+      {"GROUP BY product", "min_version(version)", "min_version GROUP BY / max() <= 1.02", 1.02},
+      {"worst case, every row a new highest", "max_version(version)",
+       "max_version worst case / max() <= 1.3", 1.3},
+      {"worst case, every row a new lowest", "min_version(version)",
+       "min_version worst case / max() <= 1.3", 1.3},
+  };
+  for (const target& t : targets) {
+    const measured_group* m = find_group(all, t.group);
+    if (m == nullptr) continue;
+    const double figure = ratio(*m, t.label, "max()");
+    print_target(t.what, figure, "x", figure <= t.limit);
+    const double extra =
+        figures_of(*m, t.label).allocations_per_row - figures_of(*m, "max()").allocations_per_row;
+    std::printf("| ... allocations per row beyond max()'s | %.6f | %s |\n", extra,
+                extra <= 1e-4 ? "met" : "MISSED");
+  }
+}
+
+void print_address_targets(const std::vector<measured_group>& all) {
+  if (const measured_group* m = find_group(all, "format_ip_address over ips")) {
+    const double floor = ratio(*m, "format_ip_address(ip)", "noop_scalar()");
+    print_target("format_ip_address / no-op scalar <= 1.6", floor, "x", floor <= 1.6);
+  }
+  const measured_group* m =
+      find_group(all, "format_ip_address against pure SQL, first 100000 rows of ips");
+  if (m == nullptr) return;
+  const double pure = 1.0 / ratio(*m, "format_ip_address(ip)", "pure SQL");
+  print_target("pure SQL / format_ip_address >= 25", pure, "x", pure >= 25);
+  const bool same =
+      figures_of(*m, "format_ip_address(ip)").result == figures_of(*m, "pure SQL").result;
+  std::printf("| pure SQL and format_ip_address agree on max() | %s | %s |\n", same ? "yes" : "no",
+              same ? "met" : "MISSED");
+}
+
+// Nanoseconds per unit (byte or component) of the subject, for each table.
+void print_growth(const std::vector<measured_group>& all, const std::vector<series_table>& tables,
+                  bool per_byte) {
+  std::printf(
+      "\n| table | rows | %s/row | max_version ns/row | ns/%s | / max() | format_ip_address ns/row "
+      "| ns/%s |\n|---|---:|---:|---:|---:|---:|---:|---:|\n",
+      per_byte ? "bytes" : "components", per_byte ? "byte" : "component",
+      per_byte ? "byte" : "component");
+  for (const series_table& table : tables) {
+    const measured_group* m = find_group(all, std::string("growth: ") + table.name);
+    if (m == nullptr) continue;
+    const double rows = static_cast<double>(table.rows);
+    const double units =
+        static_cast<double>(per_byte ? table.bytes_per_row : table.components_per_row);
+    const double version_ns = figures_of(*m, "max_version(version)").median_seconds * 1e9 / rows;
+    const double address_ns =
+        figures_of(*m, "format_ip_address(version)").median_seconds * 1e9 / rows;
+    std::printf("| %s | %lld | %lld | %.1f | %.3f | %.3f | %.1f | %.3f |\n", table.name,
+                static_cast<long long>(table.rows), static_cast<long long>(units), version_ns,
+                version_ns / units, ratio(*m, "max_version(version)", "max()"), address_ns,
+                address_ns / units);
+  }
+}
+
+void print_summary(const std::vector<measured_group>& all) {
+  std::printf("\n## Targets\n\n| target | figure | |\n|---|---:|---|\n");
+  print_aggregate_targets(all);
+  print_address_targets(all);
+  std::printf("\n## Growth with text length (3 components, the last one long)\n");
+  print_growth(all, length_series(), true);
+  std::printf("\n## Growth with component count\n");
+  print_growth(all, component_series(), false);
+}
+
+std::vector<query_group> all_groups(const options& opts) {
+  std::vector<query_group> groups = main_groups();
+  for (const series_table& table : length_series()) groups.push_back(series_group(table));
+  for (const series_table& table : component_series()) groups.push_back(series_group(table));
+  std::vector<query_group> chosen;
+  for (query_group& group : groups) {
+    if (group.title.find(opts.only) != std::string::npos) chosen.push_back(std::move(group));
+  }
+  return chosen;
+}
+
+bool reads_table(const std::vector<query_group>& groups, const std::string& table) {
+  for (const query_group& group : groups) {
+    for (const query& q : group.queries) {
+      const std::string& sql = q.sql;
+      for (auto at = sql.find("FROM " + table); at != std::string::npos;
+           at = sql.find("FROM " + table, at + 1)) {
+        const std::size_t after = at + 5 + table.size();
+        if (after == sql.size() || sql[after] == ' ' || sql[after] == ')') return true;
+      }
+    }
+  }
+  return false;
+}
+
+int run(const options& opts) {
+  install_counting_allocator();
+  const scratch_dir dir = make_scratch_dir();
+  sqlite3* db = nullptr;
+  if (sqlite3_open((dir.path + "/bench.db").c_str(), &db) != SQLITE_OK) {
+    std::fprintf(stderr, "korvel_bench: cannot open a database in %s\n", dir.path.c_str());
+    return 1;
+  }
+  // Large enough to hold the whole data set: the figures are of CPU, not I/O.
+  exec_or_die(db, "PRAGMA cache_size=-2000000");
+  load_module(db, opts.module);
+  register_noop_functions(db);
+  std::printf("# korvel_bench: SQLite %s, module %s, %d repetitions\n", sqlite3_libversion(),
+              opts.module.c_str(), opts.repetitions);
+  std::fflush(stdout);
+  std::vector<query_group> groups = all_groups(opts);
+  create_data_set(db, [&](const char* table) { return reads_table(groups, table); });
+  std::vector<measured_group> measured;
+  for (query_group& group : groups) {
+    group_figures figures = run_group(db, group, {opts.repetitions, 0.05});
+    measured.push_back({std::move(group), std::move(figures)});
+    print_group(measured.back());
+  }
+  print_summary(measured);
+  sqlite3_close(db);
+  remove_scratch_dir(dir);
+  return 0;
+}
+
+}  // namespace
+
+}  // namespace korvel::bench
+
+int main(int argc, char** argv) {
+  return korvel::bench::run(korvel::bench::parse_options(argc, argv));
+}
