@@ -15,6 +15,13 @@ SQLITE_EXTENSION_INIT1
 // functions that did register.
 extern "C" KORVEL_EXPORT int sqlite3_extension_init(sqlite3* db, char** /*error_message*/,
                                                     const sqlite3_api_routines* api) noexcept {
-  SQLITE_EXTENSION_INIT2(api);
+  // Connections on several threads may load the library at the same moment.
+  // The routine table is the same for all of them, so it is stored once,
+  // under the guard of a static, rather than rewritten racily on every load.
+  static const bool api_stored = [api] {
+    SQLITE_EXTENSION_INIT2(api);
+    return true;
+  }();
+  (void)api_stored;
   return korvel::register_functions(db);
 }
