@@ -49,14 +49,16 @@ version_parse_status read_step_input(int argc, sqlite3_value** argv, step_input&
 }
 
 // The row wins only when it orders strictly lower / higher: ties keep the
-// earlier row. The row is compared without parsing it; only a winner is.
+// earlier row. The row is compared without parsing it; only a winner is. A
+// row that does not win is ignored whether it is well formed or not, so only
+// a winner is checked to the end.
 version_parse_status consider_row(version_state& state, const step_input& input,
                                   winner_rule rule) noexcept {
   if (state.parts == nullptr) return version_state_init(state, input.version, input.separators);
-  const text_order order = version_compare_text(input.version, input.separators, state.parts);
-  if (!order.well_formed) return version_parse_status::malformed;
-  const bool wins = rule == winner_rule::highest ? order.order > 0 : order.order < 0;
-  if (!wins) return version_parse_status::ok;
+  const int side = rule == winner_rule::highest ? 1 : -1;
+  if (!version_text_wins(input.version, input.separators, state.parts, side)) {
+    return version_parse_status::ok;
+  }
   return version_state_replace(state, input.version, input.separators);
 }
 

@@ -78,24 +78,197 @@ bool rest_is_well_formed(version_tokenizer& tokenizer) noexcept {
 
 }  // namespace
 
+namespace {
+
+// The bytes at which a token stops: the separators and NUL, which ends the
+// text. One lookup per byte instead of two tests.
+separator_set stop_bytes(const separator_set& separators) noexcept {
+  separator_set stops = separators;
+  stops.bits[0] |= 1u;
+  return stops;
+}
+
+const char* token_end(const char* cursor, const char* end, const separator_set& stops) noexcept {
+  while (cursor != end && !stops.contains(static_cast<unsigned char>(*cursor))) ++cursor;
+  return cursor;
+}
+
+bool ends_text(const char* cursor, const char* end) noexcept {
+  return cursor == end || *cursor == '\0';
+}
+
+// From just past a separator: whether every remaining token is non-empty,
+// that is no separator follows another and none ends the text. The loop
+// keeps no branch on the bytes but its end, which a mispredicted token
+// boundary would otherwise cost on every token.
+bool tokens_well_formed(const char* cursor, const char* end,
+                        const separator_set& separators) noexcept {
+  bool previous_separator = true;
+  bool empty_token = false;
+  for (; cursor != end && *cursor != '\0'; ++cursor) {
+    const bool separator = separators.contains(static_cast<unsigned char>(*cursor));
+    empty_token |= separator & previous_separator;
+    previous_separator = separator;
+  }
+  return !(empty_token | previous_separator);
+}
+
+bool is_digit(unsigned char byte) noexcept {
+  return static_cast<unsigned>(byte - '0') < 10u;
+}
+
+// A byte no number can start with (digits, white space and signs can), so a
+// token starting with it is a word.
+bool starts_word(unsigned char byte) noexcept {
+  return !is_digit(byte) && byte != ' ' && (byte < '\t' || byte > '\r') && byte != '+' &&
+         byte != '-';
+}
+
+// saturating_atoi() of a token that starts with a digit.
+std::int32_t leading_digits(std::string_view token) noexcept {
+  std::int64_t magnitude = 0;
+  for (const char c : token) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (!is_digit(byte)) break;
+    magnitude = magnitude * 10 + (byte - '0');
+    if (magnitude > INT32_MAX) magnitude = INT32_MAX;
+  }
+  return static_cast<std::int32_t>(magnitude);
+}
+
+// byte_order() against a NUL-terminated word, without measuring it first.
+int word_order(std::string_view token, const char* word) noexcept {
+  for (const char c : token) {
+    const auto mine = static_cast<unsigned char>(c);
+    const auto theirs = static_cast<unsigned char>(*word++);
+    if (mine != theirs) return theirs == 0 || mine > theirs ? 1 : -1;
+  }
+  return *word == '\0' ? 0 : -1;
+}
+
+// version_token_compare() of the token against the part, with the common
+// cases decided directly. A number's decimal text starts with a digit or '-',
+// both ordering before any letter, so a number meeting a word is usually
+// decided by one byte.
+int token_order(std::string_view token, const version_part& part) noexcept {
+  const auto first = static_cast<unsigned char>(token.front());
+  if (is_digit(first)) {
+    if (part.kind == VERSION_PART_NUMBER) {
+      const std::int32_t number = leading_digits(token);
+      return (number > part.value.number) - (number < part.value.number);
+    }
+    const auto word_first = static_cast<unsigned char>(part.value.text[0]);
+    if (word_first > '9') return -1;
+    if (word_first < '0') return 1;
+  } else if (starts_word(first)) {
+    if (part.kind == VERSION_PART_TEXT) return word_order(token, part.value.text);
+    if (first > '9') return 1;
+  }
+  return version_token_compare(classify_version_token(token), version_part_token(part));
+}
+
+// The order of a token that starts with `first` against `part` when that
+// byte alone decides it, else 0: a number (its decimal text starts with a
+// digit or '-') against a word starting outside the digits, or a word
+// starting above '9' against a number.
+int first_byte_order(unsigned char first, const version_part& part) noexcept {
+  if (part.kind == VERSION_PART_TEXT) {
+    if (!is_digit(first)) return 0;
+    const auto word_first = static_cast<unsigned char>(part.value.text[0]);
+    return word_first > '9' ? -1 : (word_first < '0' ? 1 : 0);
+  }
+  return first > '9' && starts_word(first) ? 1 : 0;
+}
+
+// Reads the leading digits of the token at `cursor` against a number part,
+// leaving `cursor` after them. 0 when they equal the number.
+int leading_number_order(const char*& cursor, const char* end, const separator_set& stops,
+                         std::int32_t number) noexcept {
+  std::int64_t magnitude = 0;
+  for (; cursor != end; ++cursor) {
+    const auto byte = static_cast<unsigned char>(*cursor);
+    if (!is_digit(byte) || stops.contains(byte)) break;
+    magnitude = magnitude * 10 + (byte - '0');
+    if (magnitude > INT32_MAX) magnitude = INT32_MAX;
+  }
+  return (magnitude > number) - (magnitude < number);
+}
+
+// Orders the token at `cursor` against the part, reading no further than
+// deciding needs; `stop` is then left at the token's end only if the order
+// is 0 or `side`, else it is meaningless.
+int streamed_token_order(const char* cursor, const char* end, const separator_set& stops,
+                         const version_part& part, int side, const char*& stop) noexcept {
+  const auto first = static_cast<unsigned char>(*cursor);
+  int order = first_byte_order(first, part);
+  const char* read = cursor + 1;
+  if (order == 0 && part.kind == VERSION_PART_NUMBER && is_digit(first)) {
+    read = cursor;
+    order = leading_number_order(read, end, stops, part.value.number);
+  }
+  if (order != 0 && order != side) return order;
+  stop = token_end(read, end, stops);
+  if (order == 0) order = token_order({cursor, static_cast<std::size_t>(stop - cursor)}, part);
+  return order;
+}
+
+// Orders the text against the list as version_compare_text() does, but
+// stops once the text is known not to win: a losing text need not be checked
+// for empty tokens, as it is ignored whether it is well formed or not.
+inline bool text_wins(std::string_view text, const separator_set& stops,
+                      const separator_set& separators, const version_part* parts,
+                      int side) noexcept {
+  const char* cursor = text.data();
+  const char* const end = cursor + text.size();
+  for (;; parts = parts->next) {
+    if (cursor == end || stops.contains(static_cast<unsigned char>(*cursor))) return false;
+    if (parts == nullptr) return side == 1 && tokens_well_formed(cursor, end, separators);
+    const char* stop = nullptr;
+    int order = streamed_token_order(cursor, end, stops, *parts, side, stop);
+    if (order != 0 && order != side) return false;
+    const bool last = ends_text(stop, end);
+    if (order == 0 && last) order = parts->next != nullptr ? -1 : 0;
+    if (order != 0 || last) {
+      return order == side && (last || tokens_well_formed(stop + 1, end, separators));
+    }
+    cursor = stop + 1;
+  }
+}
+
+constexpr separator_set kDefaultStops = [] {
+  separator_set stops = DEFAULT_SEPARATOR_SET;
+  stops.bits[0] |= 1u;
+  return stops;
+}();
+
+}  // namespace
+
+bool version_text_wins(std::string_view text, const separator_set& separators,
+                       const version_part* parts, int side) noexcept {
+  // The default set as a constant lets the compiler fold the lookups.
+  if (separators.bits == DEFAULT_SEPARATOR_SET.bits) {
+    return text_wins(text, kDefaultStops, DEFAULT_SEPARATOR_SET, parts, side);
+  }
+  return text_wins(text, stop_bytes(separators), separators, parts, side);
+}
+
+// One pass over the text: tokens are compared as they are found, and once
+// the order is known the rest is only checked for empty tokens.
 text_order version_compare_text(std::string_view text, const separator_set& separators,
                                 const version_part* parts) noexcept {
-  version_tokenizer tokenizer = make_version_tokenizer(text, separators);
-  std::string_view token;
-  for (;;) {
-    switch (next_version_token(tokenizer, token)) {
-      case token_step::malformed:
-        return {false, 0};
-      case token_step::end:
-        return {true, parts != nullptr ? -1 : 0};
-      case token_step::token:
-        break;
-    }
-    if (parts == nullptr) return {rest_is_well_formed(tokenizer), 1};
-    const int order =
-        version_token_compare(classify_version_token(token), version_part_token(*parts));
-    if (order != 0) return {rest_is_well_formed(tokenizer), order};
-    parts = parts->next;
+  const separator_set stops = stop_bytes(separators);
+  const char* cursor = text.data();
+  const char* const end = cursor + text.size();
+  for (;; parts = parts->next) {
+    const char* stop = token_end(cursor, end, stops);
+    if (stop == cursor) return {false, 0};
+    const bool last = ends_text(stop, end);
+    int order = parts == nullptr
+                    ? 1
+                    : token_order({cursor, static_cast<std::size_t>(stop - cursor)}, *parts);
+    if (order == 0 && last) order = parts->next != nullptr ? -1 : 0;
+    if (order != 0 || last) return {last || tokens_well_formed(stop + 1, end, separators), order};
+    cursor = stop + 1;
   }
 }
 

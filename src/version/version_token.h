@@ -97,6 +97,13 @@ struct text_order {
                                               const separator_set& separators,
                                               const version_part* parts) noexcept;
 
+// Whether the version `text` is well formed and orders on the `side` (1:
+// after, -1: before) of an already parsed list, as version_compare_text()
+// would tell. Stops reading once the answer is no: a text that does not
+// win is never checked for empty tokens after the deciding one.
+[[nodiscard]] bool version_text_wins(std::string_view text, const separator_set& separators,
+                                     const version_part* parts, int side) noexcept;
+
 // Orders two version texts split at the same separators. `well_formed` is
 // true only when both are; `lhs_well_formed` / `rhs_well_formed` tell which.
 struct text_pair_order {
