@@ -9,6 +9,8 @@ namespace {
 // Sizes the state's text buffer for `bytes` bytes and a NUL; an old buffer
 // that is large enough is kept. On failure the state is untouched.
 bool reserve_text(version_state& state, std::size_t bytes) noexcept {
+  // The current winner's size answers most calls without asking the allocator.
+  if (state.text != nullptr && bytes <= static_cast<std::size_t>(state.text_bytes)) return true;
   if (state.text != nullptr && sqlite3_msize(state.text) > bytes) return true;
   void* grown = sqlite3_realloc64(state.text, bytes + 1);
   if (grown == nullptr) return false;
