@@ -23,7 +23,7 @@ bench:
 	@scripts/install-deps bench
 	@cmake --preset bench >/dev/null
 	@cmake --build --preset bench
-	@build/bench/bench/korvel_bench build/bench/korvel_sql
+	@build/bench/bench/korvel_bench build/bench/korvel_sql.so $(BENCH_ARGS)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
