@@ -48,19 +48,27 @@ bool registers(sqlite3* db, library how) {
 }
 
 // Runs the workload on an open connection; "" when every outcome was allowed.
+// A single failure may cost only the statement it hit (and a registration, if
+// it hit one); a persistent one may cost every statement from there on.
 std::string run_workload(sqlite3* db, const sweep_case& sweep) {
-  std::string error = exec(db, std::string("PRAGMA encoding = '") + sweep.encoding + "'");
-  if (!error.empty()) return fault_injected() && is_out_of_memory(error) ? "" : error;
-  const bool faulted_before_load = fault_injected();
-  if (!registers(db, sweep.how)) return "loading failed";
-  const bool registration_faulted = !faulted_before_load && fault_injected();
+  bool faulted_before = fault_injected();  // while opening
+  bool registration_faulted = false;
   auto allowed = [&](const std::string& message) {
-    return fault_injected() && (is_out_of_memory(message) ||
-                                (registration_faulted && is_missing_registration(message)));
+    const bool faulted_here =
+        sweep.persistent ? fault_injected() : !faulted_before && fault_injected();
+    return (faulted_here && is_out_of_memory(message)) ||
+           (registration_faulted && is_missing_registration(message));
   };
+  std::string error = exec(db, std::string("PRAGMA encoding = '") + sweep.encoding + "'");
+  if (!error.empty()) return allowed(error) ? "" : error;
+  faulted_before = fault_injected();
+  if (!registers(db, sweep.how)) return "loading failed";
+  registration_faulted = !faulted_before && fault_injected();
+  faulted_before = fault_injected();
   error = exec(db, kWorkloadSetup);
   if (!error.empty()) return allowed(error) ? "" : "setup: " + error;
   for (const workload_statement& statement : workload_statements()) {
+    faulted_before = fault_injected();
     const std::vector<std::string> got = rows(db, statement.sql);
     if (got == statement.rows) continue;
     if (got.size() == 1 && got[0].starts_with("error: ") && allowed(got[0].substr(7))) continue;
