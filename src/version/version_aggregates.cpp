@@ -50,6 +50,32 @@ version_parse_status read_step_input(int argc, sqlite3_value** argv, step_input&
   return version_parse_status::ok;
 }
 
+// Makes a winning row the winner. Its first `kept_parts` parts equal the
+// list's, so only the rest of the text is parsed, into the records and word
+// buffers of the rest of the old list.
+version_parse_status replace_winner(version_state& state, std::string_view text,
+                                    const separator_set& separators, const text_win& win) noexcept {
+  if (win.kept_parts == 0) return version_state_replace(state, text, separators);
+  if (!reserve_text(state, text.size())) return version_parse_status::no_memory;
+  version_part* last_kept = state.parts;
+  for (std::size_t i = 1; i < win.kept_parts; ++i) last_kept = last_kept->next;
+  version_part* rest = last_kept->next;
+  last_kept->next = nullptr;
+  if (win.tail_offset == text_win::kNoTail) {
+    version_free(rest);
+  } else {
+    const version_parse_result tail =
+        version_parse_recycling(text.substr(win.tail_offset), separators, rest);
+    if (tail.status != version_parse_status::ok) {
+      version_state_clear(state);
+      return tail.status;
+    }
+    last_kept->next = tail.parts;
+  }
+  store_text(state, text);
+  return version_parse_status::ok;
+}
+
 // The row wins only when it orders strictly lower / higher: ties keep the
 // earlier row. The row is compared without parsing it; only a winner is. A
 // row that does not win is ignored whether it is well formed or not, so only
@@ -58,10 +84,9 @@ version_parse_status consider_row(version_state& state, const step_input& input,
                                   winner_rule rule) noexcept {
   if (state.parts == nullptr) return version_state_init(state, input.version, input.separators);
   const int side = rule == winner_rule::highest ? 1 : -1;
-  if (!version_text_wins(input.version, input.separators, state.parts, side)) {
-    return version_parse_status::ok;
-  }
-  return version_state_replace(state, input.version, input.separators);
+  const text_win win = version_text_wins(input.version, input.separators, state.parts, side);
+  if (!win.wins) return version_parse_status::ok;
+  return replace_winner(state, input.version, input.separators, win);
 }
 
 void version_step(sqlite3_context* context, int argc, sqlite3_value** argv,

@@ -200,14 +200,16 @@ int leading_number_order(const char*& cursor, const char* end, const separator_s
 int streamed_token_order(const char* cursor, const char* end, const separator_set& stops,
                          const version_part& part, int side, const char*& stop) noexcept {
   const auto first = static_cast<unsigned char>(*cursor);
-  int order = first_byte_order(first, part);
-  const char* read = cursor + 1;
-  if (order == 0 && part.kind == VERSION_PART_NUMBER && is_digit(first)) {
-    read = cursor;
-    order = leading_number_order(read, end, stops, part.value.number);
+  if (part.kind == VERSION_PART_NUMBER && is_digit(first)) {
+    // A token starting with a digit is a number: its leading digits decide.
+    const char* read = cursor;
+    const int order = leading_number_order(read, end, stops, part.value.number);
+    if (order == 0 || order == side) stop = token_end(read, end, stops);
+    return order;
   }
+  int order = first_byte_order(first, part);
   if (order != 0 && order != side) return order;
-  stop = token_end(read, end, stops);
+  stop = token_end(cursor + 1, end, stops);
   if (order == 0) order = token_order({cursor, static_cast<std::size_t>(stop - cursor)}, part);
   return order;
 }
@@ -215,22 +217,24 @@ int streamed_token_order(const char* cursor, const char* end, const separator_se
 // Orders the text against the list as version_compare_text() does, but
 // stops once the text is known not to win: a losing text need not be checked
 // for empty tokens, as it is ignored whether it is well formed or not.
-inline bool text_wins(std::string_view text, const separator_set& stops,
-                      const separator_set& separators, const version_part* parts,
-                      int side) noexcept {
-  const char* cursor = text.data();
-  const char* const end = cursor + text.size();
-  for (;; parts = parts->next) {
-    if (cursor == end || stops.contains(static_cast<unsigned char>(*cursor))) return false;
-    if (parts == nullptr) return side == 1 && tokens_well_formed(cursor, end, separators);
+inline text_win text_wins(std::string_view text, const separator_set& stops,
+                          const separator_set& separators, const version_part* parts,
+                          int side) noexcept {
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  const char* cursor = begin;
+  for (std::size_t kept = 0;; parts = parts->next, ++kept) {
+    if (cursor == end || stops.contains(static_cast<unsigned char>(*cursor))) return {};
+    const auto here = static_cast<std::size_t>(cursor - begin);
+    if (parts == nullptr)
+      return {side == 1 && tokens_well_formed(cursor, end, separators), kept, here};
     const char* stop = nullptr;
-    int order = streamed_token_order(cursor, end, stops, *parts, side, stop);
-    if (order != 0 && order != side) return false;
+    const int order = streamed_token_order(cursor, end, stops, *parts, side, stop);
+    if (order != 0 && order != side) return {};
     const bool last = ends_text(stop, end);
-    if (order == 0 && last) order = parts->next != nullptr ? -1 : 0;
-    if (order != 0 || last) {
-      return order == side && (last || tokens_well_formed(stop + 1, end, separators));
-    }
+    if (order != 0) return {last || tokens_well_formed(stop + 1, end, separators), kept, here};
+    // Every token equal: a text with fewer tokens orders before the list.
+    if (last) return {side == -1 && parts->next != nullptr, kept + 1, text_win::kNoTail};
     cursor = stop + 1;
   }
 }
@@ -243,8 +247,8 @@ constexpr separator_set kDefaultStops = [] {
 
 }  // namespace
 
-bool version_text_wins(std::string_view text, const separator_set& separators,
-                       const version_part* parts, int side) noexcept {
+text_win version_text_wins(std::string_view text, const separator_set& separators,
+                           const version_part* parts, int side) noexcept {
   // The default set as a constant lets the compiler fold the lookups.
   if (separators.bits == DEFAULT_SEPARATOR_SET.bits) {
     return text_wins(text, kDefaultStops, DEFAULT_SEPARATOR_SET, parts, side);

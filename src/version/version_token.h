@@ -100,9 +100,17 @@ struct text_order {
 // Whether the version `text` is well formed and orders on the `side` (1:
 // after, -1: before) of an already parsed list, as version_compare_text()
 // would tell. Stops reading once the answer is no: a text that does not
-// win is never checked for empty tokens after the deciding one.
-[[nodiscard]] bool version_text_wins(std::string_view text, const separator_set& separators,
-                                     const version_part* parts, int side) noexcept;
+// win is never checked for empty tokens after the deciding one. A winner's
+// leading `kept_parts` tokens equal the list's first parts, so only the text
+// from `tail_offset` on (kNoTail: nothing) differs from the list.
+struct text_win {
+  static constexpr std::size_t kNoTail = static_cast<std::size_t>(-1);
+  bool wins = false;
+  std::size_t kept_parts = 0;
+  std::size_t tail_offset = kNoTail;
+};
+[[nodiscard]] text_win version_text_wins(std::string_view text, const separator_set& separators,
+                                         const version_part* parts, int side) noexcept;
 
 // Orders two version texts split at the same separators. `well_formed` is
 // true only when both are; `lhs_well_formed` / `rhs_well_formed` tell which.
