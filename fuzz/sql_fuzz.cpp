@@ -1,7 +1,9 @@
 // Short SQL through connections with the library registered: the first byte
 // picks a statement, the rest is bound as ?1 (text) and ?2 (blob). Lines of
-// the input become the rows of a group. Any statement error is a finding,
-// and so is a result that disagrees with the library's own functions.
+// the input become the rows of a group; one more value of the first byte
+// cuts the rest into separators and the three rows of a group instead. Any
+// statement error is a finding, and so is a result that disagrees with the
+// library's own functions.
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -140,13 +142,79 @@ void run(std::size_t index, std::string_view input) {
   sqlite3_clear_bindings(statement);
 }
 
+// A group of three rows sharing separators: the aggregates' winners must be
+// the ones the parser picks, the earliest row among equals.
+constexpr const char* kGroupSql =
+    "SELECT min_version(v, s), max_version(v, s) FROM (SELECT ?1 AS v, ?4 AS s "
+    "UNION ALL SELECT ?2, ?4 UNION ALL SELECT ?3, ?4)";
+
+const std::string_view* expected_winner(const std::string_view (&texts)[3],
+                                        const separator_set& separators, int wanted_sign) {
+  version_part* best = nullptr;
+  const std::string_view* winner = nullptr;
+  for (const std::string_view& text : texts) {
+    const version_parse_result parsed = version_parse_recycling(text, separators, nullptr);
+    if (parsed.parts != nullptr &&
+        (winner == nullptr || sign(version_compare(parsed.parts, best)) == wanted_sign)) {
+      version_free(best);
+      best = parsed.parts;
+      winner = &text;
+    } else {
+      version_free(parsed.parts);
+    }
+  }
+  version_free(best);
+  return winner;
+}
+
+void check_winner(sqlite3_stmt* statement, int column, const std::string_view* winner) {
+  if (winner == nullptr) {
+    KORVEL_FUZZ_CHECK(sqlite3_column_type(statement, column) == SQLITE_NULL);
+    return;
+  }
+  const auto* text = sqlite3_column_text(statement, column);
+  const auto bytes = static_cast<std::size_t>(sqlite3_column_bytes(statement, column));
+  KORVEL_FUZZ_CHECK(bytes == winner->size() && std::memcmp(text, winner->data(), bytes) == 0);
+}
+
+void run_group(fuzz_input& input) {
+  static sqlite3_stmt* const statement = [] {
+    sqlite3_stmt* prepared = nullptr;
+    KORVEL_FUZZ_CHECK(sqlite3_prepare_v2(sqlite3_db_handle(statement_for(0)), kGroupSql, -1,
+                                         &prepared, nullptr) == SQLITE_OK);
+    return prepared;
+  }();
+  const exact_copy separators(input.take_sized());
+  const exact_copy a(input.take_sized());
+  const exact_copy b(input.take_sized());
+  const exact_copy c(input.rest());
+  const std::string_view texts[3] = {a.view(), b.view(), c.view()};
+  for (int i = 0; i < 3; ++i) {
+    sqlite3_bind_text(statement, i + 1, texts[i].data(), static_cast<int>(texts[i].size()),
+                      SQLITE_STATIC);
+  }
+  sqlite3_bind_text(statement, 4, separators.view().data(),
+                    static_cast<int>(separators.view().size()), SQLITE_STATIC);
+  KORVEL_FUZZ_CHECK(sqlite3_step(statement) == SQLITE_ROW);
+  const separator_set set = make_separator_set(separators.view());
+  check_winner(statement, 0, expected_winner(texts, set, -1));
+  check_winner(statement, 1, expected_winner(texts, set, 1));
+  KORVEL_FUZZ_CHECK(sqlite3_step(statement) == SQLITE_DONE);
+  sqlite3_reset(statement);
+  sqlite3_clear_bindings(statement);
+}
+
 }  // namespace
 }  // namespace korvel::fuzzing
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace korvel::fuzzing;
   fuzz_input input{data, size};
-  const std::size_t index = input.take_byte() % std::size(kStatements);
+  const std::size_t index = input.take_byte() % (std::size(kStatements) + 1);
+  if (index == std::size(kStatements)) {
+    run_group(input);
+    return 0;
+  }
   const exact_copy text(input.rest());
   run(index, text.view());
   return 0;
