@@ -30,6 +30,34 @@ std::int32_t read_component(const char*& cursor, const char* end) noexcept {
   return static_cast<std::int32_t>(magnitude);
 }
 
+// Every component starts with a digit, as in any address a user stores: no
+// branch depends on the bytes, so component lengths cost no mispredictions.
+// Reports false, having folded nothing meaningful, when a component starts
+// otherwise.
+bool fold_digit_components(const char* cursor, const char* end, std::uint64_t& folded) noexcept {
+  std::uint64_t accumulator = 0;
+  std::int64_t component = 0;
+  bool in_digits = true;
+  bool at_start = true;
+  bool plain = true;
+  for (; cursor != end && *cursor != '\0'; ++cursor) {
+    const unsigned digit = static_cast<unsigned char>(*cursor) - static_cast<unsigned>('0');
+    const bool is_digit = digit < 10u;
+    const bool is_dot = *cursor == '.';
+    plain &= !at_start || is_digit;
+    in_digits &= is_digit;
+    std::int64_t grown = component * 10 + digit;
+    grown = grown > INT32_MAX ? INT32_MAX : grown;
+    component = in_digits ? grown : component;
+    accumulator = is_dot ? accumulator * 256 + static_cast<std::uint64_t>(component) : accumulator;
+    component = is_dot ? 0 : component;
+    in_digits |= is_dot;
+    at_start = is_dot;
+  }
+  folded = accumulator * 256 + static_cast<std::uint64_t>(component);
+  return plain && !at_start;
+}
+
 }  // namespace
 
 // One pass over the text: each component is converted where it starts and
@@ -37,9 +65,12 @@ std::int32_t read_component(const char*& cursor, const char* end) noexcept {
 std::int64_t fold_ip_address(std::string_view text) noexcept {
   // Unsigned arithmetic gives the modulo-2^64 wrap without signed overflow;
   // the final conversion back to int64 is well defined in C++20.
-  std::uint64_t accumulator = 0;
   const char* cursor = text.data();
   const char* const end = cursor + text.size();
+  std::uint64_t accumulator = 0;
+  if (fold_digit_components(cursor, end, accumulator))
+    return static_cast<std::int64_t>(accumulator);
+  accumulator = 0;
   for (;;) {
     const std::int32_t component = read_component(cursor, end);
     accumulator = accumulator * 256 + static_cast<std::uint64_t>(std::int64_t{component});
