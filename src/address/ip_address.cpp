@@ -32,8 +32,8 @@ std::int32_t read_component(const char*& cursor, const char* end) noexcept {
 
 // Every component starts with a digit, as in any address a user stores: no
 // branch depends on the bytes, so component lengths cost no mispredictions.
-// Reports false, having folded nothing meaningful, when a component starts
-// otherwise.
+// Reports false as soon as a component starts otherwise, leaving `folded`
+// meaningless.
 bool fold_digit_components(const char* cursor, const char* end, std::uint64_t& folded) noexcept {
   std::uint64_t accumulator = 0;
   std::int64_t component = 0;
@@ -45,6 +45,7 @@ bool fold_digit_components(const char* cursor, const char* end, std::uint64_t& f
     const bool is_digit = digit < 10u;
     const bool is_dot = *cursor == '.';
     plain &= !at_start || is_digit;
+    if (!plain) return false;  // rare, so predicted: the general fold takes over
     in_digits &= is_digit;
     std::int64_t grown = component * 10 + digit;
     grown = grown > INT32_MAX ? INT32_MAX : grown;
