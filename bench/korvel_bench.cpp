@@ -23,7 +23,7 @@ namespace {
 
 struct options {
   std::string module = KORVEL_MODULE_PATH;
-  int repetitions = 11;
+  int repetitions = 15;
   std::string only;  // runs only the groups whose title contains this
 };
 
