@@ -1,5 +1,6 @@
 // The allocation-free orderings against the list-based one: comparing a text
-// with a parsed list, and two texts with each other, must agree with parsing
+// with a parsed list (in full, and as the aggregates' early-stopping winner
+// test), and two texts with each other, must agree with parsing
 // both and calling version_compare(), on well-formedness and on order. The
 // collation's total order is checked on triples of texts.
 #include <array>
@@ -11,6 +12,33 @@
 namespace korvel::fuzzing {
 namespace {
 
+// The aggregates' test: `a` wins against list `b` on `side` exactly when it
+// is well formed and orders there, and a winner's kept parts and re-parsed
+// tail rebuild its own list.
+void check_wins(std::string_view a, const separator_set& separators, const version_part* a_parts,
+                const version_part* b, int listed) {
+  for (const int side : {-1, 1}) {
+    const text_win win = version_text_wins(a, separators, b, side);
+    KORVEL_FUZZ_CHECK(win.wins == (a_parts != nullptr && listed == side));
+    if (!win.wins) continue;
+    const version_part* mine = a_parts;
+    const version_part* theirs = b;
+    for (std::size_t i = 0; i < win.kept_parts; ++i, mine = mine->next, theirs = theirs->next) {
+      KORVEL_FUZZ_CHECK(mine != nullptr && theirs != nullptr);
+      KORVEL_FUZZ_CHECK(version_part_compare(mine, theirs) == 0);
+    }
+    if (win.tail_offset == text_win::kNoTail) {
+      KORVEL_FUZZ_CHECK(mine == nullptr);
+      continue;
+    }
+    const version_parse_result tail =
+        version_parse_recycling(a.substr(win.tail_offset), separators, nullptr);
+    KORVEL_FUZZ_CHECK(tail.status == version_parse_status::ok);
+    KORVEL_FUZZ_CHECK(version_compare(tail.parts, mine) == 0);
+    version_free(tail.parts);
+  }
+}
+
 void check_text_orders(std::string_view a, std::string_view b, const separator_set& separators) {
   const version_parse_result pa = version_parse_recycling(a, separators, nullptr);
   const version_parse_result pb = version_parse_recycling(b, separators, nullptr);
@@ -21,6 +49,8 @@ void check_text_orders(std::string_view a, std::string_view b, const separator_s
   const text_order against_list = version_compare_text(a, separators, pb.parts);
   KORVEL_FUZZ_CHECK(against_list.well_formed == a_ok);
   if (a_ok) KORVEL_FUZZ_CHECK(against_list.order == listed);
+
+  if (b_ok) check_wins(a, separators, pa.parts, pb.parts, listed);
 
   const text_pair_order texts = version_compare_texts(a, b, separators);
   KORVEL_FUZZ_CHECK(texts.lhs_well_formed == a_ok && texts.rhs_well_formed == b_ok);

@@ -113,9 +113,18 @@ TEST(VersionCompareText, AgreesWithParseAndCompare) {
     if (!b_list) continue;
     const text_order against_list = version_compare_text(a, set, b_list.get());
     ASSERT_EQ(against_list.well_formed, a_list != nullptr) << a;
-    if (!a_list) continue;
+    if (!a_list) {
+      ASSERT_FALSE(version_text_wins(a, set, b_list.get(), 1).wins ||
+                   version_text_wins(a, set, b_list.get(), -1).wins)
+          << a;
+      continue;
+    }
     const int expected = sign(version_compare(a_list.get(), b_list.get()));
     ASSERT_EQ(against_list.order, expected) << a << " vs " << b;
+    for (const int side : {-1, 1}) {
+      ASSERT_EQ(version_text_wins(a, set, b_list.get(), side).wins, expected == side)
+          << a << " vs " << b;
+    }
     ASSERT_EQ(pair.order, expected) << a << " vs " << b;
   }
 }
