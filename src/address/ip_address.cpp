@@ -8,28 +8,6 @@ namespace korvel {
 
 namespace {
 
-bool is_digit(char c) noexcept {
-  return static_cast<unsigned>(c - '0') < 10u;
-}
-
-// saturating_atoi() of the component at `cursor`, leaving `cursor` after the
-// bytes it read. Digits, the usual start, are read here directly; white
-// space and signs take the general conversion.
-std::int32_t read_component(const char*& cursor, const char* end) noexcept {
-  if (cursor == end || !is_digit(*cursor)) {
-    const leading_int parsed = parse_leading_int({cursor, static_cast<std::size_t>(end - cursor)});
-    cursor += parsed.length;
-    return parsed.value;
-  }
-  std::int64_t magnitude = 0;
-  do {
-    magnitude = magnitude * 10 + (*cursor - '0');
-    if (magnitude > INT32_MAX) magnitude = INT32_MAX;
-    ++cursor;
-  } while (cursor != end && is_digit(*cursor));
-  return static_cast<std::int32_t>(magnitude);
-}
-
 // Every component starts with a digit, as in any address a user stores: no
 // branch depends on the bytes, so component lengths cost no mispredictions.
 // Reports false as soon as a component starts otherwise, leaving `folded`
@@ -73,8 +51,10 @@ std::int64_t fold_ip_address(std::string_view text) noexcept {
     return static_cast<std::int64_t>(accumulator);
   accumulator = 0;
   for (;;) {
-    const std::int32_t component = read_component(cursor, end);
-    accumulator = accumulator * 256 + static_cast<std::uint64_t>(std::int64_t{component});
+    const leading_int component =
+        parse_leading_int({cursor, static_cast<std::size_t>(end - cursor)});
+    cursor += component.length;
+    accumulator = accumulator * 256 + static_cast<std::uint64_t>(std::int64_t{component.value});
     while (cursor != end && *cursor != '.' && *cursor != '\0') ++cursor;
     if (cursor == end || *cursor == '\0') break;
     ++cursor;  // past the "."

@@ -17,10 +17,37 @@ struct leading_int {
   std::size_t length;  // bytes consumed: white space, sign and digits
 };
 
+[[nodiscard]] constexpr bool is_decimal_digit(char c) noexcept {
+  return static_cast<unsigned>(static_cast<unsigned char>(c) - '0') < 10u;
+}
+
+// Appends one decimal digit to a magnitude that saturates just past the
+// int32 range, so that the negative limit is still reachable.
+[[nodiscard]] constexpr std::int64_t push_decimal_digit(std::int64_t magnitude,
+                                                        char digit) noexcept {
+  constexpr std::int64_t kMagnitudeLimit = std::int64_t{INT32_MAX} + 1;
+  magnitude = magnitude * 10 + (digit - '0');
+  return magnitude > kMagnitudeLimit ? kMagnitudeLimit : magnitude;
+}
+
+[[nodiscard]] constexpr std::int32_t clamp_to_int32(std::int64_t value) noexcept {
+  return static_cast<std::int32_t>(value > INT32_MAX ? INT32_MAX
+                                                     : (value < INT32_MIN ? INT32_MIN : value));
+}
+
+// The leading digits of `text`, with no white space or sign before them.
+[[nodiscard]] constexpr leading_int parse_leading_digits(std::string_view text) noexcept {
+  std::int64_t magnitude = 0;
+  std::size_t i = 0;
+  for (; i < text.size() && is_decimal_digit(text[i]); ++i) {
+    magnitude = push_decimal_digit(magnitude, text[i]);
+  }
+  return {clamp_to_int32(magnitude), i};
+}
+
 // Converts the decimal prefix of `text`; stops at the end of the view or at
 // the first byte that cannot continue the number (a NUL included).
 [[nodiscard]] constexpr leading_int parse_leading_int(std::string_view text) noexcept {
-  constexpr std::int64_t kMagnitudeLimit = std::int64_t{INT32_MAX} + 1;
   std::size_t i = 0;
   const std::size_t n = text.size();
   auto is_space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
@@ -32,15 +59,10 @@ struct leading_int {
   }
   std::int64_t magnitude = 0;
   const std::size_t digits_start = i;
-  for (; i < n && text[i] >= '0' && text[i] <= '9'; ++i) {
-    magnitude = magnitude * 10 + (text[i] - '0');
-    if (magnitude > kMagnitudeLimit) magnitude = kMagnitudeLimit;
-  }
+  for (; i < n && is_decimal_digit(text[i]); ++i)
+    magnitude = push_decimal_digit(magnitude, text[i]);
   if (i == digits_start) return {0, 0};
-  const std::int64_t signed_value = negative ? -magnitude : magnitude;
-  const std::int64_t clamped =
-      signed_value > INT32_MAX ? INT32_MAX : (signed_value < INT32_MIN ? INT32_MIN : signed_value);
-  return {static_cast<std::int32_t>(clamped), i};
+  return {clamp_to_int32(negative ? -magnitude : magnitude), i};
 }
 
 [[nodiscard]] constexpr std::int32_t saturating_atoi(std::string_view text) noexcept {

@@ -42,22 +42,7 @@ version_part* take_record(version_part*& recycled) noexcept {
   return record;
 }
 
-// A token starting with a digit is a number: its leading digits, saturated.
-// Anything else goes through the full classification.
 bool fill_record(version_part& part, std::string_view token) noexcept {
-  const auto first = static_cast<unsigned char>(token.front());
-  if (static_cast<unsigned>(first - '0') < 10u) {
-    std::int64_t magnitude = 0;
-    for (const char c : token) {
-      const unsigned digit = static_cast<unsigned char>(c) - '0';
-      if (digit >= 10u) break;
-      magnitude = magnitude * 10 + digit;
-      if (magnitude > INT32_MAX) magnitude = INT32_MAX;
-    }
-    release_word(part);
-    part.value.number = static_cast<std::int32_t>(magnitude);
-    return true;
-  }
   const version_token classified = classify_version_token(token);
   if (classified.kind == VERSION_PART_TEXT) return store_word(part, classified.text);
   release_word(part);
@@ -74,32 +59,28 @@ version_parse_result fail(version_parse_status status, version_part* list,
 
 }  // namespace
 
-// One pass: each token is found by a single lookup per byte in the
-// separators with NUL added, then classified.
 version_parse_result version_parse_recycling(std::string_view text, const separator_set& separators,
                                              version_part* recycled) noexcept {
-  separator_set stops = separators;
-  stops.bits[0] |= 1u;
-  const char* cursor = text.data();
-  const char* const end = cursor + text.size();
+  version_tokenizer tokenizer = make_version_tokenizer(text, separators);
   version_part* head = nullptr;
   version_part** tail = &head;
+  std::string_view token;
   for (;;) {
-    const char* stop = cursor;
-    while (stop != end && !stops.contains(static_cast<unsigned char>(*stop))) ++stop;
-    if (stop == cursor) return fail(version_parse_status::malformed, head, recycled);
+    switch (next_version_token(tokenizer, token)) {
+      case token_step::malformed:
+        return fail(version_parse_status::malformed, head, recycled);
+      case token_step::end:
+        version_free(recycled);
+        return {head, version_parse_status::ok};
+      case token_step::token:
+        break;
+    }
     version_part* record = take_record(recycled);
     if (record == nullptr) return fail(version_parse_status::no_memory, head, recycled);
     *tail = record;
     tail = &record->next;
-    if (!fill_record(*record, {cursor, static_cast<std::size_t>(stop - cursor)})) {
-      return fail(version_parse_status::no_memory, head, recycled);
-    }
-    if (stop == end || *stop == '\0') break;
-    cursor = stop + 1;
+    if (!fill_record(*record, token)) return fail(version_parse_status::no_memory, head, recycled);
   }
-  version_free(recycled);
-  return {head, version_parse_status::ok};
 }
 
 version_parse_result version_parse(const char* text, const char* separators) noexcept {

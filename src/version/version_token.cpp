@@ -8,31 +8,77 @@
 
 namespace korvel {
 
+namespace {
+
+// The bytes at which a token stops: the separators and NUL, which ends the
+// text. One lookup per byte instead of two tests.
+constexpr separator_set stop_bytes(const separator_set& separators) noexcept {
+  separator_set stops = separators;
+  stops.bits[0] |= 1u;
+  return stops;
+}
+
+constexpr separator_set kDefaultStops = stop_bytes(DEFAULT_SEPARATOR_SET);
+
+const char* token_end(const char* cursor, const char* end, const separator_set& stops) noexcept {
+  while (cursor != end && !stops.contains(static_cast<unsigned char>(*cursor))) ++cursor;
+  return cursor;
+}
+
+bool ends_text(const char* cursor, const char* end) noexcept {
+  return cursor == end || *cursor == '\0';
+}
+
+// From just past a separator: whether every remaining token is non-empty,
+// that is no separator follows another and none ends the text. The loop
+// keeps no branch on the bytes but its end, which a mispredicted token
+// boundary would otherwise cost on every token.
+bool tokens_well_formed(const char* cursor, const char* end,
+                        const separator_set& separators) noexcept {
+  bool previous_separator = true;
+  bool empty_token = false;
+  for (; cursor != end && *cursor != '\0'; ++cursor) {
+    const bool separator = separators.contains(static_cast<unsigned char>(*cursor));
+    empty_token |= separator & previous_separator;
+    previous_separator = separator;
+  }
+  return !(empty_token | previous_separator);
+}
+
+}  // namespace
+
 version_token classify_version_token(std::string_view token) noexcept {
+  // A token starting with a digit is always a number: its leading digits.
+  if (is_decimal_digit(token.front())) {
+    return {VERSION_PART_NUMBER, parse_leading_digits(token).value, {}};
+  }
   const std::int32_t number = saturating_atoi(token);
-  if (number != 0 || token.front() == '0') return {VERSION_PART_NUMBER, number, {}};
+  if (number != 0) return {VERSION_PART_NUMBER, number, {}};
   return {VERSION_PART_TEXT, 0, token};
+}
+
+version_tokenizer make_version_tokenizer(std::string_view text,
+                                         const separator_set& separators) noexcept {
+  return {text.data(), text.data() + text.size(), stop_bytes(separators)};
 }
 
 token_step next_version_token(version_tokenizer& tokenizer, std::string_view& token) noexcept {
   if (tokenizer.finished) return token_step::end;
   const char* start = tokenizer.position;
-  const char* cursor = start;
-  while (cursor != tokenizer.end && *cursor != '\0' &&
-         !tokenizer.separators->contains(static_cast<unsigned char>(*cursor))) {
-    ++cursor;
-  }
-  if (cursor == start) {
+  const char* stop = token_end(start, tokenizer.end, tokenizer.stops);
+  if (stop == start) {
     tokenizer.finished = true;
     return token_step::malformed;
   }
-  token = std::string_view(start, static_cast<std::size_t>(cursor - start));
-  if (cursor == tokenizer.end || *cursor == '\0') {
-    tokenizer.finished = true;
-  } else {
-    tokenizer.position = cursor + 1;
-  }
+  token = std::string_view(start, static_cast<std::size_t>(stop - start));
+  tokenizer.finished = ends_text(stop, tokenizer.end);
+  tokenizer.position = stop + 1;
   return token_step::token;
+}
+
+bool rest_is_well_formed(const version_tokenizer& tokenizer) noexcept {
+  return tokenizer.finished ||
+         tokens_well_formed(tokenizer.position, tokenizer.end, tokenizer.stops);
 }
 
 int byte_order(std::string_view lhs, std::string_view rhs) noexcept {
@@ -61,79 +107,11 @@ int version_token_compare(const version_token& lhs, const version_token& rhs) no
 
 namespace {
 
-// Drains a tokenizer, reporting whether every remaining token is non-empty.
-bool rest_is_well_formed(version_tokenizer& tokenizer) noexcept {
-  std::string_view token;
-  for (;;) {
-    switch (next_version_token(tokenizer, token)) {
-      case token_step::token:
-        break;
-      case token_step::end:
-        return true;
-      case token_step::malformed:
-        return false;
-    }
-  }
-}
-
-}  // namespace
-
-namespace {
-
-// The bytes at which a token stops: the separators and NUL, which ends the
-// text. One lookup per byte instead of two tests.
-separator_set stop_bytes(const separator_set& separators) noexcept {
-  separator_set stops = separators;
-  stops.bits[0] |= 1u;
-  return stops;
-}
-
-const char* token_end(const char* cursor, const char* end, const separator_set& stops) noexcept {
-  while (cursor != end && !stops.contains(static_cast<unsigned char>(*cursor))) ++cursor;
-  return cursor;
-}
-
-bool ends_text(const char* cursor, const char* end) noexcept {
-  return cursor == end || *cursor == '\0';
-}
-
-// From just past a separator: whether every remaining token is non-empty,
-// that is no separator follows another and none ends the text. The loop
-// keeps no branch on the bytes but its end, which a mispredicted token
-// boundary would otherwise cost on every token.
-bool tokens_well_formed(const char* cursor, const char* end,
-                        const separator_set& separators) noexcept {
-  bool previous_separator = true;
-  bool empty_token = false;
-  for (; cursor != end && *cursor != '\0'; ++cursor) {
-    const bool separator = separators.contains(static_cast<unsigned char>(*cursor));
-    empty_token |= separator & previous_separator;
-    previous_separator = separator;
-  }
-  return !(empty_token | previous_separator);
-}
-
-bool is_digit(unsigned char byte) noexcept {
-  return static_cast<unsigned>(byte - '0') < 10u;
-}
-
 // A byte no number can start with (digits, white space and signs can), so a
 // token starting with it is a word.
 bool starts_word(unsigned char byte) noexcept {
-  return !is_digit(byte) && byte != ' ' && (byte < '\t' || byte > '\r') && byte != '+' &&
-         byte != '-';
-}
-
-// saturating_atoi() of a token that starts with a digit.
-std::int32_t leading_digits(std::string_view token) noexcept {
-  std::int64_t magnitude = 0;
-  for (const char c : token) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (!is_digit(byte)) break;
-    magnitude = magnitude * 10 + (byte - '0');
-    if (magnitude > INT32_MAX) magnitude = INT32_MAX;
-  }
-  return static_cast<std::int32_t>(magnitude);
+  return !is_decimal_digit(static_cast<char>(byte)) && byte != ' ' &&
+         (byte < '\t' || byte > '\r') && byte != '+' && byte != '-';
 }
 
 // byte_order() against a NUL-terminated word, without measuring it first.
@@ -152,9 +130,9 @@ int word_order(std::string_view token, const char* word) noexcept {
 // decided by one byte.
 int token_order(std::string_view token, const version_part& part) noexcept {
   const auto first = static_cast<unsigned char>(token.front());
-  if (is_digit(first)) {
+  if (is_decimal_digit(first)) {
     if (part.kind == VERSION_PART_NUMBER) {
-      const std::int32_t number = leading_digits(token);
+      const std::int32_t number = parse_leading_digits(token).value;
       return (number > part.value.number) - (number < part.value.number);
     }
     const auto word_first = static_cast<unsigned char>(part.value.text[0]);
@@ -173,7 +151,7 @@ int token_order(std::string_view token, const version_part& part) noexcept {
 // starting above '9' against a number.
 int first_byte_order(unsigned char first, const version_part& part) noexcept {
   if (part.kind == VERSION_PART_TEXT) {
-    if (!is_digit(first)) return 0;
+    if (!is_decimal_digit(first)) return 0;
     const auto word_first = static_cast<unsigned char>(part.value.text[0]);
     return word_first > '9' ? -1 : (word_first < '0' ? 1 : 0);
   }
@@ -187,11 +165,11 @@ int leading_number_order(const char*& cursor, const char* end, const separator_s
   std::int64_t magnitude = 0;
   for (; cursor != end; ++cursor) {
     const auto byte = static_cast<unsigned char>(*cursor);
-    if (!is_digit(byte) || stops.contains(byte)) break;
-    magnitude = magnitude * 10 + (byte - '0');
-    if (magnitude > INT32_MAX) magnitude = INT32_MAX;
+    if (!is_decimal_digit(*cursor) || stops.contains(byte)) break;
+    magnitude = push_decimal_digit(magnitude, *cursor);
   }
-  return (magnitude > number) - (magnitude < number);
+  const std::int32_t value = clamp_to_int32(magnitude);
+  return (value > number) - (value < number);
 }
 
 // Orders the token at `cursor` against the part, reading no further than
@@ -200,7 +178,7 @@ int leading_number_order(const char*& cursor, const char* end, const separator_s
 int streamed_token_order(const char* cursor, const char* end, const separator_set& stops,
                          const version_part& part, int side, const char*& stop) noexcept {
   const auto first = static_cast<unsigned char>(*cursor);
-  if (part.kind == VERSION_PART_NUMBER && is_digit(first)) {
+  if (part.kind == VERSION_PART_NUMBER && is_decimal_digit(first)) {
     // A token starting with a digit is a number: its leading digits decide.
     const char* read = cursor;
     const int order = leading_number_order(read, end, stops, part.value.number);
@@ -238,12 +216,6 @@ inline text_win text_wins(std::string_view text, const separator_set& stops,
     cursor = stop + 1;
   }
 }
-
-constexpr separator_set kDefaultStops = [] {
-  separator_set stops = DEFAULT_SEPARATOR_SET;
-  stops.bits[0] |= 1u;
-  return stops;
-}();
 
 }  // namespace
 

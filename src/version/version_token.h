@@ -60,19 +60,21 @@ enum class token_step : std::uint8_t { token, end, malformed };
 struct version_tokenizer {
   const char* position;
   const char* end;
-  const separator_set* separators;
+  separator_set stops;  // the separators and NUL
   bool finished = false;
 };
 
-[[nodiscard]] inline version_tokenizer make_version_tokenizer(std::string_view text,
-                                                              const separator_set& separators) {
-  return {text.data(), text.data() + text.size(), &separators};
-}
+[[nodiscard]] version_tokenizer make_version_tokenizer(std::string_view text,
+                                                       const separator_set& separators) noexcept;
 
 // Yields the next token; `end` once the text is used up, `malformed` on an
 // empty token (after which the text must not be read further).
 [[nodiscard]] token_step next_version_token(version_tokenizer& tokenizer,
                                             std::string_view& token) noexcept;
+
+// Whether no token after the last one yielded is empty. Not for a tokenizer
+// that reported `malformed`.
+[[nodiscard]] bool rest_is_well_formed(const version_tokenizer& tokenizer) noexcept;
 
 // Number against number by value, word against word by unsigned bytes, a
 // number against a word by the number's decimal text against the word.
