@@ -10,24 +10,7 @@ namespace korvel {
 
 namespace {
 
-// The bytes at which a token stops: the separators and NUL, which ends the
-// text. One lookup per byte instead of two tests.
-constexpr separator_set stop_bytes(const separator_set& separators) noexcept {
-  separator_set stops = separators;
-  stops.bits[0] |= 1u;
-  return stops;
-}
-
 constexpr separator_set kDefaultStops = stop_bytes(DEFAULT_SEPARATOR_SET);
-
-const char* token_end(const char* cursor, const char* end, const separator_set& stops) noexcept {
-  while (cursor != end && !stops.contains(static_cast<unsigned char>(*cursor))) ++cursor;
-  return cursor;
-}
-
-bool ends_text(const char* cursor, const char* end) noexcept {
-  return cursor == end || *cursor == '\0';
-}
 
 // From just past a separator: whether every remaining token is non-empty,
 // that is no separator follows another and none ends the text. The loop
@@ -46,35 +29,6 @@ bool tokens_well_formed(const char* cursor, const char* end,
 }
 
 }  // namespace
-
-version_token classify_version_token(std::string_view token) noexcept {
-  // A token starting with a digit is always a number: its leading digits.
-  if (is_decimal_digit(token.front())) {
-    return {VERSION_PART_NUMBER, parse_leading_digits(token).value, {}};
-  }
-  const std::int32_t number = saturating_atoi(token);
-  if (number != 0) return {VERSION_PART_NUMBER, number, {}};
-  return {VERSION_PART_TEXT, 0, token};
-}
-
-version_tokenizer make_version_tokenizer(std::string_view text,
-                                         const separator_set& separators) noexcept {
-  return {text.data(), text.data() + text.size(), stop_bytes(separators)};
-}
-
-token_step next_version_token(version_tokenizer& tokenizer, std::string_view& token) noexcept {
-  if (tokenizer.finished) return token_step::end;
-  const char* start = tokenizer.position;
-  const char* stop = token_end(start, tokenizer.end, tokenizer.stops);
-  if (stop == start) {
-    tokenizer.finished = true;
-    return token_step::malformed;
-  }
-  token = std::string_view(start, static_cast<std::size_t>(stop - start));
-  tokenizer.finished = ends_text(stop, tokenizer.end);
-  tokenizer.position = stop + 1;
-  return token_step::token;
-}
 
 bool rest_is_well_formed(const version_tokenizer& tokenizer) noexcept {
   return tokenizer.finished ||

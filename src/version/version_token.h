@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "common/leading_int.h"
+
 namespace korvel {
 
 struct version_part;
@@ -53,7 +55,16 @@ struct version_token {
   std::string_view text;
 };
 
-[[nodiscard]] version_token classify_version_token(std::string_view token) noexcept;
+// Inline, with the tokenizer below: they run for every token of every row.
+[[nodiscard]] inline version_token classify_version_token(std::string_view token) noexcept {
+  // A token starting with a digit is always a number: its leading digits.
+  if (is_decimal_digit(token.front())) {
+    return {VERSION_PART_NUMBER, parse_leading_digits(token).value, {}};
+  }
+  const std::int32_t number = saturating_atoi(token);
+  if (number != 0) return {VERSION_PART_NUMBER, number, {}};
+  return {VERSION_PART_TEXT, 0, token};
+}
 
 enum class token_step : std::uint8_t { token, end, malformed };
 
@@ -64,13 +75,45 @@ struct version_tokenizer {
   bool finished = false;
 };
 
-[[nodiscard]] version_tokenizer make_version_tokenizer(std::string_view text,
-                                                       const separator_set& separators) noexcept;
+// The bytes at which a token stops: the separators and NUL, which ends the
+// text. One lookup per byte instead of two tests.
+[[nodiscard]] constexpr separator_set stop_bytes(const separator_set& separators) noexcept {
+  separator_set stops = separators;
+  stops.bits[0] |= 1u;
+  return stops;
+}
+
+[[nodiscard]] inline const char* token_end(const char* cursor, const char* end,
+                                           const separator_set& stops) noexcept {
+  while (cursor != end && !stops.contains(static_cast<unsigned char>(*cursor))) ++cursor;
+  return cursor;
+}
+
+[[nodiscard]] inline bool ends_text(const char* cursor, const char* end) noexcept {
+  return cursor == end || *cursor == '\0';
+}
+
+[[nodiscard]] inline version_tokenizer make_version_tokenizer(
+    std::string_view text, const separator_set& separators) noexcept {
+  return {text.data(), text.data() + text.size(), stop_bytes(separators)};
+}
 
 // Yields the next token; `end` once the text is used up, `malformed` on an
 // empty token (after which the text must not be read further).
-[[nodiscard]] token_step next_version_token(version_tokenizer& tokenizer,
-                                            std::string_view& token) noexcept;
+[[nodiscard]] inline token_step next_version_token(version_tokenizer& tokenizer,
+                                                   std::string_view& token) noexcept {
+  if (tokenizer.finished) return token_step::end;
+  const char* start = tokenizer.position;
+  const char* stop = token_end(start, tokenizer.end, tokenizer.stops);
+  if (stop == start) {
+    tokenizer.finished = true;
+    return token_step::malformed;
+  }
+  token = std::string_view(start, static_cast<std::size_t>(stop - start));
+  tokenizer.finished = ends_text(stop, tokenizer.end);
+  tokenizer.position = stop + 1;
+  return token_step::token;
+}
 
 // Whether no token after the last one yielded is empty. Not for a tokenizer
 // that reported `malformed`.
