@@ -16,32 +16,6 @@
 namespace korvel::testing {
 namespace {
 
-// Every row of `sql`, with ?1, ?2, ... bound to `parameters` as texts; a
-// NULL column shows as NULL.
-std::vector<std::string> bound_rows(sqlite3* db, const std::string& sql,
-                                    const std::vector<std::string>& parameters) {
-  sqlite3_stmt* statement = nullptr;
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-    return {"error: " + std::string(sqlite3_errmsg(db))};
-  }
-  for (std::size_t i = 0; i < parameters.size(); ++i) {
-    sqlite3_bind_text(statement, static_cast<int>(i + 1), parameters[i].data(),
-                      static_cast<int>(parameters[i].size()), SQLITE_STATIC);
-  }
-  std::vector<std::string> result;
-  while (sqlite3_step(statement) == SQLITE_ROW) {
-    std::string row;
-    for (int column = 0; column < sqlite3_column_count(statement); ++column) {
-      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-      row += (column ? "|" : "") + std::string(text ? text : "NULL");
-    }
-    result.push_back(row);
-  }
-  if (sqlite3_finalize(statement) != SQLITE_OK)
-    result = {"error: " + std::string(sqlite3_errmsg(db))};
-  return result;
-}
-
 struct measured {
   std::vector<std::string> rows;
   double seconds;      // wall clock
@@ -55,7 +29,7 @@ measured measure(sqlite3* db, const std::string& sql, const std::string& first,
   sqlite3_memory_highwater(1);
   const auto start = std::chrono::steady_clock::now();
   const std::clock_t cpu_start = std::clock();
-  measured m{bound_rows(db, sql, {first, second}), 0, 0, 0};
+  measured m{rows(db, sql, {first, second}), 0, 0, 0};
   m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   m.cpu_seconds = static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
   m.peak_bytes = static_cast<double>(sqlite3_memory_highwater(0) - before);
@@ -91,12 +65,12 @@ TEST_F(HostileInputs, HugeTextsTakeTimeAndMemoryInProportion) {
     const std::string digits = "1." + std::string(size, '0');
     const measured numbers = measure(db.get(), kHugeQuery, digits, digits + "1");
     EXPECT_EQ(numbers.rows,
-              std::vector<std::string>{"256|" + std::to_string(size + 2) + "|001|-1|1"});
+              std::vector<std::string>{"256|" + std::to_string(size + 2) + "|'001'|-1|1"});
     report("one number component", size, numbers);
     const std::string word = "1." + std::string(size, 'w');
     const measured words = measure(db.get(), kHugeQuery, word + "a", word + "b");
     EXPECT_EQ(words.rows,
-              std::vector<std::string>{"256|" + std::to_string(size + 3) + "|wwb|-1|1"});
+              std::vector<std::string>{"256|" + std::to_string(size + 3) + "|'wwb'|-1|1"});
     report("one word component", size, words);
     // Each text is held a few times over (bound, copied as the winner,
     // returned, copied by SQLite between its registers), never per component.
@@ -113,8 +87,9 @@ TEST_F(HostileInputs, AMillionOneByteComponents) {
     const std::string higher = text.substr(0, text.size() - 1) + static_cast<char>(component + 1);
     const measured m = measure(db.get(), kHugeQuery, text, higher);
     const std::string folded = component == '1' ? std::to_string(0x0101010101010101LL) : "0";
-    EXPECT_EQ(m.rows, std::vector<std::string>{folded + "|" + std::to_string(text.size()) + "|" +
-                                               higher.substr(higher.size() - 3) + "|-1|1"});
+    EXPECT_EQ(m.rows,
+              std::vector<std::string>{folded + "|" + std::to_string(text.size()) + "|" +
+                                       sql_literal(higher.substr(higher.size() - 3)) + "|-1|1"});
     report(component == '1' ? "a million one-digit numbers" : "a million one-letter words",
            text.size(), m);
     EXPECT_LT(m.peak_bytes, 200.0 * 1'000'000);  // a parsed record is a few dozen bytes
@@ -122,7 +97,7 @@ TEST_F(HostileInputs, AMillionOneByteComponents) {
 }
 
 // The parser's verdict on min_version, max_version and version_compare of
-// rows `low` then `high`, rendered as bound_rows() does.
+// rows `low` then `high`, rendered as rows() does.
 std::string expected_by_parser(const std::string& low, const std::string& high,
                                const std::string& separators) {
   const separator_set set = make_separator_set(separators);
@@ -131,10 +106,10 @@ std::string expected_by_parser(const std::string& low, const std::string& high,
   std::string expected = "NULL|NULL|NULL";
   if (a.parts && b.parts) {
     const int order = version_compare(a.parts, b.parts);
-    expected =
-        std::to_string(order) + "|" + (order <= 0 ? low : high) + "|" + (order >= 0 ? low : high);
+    expected = std::to_string(order) + "|" + sql_literal(order <= 0 ? low : high) + "|" +
+               sql_literal(order >= 0 ? low : high);
   } else if (a.parts || b.parts) {
-    const std::string& only = a.parts ? low : high;
+    const std::string only = sql_literal(a.parts ? low : high);
     expected = "NULL|" + only + "|" + only;
   }
   version_free(a.parts);
@@ -153,13 +128,13 @@ TEST_F(HostileInputs, EveryByteAsTheSeparator) {
     every_byte += separator;
     for (const auto& [low, high] : {std::pair{"2" + separator + "9", "2" + separator + "10"},
                                     std::pair{"a" + separator + "b", "a" + separator + "a"}}) {
-      EXPECT_EQ(bound_rows(db.get(), kSeparatorQuery, {low, high, separator}),
+      EXPECT_EQ(rows(db.get(), kSeparatorQuery, {low, high, separator}),
                 std::vector<std::string>{expected_by_parser(low, high, separator)})
           << "byte " << byte;
     }
   }
   // With every byte a separator, no text is a version.
-  EXPECT_EQ(bound_rows(db.get(), kSeparatorQuery, {"1", "a", every_byte}),
+  EXPECT_EQ(rows(db.get(), kSeparatorQuery, {"1", "a", every_byte}),
             std::vector<std::string>{"NULL|NULL|NULL"});
 }
 

@@ -70,10 +70,15 @@ std::string render(sqlite3_stmt* statement, int column) {
 
 }  // namespace
 
-std::vector<std::string> rows(sqlite3* db, const std::string& sql) {
+std::vector<std::string> rows(sqlite3* db, const std::string& sql,
+                              const std::vector<std::string>& parameters) {
   sqlite3_stmt* statement = nullptr;
   if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
     return {"error: " + std::string(sqlite3_errmsg(db))};
+  }
+  for (std::size_t i = 0; i < parameters.size(); ++i) {
+    sqlite3_bind_text(statement, static_cast<int>(i + 1), parameters[i].data(),
+                      static_cast<int>(parameters[i].size()), SQLITE_STATIC);
   }
   std::vector<std::string> result;
   int rc;

@@ -32,7 +32,9 @@ std::string exec(sqlite3* db, const std::string& sql);
 // Every row of the one statement `sql`, each rendered as SQL's quote() would:
 // NULL, 42, 1.5, 'text', X'00FF'; columns joined by "|". An error becomes
 // the single row "error: <message>".
-std::vector<std::string> rows(sqlite3* db, const std::string& sql);
+// `parameters` are bound as texts to ?1, ?2, ...
+std::vector<std::string> rows(sqlite3* db, const std::string& sql,
+                              const std::vector<std::string>& parameters = {});
 
 // The one value of a one-row, one-column query, rendered as rows() does.
 std::string value(sqlite3* db, const std::string& sql);
