@@ -52,8 +52,26 @@ query baseline(std::string label, std::string sql) {
   return {std::move(label), std::move(sql), true};
 }
 
-// A user's dotted-address arithmetic without the library: each component is
-// the integer prefix of what follows the previous '.'.
+// A user's dotted-address arithmetic without the library, in two forms.
+// The first is the one expression most users write: each component cut out
+// with substr()/instr() from what follows the previous '.', which repeats
+// the cutting of the earlier components.
+std::string pure_sql_one_expression() {
+  const auto rest = [](const std::string& text) {
+    return "substr(" + text + ", instr(" + text + ", '.') + 1)";
+  };
+  const auto head = [](const std::string& text) {
+    return "CAST(substr(" + text + ", 1, instr(" + text + ", '.') - 1) AS INTEGER)";
+  };
+  const std::string r1 = rest("ip");
+  const std::string r2 = rest(r1);
+  const std::string r3 = rest(r2);
+  return "SELECT max((" + head("ip") + " << 24) + (" + head(r1) + " << 16) + (" + head(r2) +
+         " << 8) + CAST(" + r3 + " AS INTEGER)) FROM ips WHERE rowid <= 100000";
+}
+
+// The second, the fastest pure-SQL form found: each remainder is computed
+// once in a subquery, and CAST takes its integer prefix.
 constexpr const char* kPureSqlAddress =
     "SELECT max((CAST(ip AS INTEGER) << 24) + (CAST(r1 AS INTEGER) << 16) + "
     "(CAST(r2 AS INTEGER) << 8) + CAST(r3 AS INTEGER)) FROM ("
@@ -99,7 +117,8 @@ std::vector<query_group> main_groups() {
                 std::string("SELECT max(format_ip_address(ip)) FROM ") + kFirstAddresses),
         baseline("noop_scalar()",
                  std::string("SELECT max(noop_scalar(ip)) FROM ") + kFirstAddresses),
-        baseline("pure SQL", kPureSqlAddress)}},
+        baseline("pure SQL, one expression", pure_sql_one_expression()),
+        baseline("pure SQL, subqueries", kPureSqlAddress)}},
   };
 }
 
@@ -169,8 +188,8 @@ double ratio(const measured_group& m, const std::string& subject_label, const st
   return figures_of(m, subject_label).median_ratio_to[index_of(m.group, base)];
 }
 
-void print_target(const char* what, double figure, const char* unit, bool met) {
-  std::printf("| %s | %.3f%s | %s |\n", what, figure, unit, met ? "met" : "MISSED");
+void print_target(const std::string& what, double figure, const char* unit, bool met) {
+  std::printf("| %s | %.3f%s | %s |\n", what.c_str(), figure, unit, met ? "met" : "MISSED");
 }
 
 void print_aggregate_targets(const std::vector<measured_group>& all) {
@@ -209,15 +228,16 @@ void print_address_targets(const std::vector<measured_group>& all) {
   const measured_group* m =
       find_group(all, "format_ip_address against pure SQL, first 100000 rows of ips");
   if (m == nullptr) return;
-  const double pure = 1.0 / ratio(*m, "format_ip_address(ip)", "pure SQL");
-  print_target("pure SQL / format_ip_address >= 25", pure, "x", pure >= 25);
-  // The most any scalar could reach against this form on this machine.
-  const double ceiling = 1.0 / ratio(*m, "noop_scalar()", "pure SQL");
-  std::printf("| ... pure SQL / no-op scalar (the ceiling) | %.3fx | |\n", ceiling);
-  const bool same =
-      figures_of(*m, "format_ip_address(ip)").result == figures_of(*m, "pure SQL").result;
-  std::printf("| pure SQL and format_ip_address agree on max() | %s | %s |\n", same ? "yes" : "no",
-              same ? "met" : "MISSED");
+  for (const char* form : {"pure SQL, one expression", "pure SQL, subqueries"}) {
+    const double pure = 1.0 / ratio(*m, "format_ip_address(ip)", form);
+    print_target(std::string(form) + " / format_ip_address >= 25", pure, "x", pure >= 25);
+    // The most any scalar could reach against this form on this machine.
+    const double ceiling = 1.0 / ratio(*m, "noop_scalar()", form);
+    std::printf("| ... %s / no-op scalar (the ceiling) | %.3fx | |\n", form, ceiling);
+    const bool same = figures_of(*m, "format_ip_address(ip)").result == figures_of(*m, form).result;
+    std::printf("| %s and format_ip_address agree on max() | %s | %s |\n", form,
+                same ? "yes" : "no", same ? "met" : "MISSED");
+  }
 }
 
 // Nanoseconds per unit (byte or component) of the subject, for each table.

@@ -38,6 +38,9 @@ inline constexpr ip_case kIpCases[] = {
     {"99999999999999999999", 2147483647},
     {"-99999999999999999999", -2147483648},
     {"4294967296.1", 549755813633},
+    // Nine digits and ten digits still inside the int32 range.
+    {"999999999.1", 255999999745},
+    {"1999999999.1", 511999999745},
     // Nine components of 255 shift past 64 bits and wrap.
     {"255.255.255.255.255.255.255.255.255", -1},
     {"128.0.0.0.0.0.0.0", INT64_MIN},
