@@ -28,14 +28,7 @@ enum class winner_rule : bool { lowest, highest };
 
 struct step_input {
   std::string_view version;
-  // The shared default set unless the call names its own, which the
-  // comparison recognises by address without comparing the sets.
-  const separator_set* separators = &DEFAULT_SEPARATOR_SET;
-  separator_set named;
-
-  step_input() = default;
-  step_input(const step_input&) = delete;  // `separators` may point into it
-  step_input& operator=(const step_input&) = delete;
+  separator_set separators;
 };
 
 // Picks the row's version and separators, or reports why there are none:
@@ -48,24 +41,36 @@ version_parse_status read_step_input(int argc, sqlite3_value** argv, step_input&
   const auto* version = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
   if (version == nullptr) return version_parse_status::no_memory;
   input.version = std::string_view(version, static_cast<std::size_t>(sqlite3_value_bytes(argv[0])));
+  input.separators = DEFAULT_SEPARATOR_SET;
   if (argc == 2) {
     const auto* separators = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
     if (separators == nullptr) return version_parse_status::no_memory;
-    input.named = make_separator_set(separators);
-    input.separators = &input.named;
+    input.separators = make_separator_set(separators);
   }
   return version_parse_status::ok;
 }
 
-// Makes a winning row the winner: the winner's list is turned into the
-// row's, parsing only what differs.
+// Makes a winning row the winner. Its first `kept_parts` parts equal the
+// list's, so only the rest of the text is parsed, into the records and word
+// buffers of the rest of the old list.
 version_parse_status replace_winner(version_state& state, std::string_view text,
                                     const separator_set& separators, const text_win& win) noexcept {
+  if (win.kept_parts == 0) return version_state_replace(state, text, separators);
   if (!reserve_text(state, text.size())) return version_parse_status::no_memory;
-  const version_parse_status status = version_adopt_text(state.parts, text, separators, win);
-  if (status != version_parse_status::ok) {
-    version_state_clear(state);
-    return status;
+  version_part* last_kept = state.parts;
+  for (std::size_t i = 1; i < win.kept_parts; ++i) last_kept = last_kept->next;
+  version_part* rest = last_kept->next;
+  last_kept->next = nullptr;
+  if (win.tail_offset == text_win::kNoTail) {
+    version_free(rest);
+  } else {
+    const version_parse_result tail =
+        version_parse_recycling(text.substr(win.tail_offset), separators, rest);
+    if (tail.status != version_parse_status::ok) {
+      version_state_clear(state);
+      return tail.status;
+    }
+    last_kept->next = tail.parts;
   }
   store_text(state, text);
   return version_parse_status::ok;
@@ -77,19 +82,11 @@ version_parse_status replace_winner(version_state& state, std::string_view text,
 // a winner is checked to the end.
 version_parse_status consider_row(version_state& state, const step_input& input,
                                   winner_rule rule) noexcept {
-  if (state.parts == nullptr) return version_state_init(state, input.version, *input.separators);
+  if (state.parts == nullptr) return version_state_init(state, input.version, input.separators);
   const int side = rule == winner_rule::highest ? 1 : -1;
-  // A row split at the default separators is split as the winner was, so the
-  // tokens it shares with the winner's text can be skipped. Named separators
-  // may change from row to row.
-  const bool split_as_winner = input.separators == &DEFAULT_SEPARATOR_SET;
-  const std::string_view winner_text =
-      split_as_winner ? std::string_view(state.text, static_cast<std::size_t>(state.text_bytes))
-                      : std::string_view();
-  const text_win win =
-      version_text_wins(input.version, *input.separators, state.parts, side, winner_text);
+  const text_win win = version_text_wins(input.version, input.separators, state.parts, side);
   if (!win.wins) return version_parse_status::ok;
-  return replace_winner(state, input.version, *input.separators, win);
+  return replace_winner(state, input.version, input.separators, win);
 }
 
 void version_step(sqlite3_context* context, int argc, sqlite3_value** argv,
@@ -121,7 +118,15 @@ version_parse_status version_state_init(version_state& state, std::string_view t
 
 version_parse_status version_state_replace(version_state& state, std::string_view text,
                                            const separator_set& separators) noexcept {
-  return replace_winner(state, text, separators, {.wins = true, .tail_offset = 0});
+  if (!reserve_text(state, text.size())) return version_parse_status::no_memory;
+  const version_parse_result parsed = version_parse_recycling(text, separators, state.parts);
+  state.parts = parsed.parts;
+  if (parsed.status != version_parse_status::ok) {
+    version_state_clear(state);
+    return parsed.status;
+  }
+  store_text(state, text);
+  return version_parse_status::ok;
 }
 
 void version_state_clear(version_state& state) noexcept {

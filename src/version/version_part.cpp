@@ -33,7 +33,7 @@ bool store_word(version_part& part, std::string_view word) noexcept {
 version_part* take_record(version_part*& recycled) noexcept {
   if (recycled == nullptr) {
     auto* fresh = static_cast<version_part*>(sqlite3_malloc64(sizeof(version_part)));
-    if (fresh != nullptr) *fresh = version_part{{0}, VERSION_PART_NUMBER, nullptr, 0};
+    if (fresh != nullptr) *fresh = version_part{{0}, VERSION_PART_NUMBER, nullptr};
     return fresh;
   }
   version_part* record = recycled;
@@ -59,13 +59,9 @@ version_parse_result fail(version_parse_status status, version_part* list,
 
 }  // namespace
 
-namespace {
-
-// version_parse_recycling() of the text from `base` on, with token starts
-// counted from the beginning of the whole text.
-version_parse_result parse_from(std::string_view text, std::size_t base,
-                                const separator_set& separators, version_part* recycled) noexcept {
-  version_tokenizer tokenizer = make_version_tokenizer(text.substr(base), separators);
+version_parse_result version_parse_recycling(std::string_view text, const separator_set& separators,
+                                             version_part* recycled) noexcept {
+  version_tokenizer tokenizer = make_version_tokenizer(text, separators);
   version_part* head = nullptr;
   version_part** tail = &head;
   std::string_view token;
@@ -83,62 +79,14 @@ version_parse_result parse_from(std::string_view text, std::size_t base,
     if (record == nullptr) return fail(version_parse_status::no_memory, head, recycled);
     *tail = record;
     tail = &record->next;
-    record->start = static_cast<std::size_t>(token.data() - text.data());
     if (!fill_record(*record, token)) return fail(version_parse_status::no_memory, head, recycled);
   }
-}
-
-// Where the token after the one starting at `start` starts.
-std::size_t start_after(std::string_view text, std::size_t start,
-                        const separator_set& separators) noexcept {
-  const char* stop =
-      token_end(text.data() + start, text.data() + text.size(), stop_bytes(separators));
-  return static_cast<std::size_t>(stop + 1 - text.data());
-}
-
-}  // namespace
-
-version_parse_result version_parse_recycling(std::string_view text, const separator_set& separators,
-                                             version_part* recycled) noexcept {
-  return parse_from(text, 0, separators, recycled);
 }
 
 version_parse_result version_parse(const char* text, const char* separators) noexcept {
   if (text == nullptr) return {nullptr, version_parse_status::malformed};
   const separator_set set = make_separator_set(separators != nullptr ? separators : "");
   return version_parse_recycling(text, set, nullptr);
-}
-
-version_parse_status version_adopt_text(version_part*& list, std::string_view text,
-                                        const separator_set& separators,
-                                        const text_win& win) noexcept {
-  const std::size_t kept = win.kept_parts + (win.by_number ? 1 : 0);
-  version_part** link = &list;
-  if (kept != 0) {
-    version_part* part = list;
-    for (std::size_t i = 1; i < kept; part = part->next, ++i) {
-      // An equal token may be spelled otherwise ("01" for "1"), which moves
-      // the tokens after it.
-      if (i >= win.placed_parts) part->next->start = start_after(text, part->start, separators);
-    }
-    // The deciding number replaces the number it beat, in place.
-    if (win.by_number) part->value.number = win.number;
-    link = &part->next;
-  }
-  version_part* rest = *link;
-  *link = nullptr;
-  if (win.tail_offset == text_win::kNoTail) {
-    version_free(rest);
-    return version_parse_status::ok;
-  }
-  const version_parse_result tail = parse_from(text, win.tail_offset, separators, rest);
-  if (tail.status != version_parse_status::ok) {
-    version_free(list);
-    list = nullptr;
-    return tail.status;
-  }
-  *link = tail.parts;
-  return version_parse_status::ok;
 }
 
 void version_free(version_part* list) noexcept {

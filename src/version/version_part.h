@@ -1,7 +1,6 @@
 // Version texts parsed into lists of components, and the order of such lists.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -19,9 +18,6 @@ struct version_part {
   } value;
   version_part_kind kind;
   version_part* next;
-  // Where the component's token begins in the text the list was parsed from:
-  // two texts equal up to there hold equal components before it.
-  std::size_t start;
 };
 
 enum class version_parse_status : std::uint8_t { ok, malformed, no_memory };
@@ -43,15 +39,6 @@ struct version_parse_result {
 [[nodiscard]] version_parse_result version_parse_recycling(std::string_view text,
                                                            const separator_set& separators,
                                                            version_part* recycled) noexcept;
-
-// Turns `list`, the list `win` was found against, into the list of the
-// winning `text`, keeping the parts `win` says are equal and reusing the
-// records and word buffers of the rest. On failure the list is released and
-// left null. A `win` with no kept parts and the whole text as its tail
-// rebuilds any list.
-[[nodiscard]] version_parse_status version_adopt_text(version_part*& list, std::string_view text,
-                                                      const separator_set& separators,
-                                                      const text_win& win) noexcept;
 
 // Releases every record of the list and every word text. Accepts nullptr.
 void version_free(version_part* list) noexcept;

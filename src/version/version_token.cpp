@@ -112,149 +112,74 @@ int first_byte_order(unsigned char first, const version_part& part) noexcept {
   return first > '9' && starts_word(first) ? 1 : 0;
 }
 
-// The leading digits of the token at `cursor`, which is the token's value
-// when it starts with a digit; leaves `cursor` after them. Saturates as
-// parse_leading_digits() does, but keeps the saturation out of the loop.
-std::int32_t read_leading_number(const char*& cursor, const char* end,
-                                 const separator_set& stops) noexcept {
-  const char* const start = cursor;
-  std::uint64_t magnitude = 0;  // exact up to 19 digits, wraps (harmlessly) beyond
+// Reads the leading digits of the token at `cursor` against a number part,
+// leaving `cursor` after them. 0 when they equal the number.
+int leading_number_order(const char*& cursor, const char* end, const separator_set& stops,
+                         std::int32_t number) noexcept {
+  std::int64_t magnitude = 0;
   for (; cursor != end; ++cursor) {
-    const unsigned digit = static_cast<unsigned char>(*cursor) - unsigned{'0'};
-    if (digit > 9 || stops.contains(static_cast<unsigned char>(*cursor))) break;
-    magnitude = magnitude * 10 + digit;
+    const auto byte = static_cast<unsigned char>(*cursor);
+    if (!is_decimal_digit(*cursor) || stops.contains(byte)) break;
+    magnitude = push_decimal_digit(magnitude, *cursor);
   }
-  constexpr std::ptrdiff_t kExactDigits = 19;
-  if (cursor - start > kExactDigits) {
-    return parse_leading_digits({start, static_cast<std::size_t>(cursor - start)}).value;
-  }
-  return magnitude > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(magnitude);
+  const std::int32_t value = clamp_to_int32(magnitude);
+  return (value > number) - (value < number);
 }
-
-// A token's order against a part, and where the token ends.
-struct streamed_order {
-  int order;
-  const char* stop;  // the token's end, when `order` is 0 or the side asked for
-  bool by_number;    // a number met a number: `number` is the token's value
-  std::int32_t number;
-};
 
 // Orders the token at `cursor` against the part, reading no further than
-// deciding needs.
-streamed_order streamed_token_order(const char* cursor, const char* end, const separator_set& stops,
-                                    const version_part& part, int side) noexcept {
+// deciding needs; `stop` is then left at the token's end only if the order
+// is 0 or `side`, else it is meaningless.
+int streamed_token_order(const char* cursor, const char* end, const separator_set& stops,
+                         const version_part& part, int side, const char*& stop) noexcept {
   const auto first = static_cast<unsigned char>(*cursor);
-  if (part.kind == VERSION_PART_NUMBER && is_decimal_digit(first) && !stops.contains(first)) {
+  if (part.kind == VERSION_PART_NUMBER && is_decimal_digit(first)) {
     // A token starting with a digit is a number: its leading digits decide.
     const char* read = cursor;
-    const std::int32_t number = read_leading_number(read, end, stops);
-    const int order = (number > part.value.number) - (number < part.value.number);
-    const bool read_on = order == 0 || order == side;
-    return {order, read_on ? token_end(read, end, stops) : nullptr, true, number};
+    const int order = leading_number_order(read, end, stops, part.value.number);
+    if (order == 0 || order == side) stop = token_end(read, end, stops);
+    return order;
   }
-  // An empty token: the text is malformed, so it loses whatever the side.
-  if (stops.contains(first)) return {-side, nullptr, false, 0};
   int order = first_byte_order(first, part);
-  if (order != 0 && order != side) return {order, nullptr, false, 0};
-  const char* stop = token_end(cursor + 1, end, stops);
+  if (order != 0 && order != side) return order;
+  stop = token_end(cursor + 1, end, stops);
   if (order == 0) order = token_order({cursor, static_cast<std::size_t>(stop - cursor)}, part);
-  return {order, stop, false, 0};
-}
-
-// The part of `parts` whose token is the first that `text` may not share
-// with `list_text`, the text the list was parsed from: every token before it
-// lies within the bytes the two texts share.
-struct resume_point {
-  const version_part* part;
-  std::size_t index;
-};
-resume_point first_unshared_part(std::string_view text, std::string_view list_text,
-                                 const version_part* parts) noexcept {
-  const std::size_t common = text.size() < list_text.size() ? text.size() : list_text.size();
-  if (parts == nullptr) return {parts, 0};
-  // Over the first bytes the count runs without an early exit, so that how
-  // many bytes a row shares with the winner costs no misprediction.
-  constexpr std::size_t kBranchFreeBytes = 16;
-  const std::size_t head = common < kBranchFreeBytes ? common : kBranchFreeBytes;
-  std::size_t shared = 0;
-  bool same = true;
-  for (std::size_t i = 0; i < head; ++i) {
-    same &= text[i] == list_text[i];
-    shared += same;
-  }
-  if (same) {
-    while (shared < common && text[shared] == list_text[shared]) ++shared;
-  }
-  std::size_t index = 0;
-  while (parts->next != nullptr && parts->next->start <= shared) {
-    parts = parts->next;
-    ++index;
-  }
-  return {parts, index};
+  return order;
 }
 
 // Orders the text against the list as version_compare_text() does, but
 // stops once the text is known not to win: a losing text need not be checked
 // for empty tokens, as it is ignored whether it is well formed or not.
-// Starts at the token of `resume`, every token before it being equal.
-[[gnu::always_inline]] inline text_win text_wins_from(std::string_view text,
-                                                      const separator_set& stops,
-                                                      const separator_set& separators,
-                                                      resume_point resume, int side) noexcept {
+inline text_win text_wins(std::string_view text, const separator_set& stops,
+                          const separator_set& separators, const version_part* parts,
+                          int side) noexcept {
   const char* const begin = text.data();
   const char* const end = begin + text.size();
-  const version_part* parts = resume.part;
-  const char* cursor = resume.index == 0 ? begin : begin + parts->start;
-  for (std::size_t kept = resume.index;; parts = parts->next, ++kept) {
-    if (cursor == end) return {};
+  const char* cursor = begin;
+  for (std::size_t kept = 0;; parts = parts->next, ++kept) {
+    if (cursor == end || stops.contains(static_cast<unsigned char>(*cursor))) return {};
     const auto here = static_cast<std::size_t>(cursor - begin);
-    if (parts == nullptr) {
-      // An empty token here makes tokens_well_formed() false.
-      return {.wins = side == 1 && tokens_well_formed(cursor, end, separators),
-              .kept_parts = kept,
-              .tail_offset = here};
-    }
-    const streamed_order token = streamed_token_order(cursor, end, stops, *parts, side);
-    if (token.order != 0 && token.order != side) return {};
-    const bool last = ends_text(token.stop, end);
-    if (token.order != 0) {
-      if (!last && !tokens_well_formed(token.stop + 1, end, separators)) return {};
-      if (!token.by_number) return {.wins = true, .kept_parts = kept, .tail_offset = here};
-      const std::size_t after =
-          last ? text_win::kNoTail : static_cast<std::size_t>(token.stop + 1 - begin);
-      return {.wins = true,
-              .kept_parts = kept,
-              .by_number = true,
-              .number = token.number,
-              .tail_offset = after};
-    }
+    if (parts == nullptr)
+      return {side == 1 && tokens_well_formed(cursor, end, separators), kept, here};
+    const char* stop = nullptr;
+    const int order = streamed_token_order(cursor, end, stops, *parts, side, stop);
+    if (order != 0 && order != side) return {};
+    const bool last = ends_text(stop, end);
+    if (order != 0) return {last || tokens_well_formed(stop + 1, end, separators), kept, here};
     // Every token equal: a text with fewer tokens orders before the list.
-    if (last) return {.wins = side == -1 && parts->next != nullptr, .kept_parts = kept + 1};
-    cursor = token.stop + 1;
+    if (last) return {side == -1 && parts->next != nullptr, kept + 1, text_win::kNoTail};
+    cursor = stop + 1;
   }
-}
-
-[[gnu::always_inline]] inline text_win text_wins(std::string_view text, const separator_set& stops,
-                                                 const separator_set& separators,
-                                                 const version_part* parts, int side,
-                                                 std::string_view list_text) noexcept {
-  const resume_point resume = first_unshared_part(text, list_text, parts);
-  text_win win = text_wins_from(text, stops, separators, resume, side);
-  // The tokens up to the one resumed at start where the list's do.
-  win.placed_parts = resume.index + 1;
-  return win;
 }
 
 }  // namespace
 
 text_win version_text_wins(std::string_view text, const separator_set& separators,
-                           const version_part* parts, int side,
-                           std::string_view list_text) noexcept {
+                           const version_part* parts, int side) noexcept {
   // The default set as a constant lets the compiler fold the lookups.
-  if (&separators == &DEFAULT_SEPARATOR_SET || separators.same_bytes(DEFAULT_SEPARATOR_SET)) {
-    return text_wins(text, kDefaultStops, DEFAULT_SEPARATOR_SET, parts, side, list_text);
+  if (separators.bits == DEFAULT_SEPARATOR_SET.bits) {
+    return text_wins(text, kDefaultStops, DEFAULT_SEPARATOR_SET, parts, side);
   }
-  return text_wins(text, stop_bytes(separators), separators, parts, side, list_text);
+  return text_wins(text, stop_bytes(separators), separators, parts, side);
 }
 
 // One pass over the text: tokens are compared as they are found, and once

@@ -33,12 +33,6 @@ struct separator_set {
   [[nodiscard]] constexpr bool contains(unsigned char byte) const noexcept {
     return (bits[byte >> 6] >> (byte & 63)) & 1u;
   }
-
-  // Word by word: cheaper than the memcmp() call of comparing the arrays.
-  [[nodiscard]] constexpr bool same_bytes(const separator_set& other) const noexcept {
-    return ((bits[0] ^ other.bits[0]) | (bits[1] ^ other.bits[1]) | (bits[2] ^ other.bits[2]) |
-            (bits[3] ^ other.bits[3])) == 0;
-  }
 };
 
 [[nodiscard]] constexpr separator_set make_separator_set(std::string_view separators) noexcept {
@@ -151,31 +145,17 @@ struct text_order {
 // Whether the version `text` is well formed and orders on the `side` (1:
 // after, -1: before) of an already parsed list, as version_compare_text()
 // would tell. Stops reading once the answer is no: a text that does not
-// win is never checked for empty tokens after the deciding one.
-//
-// A winner also tells how its own list differs from the list, so that the
-// list can be turned into the winner's (version_adopt_text()) without parsing
-// the whole text again: its leading `kept_parts` tokens equal the list's first
-// parts; when `by_number`, the next token is the number `number` and the list
-// holds a number there too; then the text from `tail_offset` on (kNoTail:
-// nothing) is what is left to parse. Of the kept parts and the deciding one,
-// the first `placed_parts` also start in the text where the list's do.
-//
-// `list_text`, when not empty, must be the text the list was parsed from with
-// the same separators: the leading tokens the two texts share byte for byte
-// are then skipped without comparing them.
+// win is never checked for empty tokens after the deciding one. A winner's
+// leading `kept_parts` tokens equal the list's first parts, so only the text
+// from `tail_offset` on (kNoTail: nothing) differs from the list.
 struct text_win {
   static constexpr std::size_t kNoTail = static_cast<std::size_t>(-1);
   bool wins = false;
   std::size_t kept_parts = 0;
-  std::size_t placed_parts = 0;
-  bool by_number = false;
-  std::int32_t number = 0;
   std::size_t tail_offset = kNoTail;
 };
 [[nodiscard]] text_win version_text_wins(std::string_view text, const separator_set& separators,
-                                         const version_part* parts, int side,
-                                         std::string_view list_text = {}) noexcept;
+                                         const version_part* parts, int side) noexcept;
 
 // Orders two version texts split at the same separators. `well_formed` is
 // true only when both are; `lhs_well_formed` / `rhs_well_formed` tell which.
