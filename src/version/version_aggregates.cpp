@@ -28,7 +28,14 @@ enum class winner_rule : bool { lowest, highest };
 
 struct step_input {
   std::string_view version;
-  separator_set separators;
+  // The shared default set unless the call names its own, which the
+  // comparison recognises by address without comparing the sets.
+  const separator_set* separators = &DEFAULT_SEPARATOR_SET;
+  separator_set named;
+
+  step_input() = default;
+  step_input(const step_input&) = delete;  // `separators` may point into it
+  step_input& operator=(const step_input&) = delete;
 };
 
 // Picks the row's version and separators, or reports why there are none:
@@ -41,11 +48,11 @@ version_parse_status read_step_input(int argc, sqlite3_value** argv, step_input&
   const auto* version = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
   if (version == nullptr) return version_parse_status::no_memory;
   input.version = std::string_view(version, static_cast<std::size_t>(sqlite3_value_bytes(argv[0])));
-  input.separators = DEFAULT_SEPARATOR_SET;
   if (argc == 2) {
     const auto* separators = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
     if (separators == nullptr) return version_parse_status::no_memory;
-    input.separators = make_separator_set(separators);
+    input.named = make_separator_set(separators);
+    input.separators = &input.named;
   }
   return version_parse_status::ok;
 }
@@ -82,11 +89,11 @@ version_parse_status replace_winner(version_state& state, std::string_view text,
 // a winner is checked to the end.
 version_parse_status consider_row(version_state& state, const step_input& input,
                                   winner_rule rule) noexcept {
-  if (state.parts == nullptr) return version_state_init(state, input.version, input.separators);
+  if (state.parts == nullptr) return version_state_init(state, input.version, *input.separators);
   const int side = rule == winner_rule::highest ? 1 : -1;
-  const text_win win = version_text_wins(input.version, input.separators, state.parts, side);
+  const text_win win = version_text_wins(input.version, *input.separators, state.parts, side);
   if (!win.wins) return version_parse_status::ok;
-  return replace_winner(state, input.version, input.separators, win);
+  return replace_winner(state, input.version, *input.separators, win);
 }
 
 void version_step(sqlite3_context* context, int argc, sqlite3_value** argv,

@@ -176,7 +176,7 @@ inline text_win text_wins(std::string_view text, const separator_set& stops,
 text_win version_text_wins(std::string_view text, const separator_set& separators,
                            const version_part* parts, int side) noexcept {
   // The default set as a constant lets the compiler fold the lookups.
-  if (separators.bits == DEFAULT_SEPARATOR_SET.bits) {
+  if (&separators == &DEFAULT_SEPARATOR_SET || separators.same_bytes(DEFAULT_SEPARATOR_SET)) {
     return text_wins(text, kDefaultStops, DEFAULT_SEPARATOR_SET, parts, side);
   }
   return text_wins(text, stop_bytes(separators), separators, parts, side);

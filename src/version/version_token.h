@@ -33,6 +33,12 @@ struct separator_set {
   [[nodiscard]] constexpr bool contains(unsigned char byte) const noexcept {
     return (bits[byte >> 6] >> (byte & 63)) & 1u;
   }
+
+  // Word by word: cheaper than the memcmp() call of comparing the arrays.
+  [[nodiscard]] constexpr bool same_bytes(const separator_set& other) const noexcept {
+    return ((bits[0] ^ other.bits[0]) | (bits[1] ^ other.bits[1]) | (bits[2] ^ other.bits[2]) |
+            (bits[3] ^ other.bits[3])) == 0;
+  }
 };
 
 [[nodiscard]] constexpr separator_set make_separator_set(std::string_view separators) noexcept {
