@@ -57,27 +57,15 @@ version_parse_status read_step_input(int argc, sqlite3_value** argv, step_input&
   return version_parse_status::ok;
 }
 
-// Makes a winning row the winner. Its first `kept_parts` parts equal the
-// list's, so only the rest of the text is parsed, into the records and word
-// buffers of the rest of the old list.
+// Makes a winning row the winner: the winner's list is turned into the
+// row's, parsing only what differs.
 version_parse_status replace_winner(version_state& state, std::string_view text,
                                     const separator_set& separators, const text_win& win) noexcept {
-  if (win.kept_parts == 0) return version_state_replace(state, text, separators);
   if (!reserve_text(state, text.size())) return version_parse_status::no_memory;
-  version_part* last_kept = state.parts;
-  for (std::size_t i = 1; i < win.kept_parts; ++i) last_kept = last_kept->next;
-  version_part* rest = last_kept->next;
-  last_kept->next = nullptr;
-  if (win.tail_offset == text_win::kNoTail) {
-    version_free(rest);
-  } else {
-    const version_parse_result tail =
-        version_parse_recycling(text.substr(win.tail_offset), separators, rest);
-    if (tail.status != version_parse_status::ok) {
-      version_state_clear(state);
-      return tail.status;
-    }
-    last_kept->next = tail.parts;
+  const version_parse_status status = version_adopt_text(state.parts, text, separators, win);
+  if (status != version_parse_status::ok) {
+    version_state_clear(state);
+    return status;
   }
   store_text(state, text);
   return version_parse_status::ok;
@@ -125,15 +113,7 @@ version_parse_status version_state_init(version_state& state, std::string_view t
 
 version_parse_status version_state_replace(version_state& state, std::string_view text,
                                            const separator_set& separators) noexcept {
-  if (!reserve_text(state, text.size())) return version_parse_status::no_memory;
-  const version_parse_result parsed = version_parse_recycling(text, separators, state.parts);
-  state.parts = parsed.parts;
-  if (parsed.status != version_parse_status::ok) {
-    version_state_clear(state);
-    return parsed.status;
-  }
-  store_text(state, text);
-  return version_parse_status::ok;
+  return replace_winner(state, text, separators, {.wins = true, .tail_offset = 0});
 }
 
 void version_state_clear(version_state& state) noexcept {

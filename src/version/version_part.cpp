@@ -89,6 +89,33 @@ version_parse_result version_parse(const char* text, const char* separators) noe
   return version_parse_recycling(text, set, nullptr);
 }
 
+version_parse_status version_adopt_text(version_part*& list, std::string_view text,
+                                        const separator_set& separators,
+                                        const text_win& win) noexcept {
+  version_part** link = &list;
+  for (std::size_t i = 0; i < win.kept_parts; ++i) link = &(*link)->next;
+  if (win.by_number) {
+    // The deciding number replaces the number it beat, in place.
+    (*link)->value.number = win.number;
+    link = &(*link)->next;
+  }
+  version_part* rest = *link;
+  *link = nullptr;
+  if (win.tail_offset == text_win::kNoTail) {
+    version_free(rest);
+    return version_parse_status::ok;
+  }
+  const version_parse_result tail =
+      version_parse_recycling(text.substr(win.tail_offset), separators, rest);
+  if (tail.status != version_parse_status::ok) {
+    version_free(list);
+    list = nullptr;
+    return tail.status;
+  }
+  *link = tail.parts;
+  return version_parse_status::ok;
+}
+
 void version_free(version_part* list) noexcept {
   while (list != nullptr) {
     version_part* next = list->next;

@@ -113,29 +113,39 @@ int first_byte_order(unsigned char first, const version_part& part) noexcept {
 }
 
 // Reads the leading digits of the token at `cursor` against a number part,
-// leaving `cursor` after them. 0 when they equal the number.
+// leaving `cursor` after them and their value in `value`. 0 when they equal
+// the number.
 int leading_number_order(const char*& cursor, const char* end, const separator_set& stops,
-                         std::int32_t number) noexcept {
+                         std::int32_t number, std::int32_t& value) noexcept {
   std::int64_t magnitude = 0;
   for (; cursor != end; ++cursor) {
     const auto byte = static_cast<unsigned char>(*cursor);
     if (!is_decimal_digit(*cursor) || stops.contains(byte)) break;
     magnitude = push_decimal_digit(magnitude, *cursor);
   }
-  const std::int32_t value = clamp_to_int32(magnitude);
+  value = clamp_to_int32(magnitude);
   return (value > number) - (value < number);
 }
+
+// Set when a token's order against a part was decided number against
+// number: the token's value.
+struct number_verdict {
+  bool by_number = false;
+  std::int32_t number = 0;
+};
 
 // Orders the token at `cursor` against the part, reading no further than
 // deciding needs; `stop` is then left at the token's end only if the order
 // is 0 or `side`, else it is meaningless.
 int streamed_token_order(const char* cursor, const char* end, const separator_set& stops,
-                         const version_part& part, int side, const char*& stop) noexcept {
+                         const version_part& part, int side, const char*& stop,
+                         number_verdict& verdict) noexcept {
   const auto first = static_cast<unsigned char>(*cursor);
   if (part.kind == VERSION_PART_NUMBER && is_decimal_digit(first)) {
     // A token starting with a digit is a number: its leading digits decide.
     const char* read = cursor;
-    const int order = leading_number_order(read, end, stops, part.value.number);
+    verdict.by_number = true;
+    const int order = leading_number_order(read, end, stops, part.value.number, verdict.number);
     if (order == 0 || order == side) stop = token_end(read, end, stops);
     return order;
   }
@@ -158,15 +168,28 @@ inline text_win text_wins(std::string_view text, const separator_set& stops,
   for (std::size_t kept = 0;; parts = parts->next, ++kept) {
     if (cursor == end || stops.contains(static_cast<unsigned char>(*cursor))) return {};
     const auto here = static_cast<std::size_t>(cursor - begin);
-    if (parts == nullptr)
-      return {side == 1 && tokens_well_formed(cursor, end, separators), kept, here};
+    if (parts == nullptr) {
+      return {.wins = side == 1 && tokens_well_formed(cursor, end, separators),
+              .kept_parts = kept,
+              .tail_offset = here};
+    }
     const char* stop = nullptr;
-    const int order = streamed_token_order(cursor, end, stops, *parts, side, stop);
+    number_verdict verdict;
+    const int order = streamed_token_order(cursor, end, stops, *parts, side, stop, verdict);
     if (order != 0 && order != side) return {};
     const bool last = ends_text(stop, end);
-    if (order != 0) return {last || tokens_well_formed(stop + 1, end, separators), kept, here};
+    if (order != 0) {
+      if (!last && !tokens_well_formed(stop + 1, end, separators)) return {};
+      if (!verdict.by_number) return {.wins = true, .kept_parts = kept, .tail_offset = here};
+      // The deciding number replaces the list's; only what follows is parsed.
+      return {.wins = true,
+              .by_number = true,
+              .number = verdict.number,
+              .kept_parts = kept,
+              .tail_offset = last ? text_win::kNoTail : static_cast<std::size_t>(stop + 1 - begin)};
+    }
     // Every token equal: a text with fewer tokens orders before the list.
-    if (last) return {side == -1 && parts->next != nullptr, kept + 1, text_win::kNoTail};
+    if (last) return {.wins = side == -1 && parts->next != nullptr, .kept_parts = kept + 1};
     cursor = stop + 1;
   }
 }

@@ -151,12 +151,19 @@ struct text_order {
 // Whether the version `text` is well formed and orders on the `side` (1:
 // after, -1: before) of an already parsed list, as version_compare_text()
 // would tell. Stops reading once the answer is no: a text that does not
-// win is never checked for empty tokens after the deciding one. A winner's
-// leading `kept_parts` tokens equal the list's first parts, so only the text
-// from `tail_offset` on (kNoTail: nothing) differs from the list.
+// win is never checked for empty tokens after the deciding one.
+//
+// A winner also tells how its own list differs from the list, so that the
+// list can be turned into the winner's (version_adopt_text()) without parsing
+// the whole text again: its leading `kept_parts` tokens equal the list's first
+// parts; when `by_number`, the next token is the number `number` and the list
+// holds a number there too; then the text from `tail_offset` on (kNoTail:
+// nothing) is what is left to parse.
 struct text_win {
   static constexpr std::size_t kNoTail = static_cast<std::size_t>(-1);
   bool wins = false;
+  bool by_number = false;
+  std::int32_t number = 0;
   std::size_t kept_parts = 0;
   std::size_t tail_offset = kNoTail;
 };

@@ -122,8 +122,15 @@ TEST(VersionCompareText, AgreesWithParseAndCompare) {
     const int expected = sign(version_compare(a_list.get(), b_list.get()));
     ASSERT_EQ(against_list.order, expected) << a << " vs " << b;
     for (const int side : {-1, 1}) {
-      ASSERT_EQ(version_text_wins(a, set, b_list.get(), side).wins, expected == side)
-          << a << " vs " << b;
+      const text_win win = version_text_wins(a, set, b_list.get(), side);
+      ASSERT_EQ(win.wins, expected == side) << a << " vs " << b;
+      if (!win.wins) continue;
+      // What the aggregates keep of the old winner must rebuild the new one.
+      version_part* adopted = parse(b, separators.c_str()).release();
+      ASSERT_EQ(version_adopt_text(adopted, a, set, win), version_parse_status::ok);
+      ASSERT_EQ(describe({adopted, version_parse_status::ok}), describe({a_list.get(), {}}))
+          << a << " replacing " << b;
+      version_free(adopted);
     }
     ASSERT_EQ(pair.order, expected) << a << " vs " << b;
   }
