@@ -20,19 +20,24 @@ bool same_parts(const version_part* lhs, const version_part* rhs) {
 }
 
 // The aggregates' test: `a` wins against list `b` on `side` exactly when it
-// is well formed and orders there, and what the win keeps of `b`'s list
+// is well formed and orders there, whether or not `b`'s own text is given
+// to skip the bytes they share, and what the win keeps of `b`'s list
 // rebuilds `a`'s.
 void check_wins(std::string_view a, std::string_view b, const separator_set& separators,
-                const version_part* a_parts, const version_part* b_parts, int listed) {
+                const version_part* a_parts, int listed) {
   for (const int side : {-1, 1}) {
-    const text_win win = version_text_wins(a, separators, b_parts, side);
-    KORVEL_FUZZ_CHECK(win.wins == (a_parts != nullptr && listed == side));
-    if (!win.wins) continue;
-    version_part* adopted = version_parse_recycling(b, separators, nullptr).parts;
-    KORVEL_FUZZ_CHECK(adopted != nullptr);
-    KORVEL_FUZZ_CHECK(version_adopt_text(adopted, a, separators, win) == version_parse_status::ok);
-    KORVEL_FUZZ_CHECK(same_parts(adopted, a_parts));
-    version_free(adopted);
+    for (const std::string_view b_text : {std::string_view(), b}) {
+      version_part* adopted = version_parse_recycling(b, separators, nullptr).parts;
+      KORVEL_FUZZ_CHECK(adopted != nullptr);
+      const text_win win = version_text_wins(a, separators, adopted, side, b_text);
+      KORVEL_FUZZ_CHECK(win.wins == (a_parts != nullptr && listed == side));
+      if (win.wins) {
+        KORVEL_FUZZ_CHECK(version_adopt_text(adopted, a, separators, win) ==
+                          version_parse_status::ok);
+        KORVEL_FUZZ_CHECK(same_parts(adopted, a_parts));
+      }
+      version_free(adopted);
+    }
   }
 }
 
@@ -47,7 +52,7 @@ void check_text_orders(std::string_view a, std::string_view b, const separator_s
   KORVEL_FUZZ_CHECK(against_list.well_formed == a_ok);
   if (a_ok) KORVEL_FUZZ_CHECK(against_list.order == listed);
 
-  if (b_ok) check_wins(a, b, separators, pa.parts, pb.parts, listed);
+  if (b_ok) check_wins(a, b, separators, pa.parts, listed);
 
   const text_pair_order texts = version_compare_texts(a, b, separators);
   KORVEL_FUZZ_CHECK(texts.lhs_well_formed == a_ok && texts.rhs_well_formed == b_ok);

@@ -1,5 +1,6 @@
 #include "version/version_aggregates.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace korvel {
@@ -18,42 +19,55 @@ bool reserve_text(version_state& state, std::size_t bytes) noexcept {
   return true;
 }
 
-void store_text(version_state& state, std::string_view text) noexcept {
-  std::memcpy(state.text, text.data(), text.size());
+// Copies `sizeof(Word) <= bytes <= 2 * sizeof(Word)` bytes as two word
+// moves that may overlap.
+template <typename Word>
+void copy_two_words(char* to, const char* from, std::size_t bytes) noexcept {
+  Word head;
+  Word tail;
+  std::memcpy(&head, from, sizeof head);
+  std::memcpy(&tail, from + bytes - sizeof tail, sizeof tail);
+  std::memcpy(to, &head, sizeof head);
+  std::memcpy(to + bytes - sizeof tail, &tail, sizeof tail);
+}
+
+// Winners are copied on every winning row and are mostly shorter than 16
+// bytes, which fixed-size moves copy for less than a call into the C
+// library costs.
+void copy_bytes(char* to, const char* from, std::size_t bytes) noexcept {
+  if (bytes > 16) {
+    std::memcpy(to, from, bytes);
+  } else if (bytes >= 8) {
+    copy_two_words<std::uint64_t>(to, from, bytes);
+  } else if (bytes >= 4) {
+    copy_two_words<std::uint32_t>(to, from, bytes);
+  } else {
+    for (std::size_t i = 0; i < bytes; ++i) to[i] = from[i];
+  }
+}
+
+void store_text(version_state& state, std::string_view text,
+                const separator_set& separators) noexcept {
+  state.separators = separators;
+  copy_bytes(state.text, text.data(), text.size());
   state.text[text.size()] = '\0';
   state.text_bytes = static_cast<int>(text.size());
 }
 
 enum class winner_rule : bool { lowest, highest };
 
-struct step_input {
-  std::string_view version;
-  // The shared default set unless the call names its own, which the
-  // comparison recognises by address without comparing the sets.
-  const separator_set* separators = &DEFAULT_SEPARATOR_SET;
-  separator_set named;
-
-  step_input() = default;
-  step_input(const step_input&) = delete;  // `separators` may point into it
-  step_input& operator=(const step_input&) = delete;
-};
-
-// Picks the row's version and separators, or reports why there are none:
-// ignored rows give `malformed`, texts SQLite cannot hand over `no_memory`.
-version_parse_status read_step_input(int argc, sqlite3_value** argv, step_input& input) noexcept {
+// The row's version, or why there is none: ignored rows give `malformed`,
+// texts SQLite cannot hand over `no_memory`.
+version_parse_status read_version(int argc, sqlite3_value** argv,
+                                  std::string_view& version) noexcept {
   if (argc != 1 && argc != 2) return version_parse_status::malformed;
-  for (int i = 0; i < argc; ++i) {
-    if (sqlite3_value_type(argv[i]) != SQLITE_TEXT) return version_parse_status::malformed;
+  if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) return version_parse_status::malformed;
+  if (argc == 2 && sqlite3_value_type(argv[1]) != SQLITE_TEXT) {
+    return version_parse_status::malformed;
   }
-  const auto* version = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
-  if (version == nullptr) return version_parse_status::no_memory;
-  input.version = std::string_view(version, static_cast<std::size_t>(sqlite3_value_bytes(argv[0])));
-  if (argc == 2) {
-    const auto* separators = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
-    if (separators == nullptr) return version_parse_status::no_memory;
-    input.named = make_separator_set(separators);
-    input.separators = &input.named;
-  }
+  const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+  if (text == nullptr) return version_parse_status::no_memory;
+  version = std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(argv[0])));
   return version_parse_status::ok;
 }
 
@@ -67,7 +81,7 @@ version_parse_status replace_winner(version_state& state, std::string_view text,
     version_state_clear(state);
     return status;
   }
-  store_text(state, text);
+  store_text(state, text, separators);
   return version_parse_status::ok;
 }
 
@@ -75,24 +89,48 @@ version_parse_status replace_winner(version_state& state, std::string_view text,
 // earlier row. The row is compared without parsing it; only a winner is. A
 // row that does not win is ignored whether it is well formed or not, so only
 // a winner is checked to the end.
-version_parse_status consider_row(version_state& state, const step_input& input,
-                                  winner_rule rule) noexcept {
-  if (state.parts == nullptr) return version_state_init(state, input.version, *input.separators);
+version_parse_status consider_row(version_state& state, std::string_view version,
+                                  const separator_set& separators, winner_rule rule) noexcept {
+  if (state.parts == nullptr) return version_state_init(state, version, separators);
   const int side = rule == winner_rule::highest ? 1 : -1;
-  const text_win win = version_text_wins(input.version, *input.separators, state.parts, side);
+  // The winner's text lets the comparison skip the bytes the row shares
+  // with it, when both were split alike.
+  const std::string_view winner_text = state.separators.same_bytes(separators)
+                                           ? std::string_view(state.text, state.text_bytes)
+                                           : std::string_view();
+  const text_win win = version_text_wins(version, separators, state.parts, side, winner_text);
   if (!win.wins) return version_parse_status::ok;
-  return replace_winner(state, input.version, *input.separators, win);
+  return replace_winner(state, version, separators, win);
+}
+
+version_parse_status step_row(sqlite3_context* context, std::string_view version,
+                              const separator_set& separators, winner_rule rule) noexcept {
+  auto* state =
+      static_cast<version_state*>(sqlite3_aggregate_context(context, sizeof(version_state)));
+  if (state == nullptr) return version_parse_status::no_memory;
+  return consider_row(*state, version, separators, rule);
+}
+
+version_parse_status read_separators(sqlite3_value* value, separator_set& separators) noexcept {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+  if (text == nullptr) return version_parse_status::no_memory;
+  separators = make_separator_set(text);
+  return version_parse_status::ok;
 }
 
 void version_step(sqlite3_context* context, int argc, sqlite3_value** argv,
                   winner_rule rule) noexcept {
-  step_input input;
-  version_parse_status status = read_step_input(argc, argv, input);
-  if (status == version_parse_status::ok) {
-    auto* state =
-        static_cast<version_state*>(sqlite3_aggregate_context(context, sizeof(version_state)));
-    status = state == nullptr ? version_parse_status::no_memory : consider_row(*state, input, rule);
+  std::string_view version;
+  // The shared default set unless the call names its own: the comparison
+  // recognises the default by address.
+  const separator_set* separators = &DEFAULT_SEPARATOR_SET;
+  separator_set named;
+  version_parse_status status = read_version(argc, argv, version);
+  if (status == version_parse_status::ok && argc == 2) {
+    status = read_separators(argv[1], named);
+    separators = &named;
   }
+  if (status == version_parse_status::ok) status = step_row(context, version, *separators, rule);
   if (status == version_parse_status::no_memory) sqlite3_result_error_nomem(context);
 }
 
@@ -106,7 +144,7 @@ version_parse_status version_state_init(version_state& state, std::string_view t
     version_free(parsed.parts);
     return version_parse_status::no_memory;
   }
-  store_text(state, text);
+  store_text(state, text, separators);
   state.parts = parsed.parts;
   return version_parse_status::ok;
 }

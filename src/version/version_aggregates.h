@@ -15,6 +15,7 @@ struct version_state {
   char* text;
   version_part* parts;
   int text_bytes;
+  separator_set separators;  // those `parts` was parsed with
 };
 
 // Makes the row the group's first winner. `malformed` leaves the state empty.

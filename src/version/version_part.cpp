@@ -92,8 +92,9 @@ version_parse_result version_parse(const char* text, const char* separators) noe
 version_parse_status version_adopt_text(version_part*& list, std::string_view text,
                                         const separator_set& separators,
                                         const text_win& win) noexcept {
-  version_part** link = &list;
-  for (std::size_t i = 0; i < win.kept_parts; ++i) link = &(*link)->next;
+  // `win` was worked out against `list`, so its part is one of the list's.
+  version_part** link =
+      win.last_kept == nullptr ? &list : &const_cast<version_part*>(win.last_kept)->next;
   if (win.by_number) {
     // The deciding number replaces the number it beat, in place.
     (*link)->value.number = win.number;

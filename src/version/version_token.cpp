@@ -1,5 +1,6 @@
 #include "version/version_token.h"
 
+#include <bit>
 #include <charconv>
 #include <cstring>
 
@@ -115,8 +116,10 @@ int first_byte_order(unsigned char first, const version_part& part) noexcept {
 // Reads the leading digits of the token at `cursor` against a number part,
 // leaving `cursor` after them and their value in `value`. 0 when they equal
 // the number.
-int leading_number_order(const char*& cursor, const char* end, const separator_set& stops,
-                         std::int32_t number, std::int32_t& value) noexcept {
+[[gnu::always_inline]] inline int leading_number_order(const char*& cursor, const char* end,
+                                                       const separator_set& stops,
+                                                       std::int32_t number,
+                                                       std::int32_t& value) noexcept {
   std::int64_t magnitude = 0;
   for (; cursor != end; ++cursor) {
     const auto byte = static_cast<unsigned char>(*cursor);
@@ -137,9 +140,11 @@ struct number_verdict {
 // Orders the token at `cursor` against the part, reading no further than
 // deciding needs; `stop` is then left at the token's end only if the order
 // is 0 or `side`, else it is meaningless.
-int streamed_token_order(const char* cursor, const char* end, const separator_set& stops,
-                         const version_part& part, int side, const char*& stop,
-                         number_verdict& verdict) noexcept {
+[[gnu::always_inline]] inline int streamed_token_order(const char* cursor, const char* end,
+                                                       const separator_set& stops,
+                                                       const version_part& part, int side,
+                                                       const char*& stop,
+                                                       number_verdict& verdict) noexcept {
   const auto first = static_cast<unsigned char>(*cursor);
   if (part.kind == VERSION_PART_NUMBER && is_decimal_digit(first)) {
     // A token starting with a digit is a number: its leading digits decide.
@@ -156,21 +161,108 @@ int streamed_token_order(const char* cursor, const char* end, const separator_se
   return order;
 }
 
+// The index of the first byte of `mine` that is NUL or differs from
+// `theirs`' in the same place; the word's size when there is none. Bytes are
+// in memory order, so the word must have been loaded little-endian.
+template <typename Word>
+unsigned first_mismatch(Word mine, Word theirs) noexcept {
+  constexpr Word ones = static_cast<Word>(~Word{0}) / 0xFF;
+  // Flags every NUL byte, and possibly bytes above one: the lowest is exact.
+  const Word nul = (mine - ones) & ~mine & (ones * 0x80);
+  const Word flags = nul | (mine ^ theirs);
+  return flags == 0 ? sizeof(Word) : static_cast<unsigned>(std::countr_zero(flags)) / 8;
+}
+
+template <typename Word>
+unsigned first_mismatch_at(const char* mine, const char* theirs) noexcept {
+  Word a;
+  Word b;
+  std::memcpy(&a, mine, sizeof a);
+  std::memcpy(&b, theirs, sizeof b);
+  return first_mismatch(a, b);
+}
+
+// How many leading bytes `a` and `b` share, up to `common` and short of a
+// NUL. Words are compared whole; the last one may overlap bytes already
+// compared, so that no byte past `common` is read.
+template <typename Word>
+std::size_t shared_words(const char* a, const char* b, std::size_t common) noexcept {
+  for (std::size_t offset = 0;; offset += sizeof(Word)) {
+    const std::size_t at = offset + sizeof(Word) <= common ? offset : common - sizeof(Word);
+    const unsigned mismatch = first_mismatch_at<Word>(a + at, b + at);
+    if (mismatch < sizeof(Word)) return at + mismatch;
+    if (at + sizeof(Word) == common) return common;
+  }
+}
+
+std::size_t shared_length(const char* a, const char* b, std::size_t common) noexcept {
+  if constexpr (std::endian::native == std::endian::little) {
+    if (common >= 8) return shared_words<std::uint64_t>(a, b, common);
+    if (common >= 4) return shared_words<std::uint32_t>(a, b, common);
+  }
+  std::size_t shared = 0;
+  while (shared < common && a[shared] == b[shared] && a[shared] != '\0') ++shared;
+  return shared;
+}
+
+// Where the comparison of a text against a list may begin.
+struct resume_point {
+  std::size_t offset = 0;                  // of a token's first byte in the text
+  const version_part* previous = nullptr;  // the part before `part`, if any
+  const version_part* part = nullptr;
+};
+
+// The bytes a text shares with the list's own text need no comparing: the
+// tokens they hold are the same bytes, hence equal. Counting those tokens
+// would cost a lookup per byte, so the skip is taken only when the texts
+// first differ inside the list text's last token, the usual case when
+// versions grow one release at a time; the list's last part is then where
+// the text resumes, at the start of the token holding that byte.
+[[gnu::always_inline]] inline resume_point shared_prefix_end(std::string_view text,
+                                                             std::string_view parts_text,
+                                                             const separator_set& stops,
+                                                             const version_part* parts) noexcept {
+  const resume_point from_start{0, nullptr, parts};
+  const std::size_t common = text.size() < parts_text.size() ? text.size() : parts_text.size();
+  const std::size_t differ = shared_length(text.data(), parts_text.data(), common);
+  if (differ == 0) return from_start;
+  std::size_t after = differ;
+  while (after < parts_text.size() &&
+         !stops.contains(static_cast<unsigned char>(parts_text[after]))) {
+    ++after;
+  }
+  if (after < parts_text.size() && parts_text[after] != '\0') return from_start;
+  std::size_t token = differ;
+  while (token > 0 && !stops.contains(static_cast<unsigned char>(text[token - 1]))) --token;
+  resume_point last{token, nullptr, parts};
+  for (; last.part->next != nullptr; last.part = last.part->next) last.previous = last.part;
+  return last;
+}
+
 // Orders the text against the list as version_compare_text() does, but
 // stops once the text is known not to win: a losing text need not be checked
 // for empty tokens, as it is ignored whether it is well formed or not.
-inline text_win text_wins(std::string_view text, const separator_set& stops,
-                          const separator_set& separators, const version_part* parts,
-                          int side) noexcept {
+[[gnu::always_inline]] inline text_win text_wins(std::string_view text, const separator_set& stops,
+                                                 const separator_set& separators,
+                                                 const version_part* parts, int side,
+                                                 std::string_view parts_text) noexcept {
   const char* const begin = text.data();
   const char* const end = begin + text.size();
-  const char* cursor = begin;
-  for (std::size_t kept = 0;; parts = parts->next, ++kept) {
+  // Most rows that lose differ from the list's text in their first byte.
+  const bool shares_first_byte =
+      !text.empty() && !parts_text.empty() && parts_text.front() == text.front();
+  const resume_point resume = shares_first_byte ? shared_prefix_end(text, parts_text, stops, parts)
+                                                : resume_point{0, nullptr, parts};
+  const char* cursor = begin + resume.offset;
+  parts = resume.part;
+  // The list's part before `parts`: the last of those the text matched.
+  const version_part* kept = resume.previous;
+  for (;; kept = parts, parts = parts->next) {
     if (cursor == end || stops.contains(static_cast<unsigned char>(*cursor))) return {};
     const auto here = static_cast<std::size_t>(cursor - begin);
     if (parts == nullptr) {
       return {.wins = side == 1 && tokens_well_formed(cursor, end, separators),
-              .kept_parts = kept,
+              .last_kept = kept,
               .tail_offset = here};
     }
     const char* stop = nullptr;
@@ -180,16 +272,16 @@ inline text_win text_wins(std::string_view text, const separator_set& stops,
     const bool last = ends_text(stop, end);
     if (order != 0) {
       if (!last && !tokens_well_formed(stop + 1, end, separators)) return {};
-      if (!verdict.by_number) return {.wins = true, .kept_parts = kept, .tail_offset = here};
+      if (!verdict.by_number) return {.wins = true, .last_kept = kept, .tail_offset = here};
       // The deciding number replaces the list's; only what follows is parsed.
       return {.wins = true,
               .by_number = true,
               .number = verdict.number,
-              .kept_parts = kept,
+              .last_kept = kept,
               .tail_offset = last ? text_win::kNoTail : static_cast<std::size_t>(stop + 1 - begin)};
     }
     // Every token equal: a text with fewer tokens orders before the list.
-    if (last) return {.wins = side == -1 && parts->next != nullptr, .kept_parts = kept + 1};
+    if (last) return {.wins = side == -1 && parts->next != nullptr, .last_kept = parts};
     cursor = stop + 1;
   }
 }
@@ -197,12 +289,13 @@ inline text_win text_wins(std::string_view text, const separator_set& stops,
 }  // namespace
 
 text_win version_text_wins(std::string_view text, const separator_set& separators,
-                           const version_part* parts, int side) noexcept {
+                           const version_part* parts, int side,
+                           std::string_view parts_text) noexcept {
   // The default set as a constant lets the compiler fold the lookups.
   if (&separators == &DEFAULT_SEPARATOR_SET || separators.same_bytes(DEFAULT_SEPARATOR_SET)) {
-    return text_wins(text, kDefaultStops, DEFAULT_SEPARATOR_SET, parts, side);
+    return text_wins(text, kDefaultStops, DEFAULT_SEPARATOR_SET, parts, side, parts_text);
   }
-  return text_wins(text, stop_bytes(separators), separators, parts, side);
+  return text_wins(text, stop_bytes(separators), separators, parts, side, parts_text);
 }
 
 // One pass over the text: tokens are compared as they are found, and once

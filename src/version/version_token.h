@@ -155,20 +155,24 @@ struct text_order {
 //
 // A winner also tells how its own list differs from the list, so that the
 // list can be turned into the winner's (version_adopt_text()) without parsing
-// the whole text again: its leading `kept_parts` tokens equal the list's first
-// parts; when `by_number`, the next token is the number `number` and the list
-// holds a number there too; then the text from `tail_offset` on (kNoTail:
-// nothing) is what is left to parse.
+// the whole text again: its tokens equal the list's parts up to and
+// including `last_kept` (nullptr: none); when `by_number`, the next token is
+// the number `number` and the list holds a number there too; then the text
+// from `tail_offset` on (kNoTail: nothing) is what is left to parse.
+//
+// `parts_text`, when not empty, must be the text `parts` was parsed from with
+// the same separators; the bytes it shares with `text` are then skipped.
 struct text_win {
   static constexpr std::size_t kNoTail = static_cast<std::size_t>(-1);
   bool wins = false;
   bool by_number = false;
   std::int32_t number = 0;
-  std::size_t kept_parts = 0;
+  const version_part* last_kept = nullptr;
   std::size_t tail_offset = kNoTail;
 };
 [[nodiscard]] text_win version_text_wins(std::string_view text, const separator_set& separators,
-                                         const version_part* parts, int side) noexcept;
+                                         const version_part* parts, int side,
+                                         std::string_view parts_text = {}) noexcept;
 
 // Orders two version texts split at the same separators. `well_formed` is
 // true only when both are; `lhs_well_formed` / `rhs_well_formed` tell which.
