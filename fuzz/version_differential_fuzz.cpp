@@ -29,7 +29,7 @@ void check_wins(std::string_view a, std::string_view b, const separator_set& sep
     for (const std::string_view b_text : {std::string_view(), b}) {
       version_part* adopted = version_parse_recycling(b, separators, nullptr).parts;
       KORVEL_FUZZ_CHECK(adopted != nullptr);
-      const text_win win = version_text_wins(a, separators, adopted, side, b_text);
+      const text_win win = version_text_wins_sharing(a, separators, adopted, b_text, side);
       KORVEL_FUZZ_CHECK(win.wins == (a_parts != nullptr && listed == side));
       if (win.wins) {
         KORVEL_FUZZ_CHECK(version_adopt_text(adopted, a, separators, win) ==

@@ -48,7 +48,7 @@ void copy_bytes(char* to, const char* from, std::size_t bytes) noexcept {
 
 void store_text(version_state& state, std::string_view text,
                 const separator_set& separators) noexcept {
-  state.separators = separators;
+  state.default_separators = &separators == &DEFAULT_SEPARATOR_SET;
   copy_bytes(state.text, text.data(), text.size());
   state.text[text.size()] = '\0';
   state.text_bytes = static_cast<int>(text.size());
@@ -93,12 +93,16 @@ version_parse_status consider_row(version_state& state, std::string_view version
                                   const separator_set& separators, winner_rule rule) noexcept {
   if (state.parts == nullptr) return version_state_init(state, version, separators);
   const int side = rule == winner_rule::highest ? 1 : -1;
-  // The winner's text lets the comparison skip the bytes the row shares
-  // with it, when both were split alike.
-  const std::string_view winner_text = state.separators.same_bytes(separators)
-                                           ? std::string_view(state.text, state.text_bytes)
-                                           : std::string_view();
-  const text_win win = version_text_wins(version, separators, state.parts, side, winner_text);
+  // While rows keep winning, as in a table kept in release order, each
+  // likely shares leading bytes with the winner's text and skips them. Rows
+  // that lose are mostly decided at once, and are compared from the start.
+  const bool skip_shared =
+      state.previous_row_won && &separators == &DEFAULT_SEPARATOR_SET && state.default_separators;
+  const text_win win =
+      skip_shared ? version_text_wins_sharing(version, separators, state.parts,
+                                              std::string_view(state.text, state.text_bytes), side)
+                  : version_text_wins(version, separators, state.parts, side);
+  state.previous_row_won = win.wins;
   if (!win.wins) return version_parse_status::ok;
   return replace_winner(state, version, separators, win);
 }

@@ -15,7 +15,8 @@ struct version_state {
   char* text;
   version_part* parts;
   int text_bytes;
-  separator_set separators;  // those `parts` was parsed with
+  bool default_separators;  // whether `parts` was split at the default set
+  bool previous_row_won;
 };
 
 // Makes the row the group's first winner. `malformed` leaves the state empty.

@@ -212,12 +212,18 @@ struct resume_point {
   const version_part* part = nullptr;
 };
 
+// Whether no separator follows `from` in the token holding it, up to the
+// text's end or NUL.
+bool in_last_token(std::string_view text, std::size_t from, const separator_set& stops) noexcept {
+  while (from < text.size() && !stops.contains(static_cast<unsigned char>(text[from]))) ++from;
+  return from == text.size() || text[from] == '\0';
+}
+
 // The bytes a text shares with the list's own text need no comparing: the
-// tokens they hold are the same bytes, hence equal. Counting those tokens
-// would cost a lookup per byte, so the skip is taken only when the texts
-// first differ inside the list text's last token, the usual case when
-// versions grow one release at a time; the list's last part is then where
-// the text resumes, at the start of the token holding that byte.
+// tokens they hold are the same bytes, hence equal. The text resumes at the
+// token holding the first byte that differs. When that is the list text's
+// last token, as when versions grow one release at a time, the list's last
+// part is where it resumes; otherwise the separators before it are counted.
 [[gnu::always_inline]] inline resume_point shared_prefix_end(std::string_view text,
                                                              std::string_view parts_text,
                                                              const separator_set& stops,
@@ -225,18 +231,24 @@ struct resume_point {
   const resume_point from_start{0, nullptr, parts};
   const std::size_t common = text.size() < parts_text.size() ? text.size() : parts_text.size();
   const std::size_t differ = shared_length(text.data(), parts_text.data(), common);
-  if (differ == 0) return from_start;
-  std::size_t after = differ;
-  while (after < parts_text.size() &&
-         !stops.contains(static_cast<unsigned char>(parts_text[after]))) {
-    ++after;
-  }
-  if (after < parts_text.size() && parts_text[after] != '\0') return from_start;
   std::size_t token = differ;
   while (token > 0 && !stops.contains(static_cast<unsigned char>(text[token - 1]))) --token;
-  resume_point last{token, nullptr, parts};
-  for (; last.part->next != nullptr; last.part = last.part->next) last.previous = last.part;
-  return last;
+  if (token == 0) return from_start;
+  resume_point resume{token, nullptr, parts};
+  if (in_last_token(parts_text, differ, stops)) {
+    for (; resume.part->next != nullptr; resume.part = resume.part->next) {
+      resume.previous = resume.part;
+    }
+    return resume;
+  }
+  for (std::size_t i = 0; i < token; ++i) {
+    if (!stops.contains(static_cast<unsigned char>(text[i]))) continue;
+    // A list shorter than its text says is not the text's: start over.
+    if (resume.part->next == nullptr) return from_start;
+    resume.previous = resume.part;
+    resume.part = resume.part->next;
+  }
+  return resume;
 }
 
 // Orders the text against the list as version_compare_text() does, but
@@ -286,16 +298,27 @@ struct resume_point {
   }
 }
 
-}  // namespace
-
-text_win version_text_wins(std::string_view text, const separator_set& separators,
-                           const version_part* parts, int side,
-                           std::string_view parts_text) noexcept {
-  // The default set as a constant lets the compiler fold the lookups.
+// The default set as a constant lets the compiler fold the lookups.
+[[gnu::always_inline]] inline text_win text_wins_at_separators(
+    std::string_view text, const separator_set& separators, const version_part* parts, int side,
+    std::string_view parts_text) noexcept {
   if (&separators == &DEFAULT_SEPARATOR_SET || separators.same_bytes(DEFAULT_SEPARATOR_SET)) {
     return text_wins(text, kDefaultStops, DEFAULT_SEPARATOR_SET, parts, side, parts_text);
   }
   return text_wins(text, stop_bytes(separators), separators, parts, side, parts_text);
+}
+
+}  // namespace
+
+text_win version_text_wins(std::string_view text, const separator_set& separators,
+                           const version_part* parts, int side) noexcept {
+  return text_wins_at_separators(text, separators, parts, side, {});
+}
+
+text_win version_text_wins_sharing(std::string_view text, const separator_set& separators,
+                                   const version_part* parts, std::string_view parts_text,
+                                   int side) noexcept {
+  return text_wins_at_separators(text, separators, parts, side, parts_text);
 }
 
 // One pass over the text: tokens are compared as they are found, and once

@@ -159,9 +159,6 @@ struct text_order {
 // including `last_kept` (nullptr: none); when `by_number`, the next token is
 // the number `number` and the list holds a number there too; then the text
 // from `tail_offset` on (kNoTail: nothing) is what is left to parse.
-//
-// `parts_text`, when not empty, must be the text `parts` was parsed from with
-// the same separators; the bytes it shares with `text` are then skipped.
 struct text_win {
   static constexpr std::size_t kNoTail = static_cast<std::size_t>(-1);
   bool wins = false;
@@ -171,8 +168,15 @@ struct text_win {
   std::size_t tail_offset = kNoTail;
 };
 [[nodiscard]] text_win version_text_wins(std::string_view text, const separator_set& separators,
-                                         const version_part* parts, int side,
-                                         std::string_view parts_text = {}) noexcept;
+                                         const version_part* parts, int side) noexcept;
+
+// version_text_wins() given also `parts_text`, the text `parts` was parsed
+// from with the same separators (or nothing): the bytes it shares with
+// `text` are skipped, which pays when the two likely share leading bytes.
+[[nodiscard]] text_win version_text_wins_sharing(std::string_view text,
+                                                 const separator_set& separators,
+                                                 const version_part* parts,
+                                                 std::string_view parts_text, int side) noexcept;
 
 // Orders two version texts split at the same separators. `well_formed` is
 // true only when both are; `lhs_well_formed` / `rhs_well_formed` tell which.

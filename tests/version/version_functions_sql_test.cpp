@@ -116,6 +116,38 @@ TEST_F(VersionCollationSql, MaxAgreesWithMaxVersionWhereTheGroupHasNoTies) {
       std::stoi(value(db.get(), "SELECT count(*) FROM (" + groups + ") AS r WHERE " + untied)), 50);
 }
 
+// Rows stored in ascending order each become the new highest (and, read
+// backwards, the new lowest), and neighbours share leading bytes: the path
+// on which the aggregates compare a row from where it parts from the winner.
+TEST_F(VersionCollationSql, AggregatesAgreeWhenEveryRowWins) {
+  std::mt19937 random(8);
+  std::string insert = "CREATE TABLE pool(v TEXT COLLATE version); INSERT INTO pool VALUES ";
+  for (int i = 0; i < 1500; ++i) {
+    const std::string base = random_version(random);
+    const std::string grown = i % 3 == 0 ? base + "." + std::to_string(random() % 20) : base;
+    insert += (i ? ",(" : "(") + sql_literal(grown) + ")";
+  }
+  ASSERT_EQ(exec(db.get(), insert + ";" +
+                               "DELETE FROM pool WHERE version_compare(v, v) IS NULL;"
+                               "CREATE TABLE up(v TEXT COLLATE version);"
+                               "INSERT INTO up SELECT v FROM pool ORDER BY v;"
+                               "CREATE TABLE down(v TEXT COLLATE version);"
+                               "INSERT INTO down SELECT v FROM pool ORDER BY v DESC;"),
+            "");
+  ASSERT_GT(std::stoi(value(db.get(), "SELECT count(*) FROM up")), 900);
+  for (const char* n : {"2", "17", "400", "900"}) {
+    const std::string first = std::string(" WHERE rowid <= ") + n;
+    EXPECT_EQ(value(db.get(), "SELECT version_compare((SELECT max_version(v) FROM up" + first +
+                                  "), (SELECT max(v) FROM up" + first + "))"),
+              "0")
+        << n;
+    EXPECT_EQ(value(db.get(), "SELECT version_compare((SELECT min_version(v, '.-/ ') FROM down" +
+                                  first + "), (SELECT min(v) FROM down" + first + "))"),
+              "0")
+        << n;
+  }
+}
+
 TEST_F(VersionCollationSql, NewestSoFarWithAWindow) {
   EXPECT_EQ(rows(db.get(),
                  "SELECT released, max(version) OVER (PARTITION BY product ORDER BY "

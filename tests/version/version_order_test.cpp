@@ -125,7 +125,7 @@ TEST(VersionCompareText, AgreesWithParseAndCompare) {
       // With and without `b`'s text to skip the bytes the two share.
       for (const std::string_view b_text : {std::string_view(), std::string_view(b)}) {
         owned_list adopted = parse(b, separators.c_str());
-        const text_win win = version_text_wins(a, set, adopted.get(), side, b_text);
+        const text_win win = version_text_wins_sharing(a, set, adopted.get(), b_text, side);
         ASSERT_EQ(win.wins, expected == side) << a << " vs " << b;
         if (!win.wins) continue;
         // What the aggregates keep of the old winner must rebuild the new one.
