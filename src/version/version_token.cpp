@@ -116,10 +116,8 @@ int first_byte_order(unsigned char first, const version_part& part) noexcept {
 // Reads the leading digits of the token at `cursor` against a number part,
 // leaving `cursor` after them and their value in `value`. 0 when they equal
 // the number.
-[[gnu::always_inline]] inline int leading_number_order(const char*& cursor, const char* end,
-                                                       const separator_set& stops,
-                                                       std::int32_t number,
-                                                       std::int32_t& value) noexcept {
+int leading_number_order(const char*& cursor, const char* end, const separator_set& stops,
+                         std::int32_t number, std::int32_t& value) noexcept {
   std::int64_t magnitude = 0;
   for (; cursor != end; ++cursor) {
     const auto byte = static_cast<unsigned char>(*cursor);
@@ -140,11 +138,9 @@ struct number_verdict {
 // Orders the token at `cursor` against the part, reading no further than
 // deciding needs; `stop` is then left at the token's end only if the order
 // is 0 or `side`, else it is meaningless.
-[[gnu::always_inline]] inline int streamed_token_order(const char* cursor, const char* end,
-                                                       const separator_set& stops,
-                                                       const version_part& part, int side,
-                                                       const char*& stop,
-                                                       number_verdict& verdict) noexcept {
+int streamed_token_order(const char* cursor, const char* end, const separator_set& stops,
+                         const version_part& part, int side, const char*& stop,
+                         number_verdict& verdict) noexcept {
   const auto first = static_cast<unsigned char>(*cursor);
   if (part.kind == VERSION_PART_NUMBER && is_decimal_digit(first)) {
     // A token starting with a digit is a number: its leading digits decide.
@@ -254,10 +250,9 @@ bool in_last_token(std::string_view text, std::size_t from, const separator_set&
 // Orders the text against the list as version_compare_text() does, but
 // stops once the text is known not to win: a losing text need not be checked
 // for empty tokens, as it is ignored whether it is well formed or not.
-[[gnu::always_inline]] inline text_win text_wins(std::string_view text, const separator_set& stops,
-                                                 const separator_set& separators,
-                                                 const version_part* parts, int side,
-                                                 std::string_view parts_text) noexcept {
+inline text_win text_wins(std::string_view text, const separator_set& stops,
+                          const separator_set& separators, const version_part* parts, int side,
+                          std::string_view parts_text) noexcept {
   const char* const begin = text.data();
   const char* const end = begin + text.size();
   // Most rows that lose differ from the list's text in their first byte.
@@ -299,9 +294,9 @@ bool in_last_token(std::string_view text, std::size_t from, const separator_set&
 }
 
 // The default set as a constant lets the compiler fold the lookups.
-[[gnu::always_inline]] inline text_win text_wins_at_separators(
-    std::string_view text, const separator_set& separators, const version_part* parts, int side,
-    std::string_view parts_text) noexcept {
+inline text_win text_wins_at_separators(std::string_view text, const separator_set& separators,
+                                        const version_part* parts, int side,
+                                        std::string_view parts_text) noexcept {
   if (&separators == &DEFAULT_SEPARATOR_SET || separators.same_bytes(DEFAULT_SEPARATOR_SET)) {
     return text_wins(text, kDefaultStops, DEFAULT_SEPARATOR_SET, parts, side, parts_text);
   }
@@ -315,9 +310,11 @@ text_win version_text_wins(std::string_view text, const separator_set& separator
   return text_wins_at_separators(text, separators, parts, side, {});
 }
 
-text_win version_text_wins_sharing(std::string_view text, const separator_set& separators,
-                                   const version_part* parts, std::string_view parts_text,
-                                   int side) noexcept {
+[[gnu::flatten]] text_win version_text_wins_sharing(std::string_view text,
+                                                    const separator_set& separators,
+                                                    const version_part* parts,
+                                                    std::string_view parts_text,
+                                                    int side) noexcept {
   return text_wins_at_separators(text, separators, parts, side, parts_text);
 }
 
