@@ -7,6 +7,7 @@
 
 #include "fuzz_input.h"
 #include "version/version_collation.h"
+#include "version/version_first_token.h"
 #include "version/version_part.h"
 
 namespace korvel::fuzzing {
@@ -29,6 +30,8 @@ void check_wins(std::string_view a, std::string_view b, const separator_set& sep
     for (const std::string_view b_text : {std::string_view(), b}) {
       version_part* adopted = version_parse_recycling(b, separators, nullptr).parts;
       KORVEL_FUZZ_CHECK(adopted != nullptr);
+      const bool turned_away = version_text_loses_at_once(a, separators, *adopted, side);
+      KORVEL_FUZZ_CHECK(!(turned_away && a_parts != nullptr && listed == side));
       const text_win win = version_text_wins_sharing(a, separators, adopted, b_text, side);
       KORVEL_FUZZ_CHECK(win.wins == (a_parts != nullptr && listed == side));
       if (win.wins) {

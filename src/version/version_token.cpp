@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/leading_int.h"
+#include "version/version_first_token.h"
 #include "version/version_part.h"
 
 namespace korvel {
@@ -62,13 +63,6 @@ int version_token_compare(const version_token& lhs, const version_token& rhs) no
 
 namespace {
 
-// A byte no number can start with (digits, white space and signs can), so a
-// token starting with it is a word.
-bool starts_word(unsigned char byte) noexcept {
-  return !is_decimal_digit(static_cast<char>(byte)) && byte != ' ' &&
-         (byte < '\t' || byte > '\r') && byte != '+' && byte != '-';
-}
-
 // byte_order() against a NUL-terminated word, without measuring it first.
 int word_order(std::string_view token, const char* word) noexcept {
   for (const char c : token) {
@@ -93,24 +87,11 @@ int token_order(std::string_view token, const version_part& part) noexcept {
     const auto word_first = static_cast<unsigned char>(part.value.text[0]);
     if (word_first > '9') return -1;
     if (word_first < '0') return 1;
-  } else if (starts_word(first)) {
+  } else if (byte_starts_word(first)) {
     if (part.kind == VERSION_PART_TEXT) return word_order(token, part.value.text);
     if (first > '9') return 1;
   }
   return version_token_compare(classify_version_token(token), version_part_token(part));
-}
-
-// The order of a token that starts with `first` against `part` when that
-// byte alone decides it, else 0: a number (its decimal text starts with a
-// digit or '-') against a word starting outside the digits, or a word
-// starting above '9' against a number.
-int first_byte_order(unsigned char first, const version_part& part) noexcept {
-  if (part.kind == VERSION_PART_TEXT) {
-    if (!is_decimal_digit(first)) return 0;
-    const auto word_first = static_cast<unsigned char>(part.value.text[0]);
-    return word_first > '9' ? -1 : (word_first < '0' ? 1 : 0);
-  }
-  return first > '9' && starts_word(first) ? 1 : 0;
 }
 
 // Reads the leading digits of the token at `cursor` against a number part,

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "version/version_first_token.h"
 #include "version/version_part.h"
 #include "version_test_support.h"
 
@@ -27,6 +28,9 @@ constexpr order_case kOrderCases[] = {
     {"1.0-RC1", "1.0-beta"},
     {"1.0.9a", "1.0.10"},
     {"1.9.9", "2"},
+    {"0.9", "1"},
+    {"9", "10"},
+    {"3x.9", "4"},
     {"v10", "v2"},
     {"1.+0", "1.0"},  // '+0' against '0'
     {"1.+x", "1.0"},  // a word starting with "+" orders before any number
@@ -51,6 +55,11 @@ TEST(VersionCompare, OrdersTheTable) {
         << c.higher << " > " << c.lower;
     EXPECT_EQ(sign(version_compare_text(c.lower, DEFAULT_SEPARATOR_SET, higher.get()).order),
               expected);
+    // Only a strictly lower / higher text wins against the other's list.
+    EXPECT_EQ(version_text_wins(c.lower, DEFAULT_SEPARATOR_SET, higher.get(), -1).wins, !c.equal)
+        << c.lower << " against " << c.higher;
+    EXPECT_EQ(version_text_wins(c.higher, DEFAULT_SEPARATOR_SET, lower.get(), 1).wins, !c.equal)
+        << c.higher << " against " << c.lower;
     const text_pair_order pair = version_compare_texts(c.lower, c.higher, DEFAULT_SEPARATOR_SET);
     EXPECT_TRUE(pair.lhs_well_formed && pair.rhs_well_formed);
     EXPECT_EQ(pair.order, expected) << c.lower << " / " << c.higher;
@@ -99,6 +108,7 @@ TEST(VersionCompareText, ValidatesTheWholeText) {
 // lists, on every text and separator set.
 TEST(VersionCompareText, AgreesWithParseAndCompare) {
   std::mt19937 random(20261208);
+  int turned_away = 0;
   for (int i = 0; i < 20000; ++i) {
     const std::string extra = i % 3 == 0 ? "a0+" : "";
     const std::string separators = std::string(DEFAULT_VERSION_SEPARATORS) + extra;
@@ -122,6 +132,12 @@ TEST(VersionCompareText, AgreesWithParseAndCompare) {
       ASSERT_EQ(against_list.order, expected) << a << " vs " << b;
     }
     for (const int side : {-1, 1}) {
+      // Turning a row away by its first bytes must agree with the whole
+      // comparison.
+      if (version_text_loses_at_once(a, set, *b_list, side)) {
+        ++turned_away;
+        ASSERT_NE(expected, side) << a << " vs " << b << " on side " << side;
+      }
       // With and without `b`'s text to skip the bytes the two share.
       for (const std::string_view b_text : {std::string_view(), std::string_view(b)}) {
         owned_list adopted = parse(b, separators.c_str());
@@ -138,6 +154,33 @@ TEST(VersionCompareText, AgreesWithParseAndCompare) {
     }
     if (!a_list) continue;
     ASSERT_EQ(pair.order, expected) << a << " vs " << b;
+  }
+  EXPECT_GT(turned_away, 2000);  // the shortcut is exercised
+}
+
+TEST(VersionTextLosesAtOnce, ReadsNoMoreThanItMay) {
+  struct first_bytes_case {
+    const char* text;
+    const char* list;
+    const char* separators;
+    int side;
+    bool loses;
+  } const cases[] = {
+      {"10.1", "9", ".", 1, false},  // two digits or more make at least 10
+      {"10.1", "9", ".", -1, true},  {"3.9", "5", ".", 1, true},
+      {"102", "5", ".0", -1, false},  // '0' separates: the number is 1
+      {"05", "4", ".", 1, false},     // a leading '0' is left to the comparison
+      {"5", "5.1", ".", -1, false},   // equal first parts decide nothing
+      {"", "1", ".", 1, true},       {".1", "1", ".", -1, true},
+      {"v2", "9", ".", -1, true},    {"1", "beta", ".", 1, true},
+  };
+  for (const first_bytes_case& c : cases) {
+    const separator_set set = make_separator_set(c.separators);
+    owned_list list = parse(c.list, c.separators);
+    ASSERT_TRUE(list) << c.list;
+    EXPECT_EQ(version_text_loses_at_once(c.text, set, *list, c.side), c.loses)
+        << c.text << " against " << c.list << " on side " << c.side;
+    EXPECT_EQ(version_text_wins(c.text, set, list.get(), c.side).wins && c.loses, false) << c.text;
   }
 }
 
