@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "ip_address_cases.h"
@@ -26,6 +27,26 @@ TEST(FoldIpAddress, ReadsUpToTheFirstNul) {
 TEST(FoldIpAddress, ReadsOnlyItsView) {
   EXPECT_EQ(fold_ip_address(std::string_view("10.0.0.1", 4)), 2560);
   EXPECT_EQ(fold_ip_address(std::string_view("12.", 3)), 3072);
+}
+
+// Every mix of one-, two- and three-digit components, leading zeros too.
+TEST(FoldIpAddress, FoldsRandomShortQuads) {
+  std::mt19937 random(20261208);
+  for (int i = 0; i < 5000; ++i) {
+    std::string text;
+    std::uint64_t expected = 0;
+    for (int component = 0; component < 4; ++component) {
+      if (component != 0) text += '.';
+      unsigned value = 0;
+      for (unsigned digits = 1 + random() % 3; digits != 0; --digits) {
+        const unsigned digit = random() % 10;
+        text += static_cast<char>('0' + digit);
+        value = value * 10 + digit;
+      }
+      expected = expected * 256 + value;
+    }
+    ASSERT_EQ(fold_ip_address(text), static_cast<std::int64_t>(expected)) << text;
+  }
 }
 
 TEST(FoldIpAddress, ManyComponentsKeepOnlyTheLastEight) {
