@@ -43,8 +43,8 @@ namespace korvel {
   }
   const bool has_next = token + 1 != end;
   const char next = token[has_next ? 1 : 0];
-  const int more_digits =
-      has_next & is_decimal_digit(next) & !stops.contains(static_cast<unsigned char>(next));
+  const int more_digits = int{has_next} & int{is_decimal_digit(next)} &
+                          int{!stops.contains(static_cast<unsigned char>(next))};
   // Arithmetic, not a choice: rows vary in their digit count, so a branch
   // here would mispredict.
   const int digit = *token - '0';
