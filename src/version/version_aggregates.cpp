@@ -95,17 +95,17 @@ version_parse_status consider_row(version_state& state, std::string_view version
                                   const separator_set& separators, winner_rule rule) noexcept {
   if (state.parts == nullptr) return version_state_init(state, version, separators);
   const int side = rule == winner_rule::highest ? 1 : -1;
+  const bool default_separators = &separators == &DEFAULT_SEPARATOR_SET;
   // Rows that lose are mostly told by their first bytes, here without a
   // call; while rows keep winning, asking would not pay.
-  if (!state.previous_row_won && &separators == &DEFAULT_SEPARATOR_SET &&
+  if (!state.previous_row_won && default_separators &&
       version_text_loses_at_once(version, DEFAULT_SEPARATOR_SET, *state.parts, side)) {
     return version_parse_status::ok;
   }
   // While rows keep winning, as in a table kept in release order, each
   // likely shares leading bytes with the winner's text and skips them. Rows
   // that lose are mostly decided at once, and are compared from the start.
-  const bool skip_shared =
-      state.previous_row_won && &separators == &DEFAULT_SEPARATOR_SET && state.default_separators;
+  const bool skip_shared = state.previous_row_won && default_separators && state.default_separators;
   const text_win win =
       skip_shared ? version_text_wins_sharing(version, separators, state.parts,
                                               std::string_view(state.text, state.text_bytes), side)
