@@ -2,6 +2,7 @@
 
 #include "address/address_functions.h"
 #include "extension/library_version.h"
+#include "version/scheme_functions.h"
 #include "version/version_aggregates.h"
 #include "version/version_functions.h"
 
@@ -44,6 +45,7 @@ int register_functions(sqlite3* db) noexcept {
   }
   (void)sqlite3_create_collation_v2(db, "version", SQLITE_UTF8, nullptr, version_collation,
                                     nullptr);
+  register_schemes(db);
   return SQLITE_OK;
 }
 

@@ -1,0 +1,27 @@
+#include "version/rpm.h"
+
+namespace korvel {
+
+namespace {
+
+bool valid(std::string_view /*text*/) noexcept {
+  return false;
+}
+
+int compare(std::string_view /*lhs*/, std::string_view /*rhs*/) noexcept {
+  return 0;
+}
+
+std::size_t key_bound(std::size_t /*size*/) noexcept {
+  return 0;
+}
+
+std::size_t key(std::string_view /*text*/, unsigned char* /*out*/) noexcept {
+  return 0;
+}
+
+}  // namespace
+
+const version_scheme RPM_SCHEME = {valid, compare, key_bound, key};
+
+}  // namespace korvel

@@ -1,0 +1,18 @@
+#include "version/scheme.h"
+
+#include "version/version_token.h"
+
+namespace korvel {
+
+int scheme_collate(const version_scheme& scheme, std::string_view lhs,
+                   std::string_view rhs) noexcept {
+  const bool lhs_valid = scheme.valid(lhs);
+  if (lhs_valid != scheme.valid(rhs)) return lhs_valid ? 1 : -1;
+  if (lhs_valid) {
+    const int order = scheme.compare(lhs, rhs);
+    if (order != 0) return order < 0 ? -1 : 1;
+  }
+  return byte_order(lhs, rhs);
+}
+
+}  // namespace korvel

@@ -1,0 +1,34 @@
+// A package manager's version order, as one row of the scheme table. Every
+// scheme is a pure core of its own file; the SQL glue (a collation, a compare
+// function and a sort key per scheme) is written once over the table.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace korvel {
+
+struct version_scheme {
+  // Whether the scheme accepts `text`, all of its bytes (an embedded NUL never
+  // is valid). Allocates nothing.
+  bool (*valid)(std::string_view text) noexcept;
+  // Orders two valid texts: negative, 0 for equivalent versions, or positive.
+  // Allocates nothing.
+  int (*compare)(std::string_view lhs, std::string_view rhs) noexcept;
+  // The most bytes key() can write for a valid text of `size` bytes.
+  std::size_t (*key_bound)(std::size_t size) noexcept;
+  // Writes the sort key of a valid text to `out` (key_bound(text.size())
+  // bytes) and returns its length. Keys of two valid texts compare under
+  // memcmp-then-length exactly as compare() orders the texts, equal exactly
+  // for equivalent versions. Keys are stored in users' databases: a scheme's
+  // encoding never changes under the same name.
+  std::size_t (*key)(std::string_view text, unsigned char* out) noexcept;
+};
+
+// The collation's total order: texts the scheme rejects first, among
+// themselves by bytes; then valid texts in the scheme's order; equivalent
+// versions by bytes, so only identical texts are equal. -1, 0 or 1.
+[[nodiscard]] int scheme_collate(const version_scheme& scheme, std::string_view lhs,
+                                 std::string_view rhs) noexcept;
+
+}  // namespace korvel

@@ -1,0 +1,117 @@
+#include "version/scheme_functions.h"
+
+#include <string_view>
+
+#include "version/deb.h"
+#include "version/pep440.h"
+#include "version/rpm.h"
+#include "version/semver.h"
+
+namespace korvel {
+
+namespace {
+
+struct scheme_registration {
+  const version_scheme* scheme;
+  const char* collation;
+  const char* compare;
+  const char* key;
+};
+
+constexpr scheme_registration kSchemes[] = {
+    {&DEB_SCHEME, "version_deb", "version_compare_deb", "version_key_deb"},
+    {&RPM_SCHEME, "version_rpm", "version_compare_rpm", "version_key_rpm"},
+    {&SEMVER_SCHEME, "version_semver", "version_compare_semver", "version_key_semver"},
+    {&PEP440_SCHEME, "version_pep440", "version_compare_pep440", "version_key_pep440"},
+};
+
+constexpr int kFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
+
+// Keys of usual versions fit here and are copied by SQLite; longer ones are
+// handed over in a block of their own.
+constexpr std::size_t kInlineKeyBytes = 256;
+
+enum class argument { text, other, no_memory };
+
+// The whole value's bytes, NULs included, so that a scheme can reject them.
+argument text_argument(sqlite3_value* value, std::string_view& text) noexcept {
+  if (sqlite3_value_type(value) != SQLITE_TEXT) return argument::other;
+  const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
+  if (bytes == nullptr) return argument::no_memory;
+  text = std::string_view(bytes, static_cast<std::size_t>(sqlite3_value_bytes(value)));
+  return argument::text;
+}
+
+// The valid text of every argument, or false once the result is set.
+bool valid_texts(sqlite3_context* context, const version_scheme& scheme, int argc,
+                 sqlite3_value** argv, std::string_view* texts) noexcept {
+  for (int i = 0; i < argc; ++i) {
+    const argument kind = text_argument(argv[i], texts[i]);
+    if (kind == argument::no_memory) {
+      sqlite3_result_error_nomem(context);
+      return false;
+    }
+    if (kind == argument::other || !scheme.valid(texts[i])) {
+      sqlite3_result_null(context);
+      return false;
+    }
+  }
+  return true;
+}
+
+const version_scheme& context_scheme(sqlite3_context* context) noexcept {
+  return *static_cast<const version_scheme*>(sqlite3_user_data(context));
+}
+
+}  // namespace
+
+extern "C" void scheme_compare_func(sqlite3_context* context, int /*argc*/,
+                                    sqlite3_value** argv) noexcept {
+  const version_scheme& scheme = context_scheme(context);
+  std::string_view texts[2];
+  if (!valid_texts(context, scheme, 2, argv, texts)) return;
+  const int order = scheme.compare(texts[0], texts[1]);
+  sqlite3_result_int(context, (order > 0) - (order < 0));
+}
+
+extern "C" void scheme_key_func(sqlite3_context* context, int /*argc*/,
+                                sqlite3_value** argv) noexcept {
+  const version_scheme& scheme = context_scheme(context);
+  std::string_view text;
+  if (!valid_texts(context, scheme, 1, argv, &text)) return;
+  const std::size_t bound = scheme.key_bound(text.size());
+  if (bound <= kInlineKeyBytes) {
+    unsigned char key[kInlineKeyBytes];
+    sqlite3_result_blob64(context, key, scheme.key(text, key), SQLITE_TRANSIENT);
+    return;
+  }
+  auto* key = static_cast<unsigned char*>(sqlite3_malloc64(bound));
+  if (key == nullptr) {
+    sqlite3_result_error_nomem(context);
+    return;
+  }
+  // SQLite takes the block and frees it, on failure too.
+  sqlite3_result_blob64(context, key, scheme.key(text, key), sqlite3_free);
+}
+
+extern "C" int scheme_collation(void* scheme, int lhs_bytes, const void* lhs, int rhs_bytes,
+                                const void* rhs) noexcept {
+  return scheme_collate(
+      *static_cast<const version_scheme*>(scheme),
+      std::string_view(static_cast<const char*>(lhs), static_cast<std::size_t>(lhs_bytes)),
+      std::string_view(static_cast<const char*>(rhs), static_cast<std::size_t>(rhs_bytes)));
+}
+
+void register_schemes(sqlite3* db) noexcept {
+  for (const scheme_registration& row : kSchemes) {
+    auto* scheme = const_cast<version_scheme*>(row.scheme);
+    (void)sqlite3_create_collation_v2(db, row.collation, SQLITE_UTF8, scheme, scheme_collation,
+                                      nullptr);
+    (void)sqlite3_create_function(db, row.compare, 2, kFlags, scheme, scheme_compare_func, nullptr,
+                                  nullptr);
+    (void)sqlite3_create_function(db, row.key, 1, kFlags, scheme, scheme_key_func, nullptr,
+                                  nullptr);
+  }
+}
+
+}  // namespace korvel

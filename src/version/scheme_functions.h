@@ -1,0 +1,28 @@
+// SQL glue written once for every row of the scheme table. Each routine
+// finds its scheme in the function's or collation's user data.
+#pragma once
+
+#include "common/sqlite_api.h"
+
+namespace korvel {
+
+// version_compare_<scheme>(a TEXT, b TEXT) -> INTEGER
+//   -1, 0 or 1 as `a` orders before, equivalent to or after `b` in the
+//   scheme. NULL when an argument is not TEXT or not valid in the scheme.
+extern "C" void scheme_compare_func(sqlite3_context* context, int argc,
+                                    sqlite3_value** argv) noexcept;
+
+// version_key_<scheme>(v TEXT) -> BLOB
+//   A key whose BINARY order is the scheme's order, equal exactly for
+//   equivalent versions. NULL when `v` is not TEXT or not valid.
+extern "C" void scheme_key_func(sqlite3_context* context, int argc, sqlite3_value** argv) noexcept;
+
+// COLLATE version_<scheme>: see scheme_collate().
+extern "C" int scheme_collation(void* scheme, int lhs_bytes, const void* lhs, int rhs_bytes,
+                                const void* rhs) noexcept;
+
+// Registers the three faces of every scheme on `db`. A failed registration
+// leaves that one missing; the others still register.
+void register_schemes(sqlite3* db) noexcept;
+
+}  // namespace korvel
