@@ -1,6 +1,7 @@
 #include "bench_data.h"
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "bench_sqlite.h"
@@ -191,7 +192,45 @@ void create_series(sqlite3* db, const series_table& table, bool by_length) {
   });
 }
 
+std::vector<std::string> read_sample(const char* file) {
+  std::ifstream lines(std::string(KORVEL_DATA_DIR) + "/" + file);
+  std::vector<std::string> sample;
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty()) sample.push_back(line);
+  }
+  if (sample.empty()) {
+    std::fprintf(stderr, "korvel_bench: no versions in %s/%s\n", KORVEL_DATA_DIR, file);
+    std::exit(1);
+  }
+  return sample;
+}
+
+void create_real_versions(sqlite3* db, const real_versions_table& table) {
+  const std::vector<std::string> sample = read_sample(table.sample);
+  random_source random{static_cast<std::uint64_t>(sample.size())};
+  const std::string name = table.name;
+  fill(db, ("CREATE TABLE " + name + "(v TEXT)").c_str(),
+       ("INSERT INTO " + name + " VALUES(?)").c_str(), kInventoryRows,
+       [&](sqlite3_stmt* statement, std::int64_t) {
+         bind_text(statement, 1, sample[random.below(static_cast<unsigned>(sample.size()))]);
+       });
+  exec_or_die(db, "CREATE INDEX " + name + "_binary ON " + name + "(v)");
+  exec_or_die(db, "CREATE INDEX " + name + "_uint ON " + name + "(v COLLATE uint)");
+  exec_or_die(db, "CREATE INDEX " + name + "_scheme ON " + name + "(v COLLATE version_" +
+                      table.scheme + ")");
+}
+
 }  // namespace
+
+const std::vector<real_versions_table>& real_versions_tables() {
+  static const std::vector<real_versions_table> tables = {
+      {"real_deb", "deb_versions.txt", "deb"},
+      {"real_rpm", "rpm_versions.txt", "rpm"},
+      {"real_semver", "semver_versions.txt", "semver"},
+      {"real_pep440", "pep440_versions.txt", "pep440"},
+  };
+  return tables;
+}
 
 const std::vector<series_table>& length_series() {
   static const std::vector<series_table> tables = {
@@ -220,6 +259,9 @@ void create_data_set(sqlite3* db, const std::function<bool(const char*)>& wanted
   if (wanted("worst_up")) create_worst_up(db);
   if (wanted("worst_down")) create_worst_down(db);
   if (wanted("ips")) create_addresses(db);
+  for (const real_versions_table& table : real_versions_tables()) {
+    if (wanted(table.name)) create_real_versions(db, table);
+  }
   for (const series_table& table : length_series()) {
     if (wanted(table.name)) create_series(db, table, true);
   }

@@ -29,6 +29,18 @@ struct series_table {
 // component_series(). Creates only the tables `wanted` asks for.
 void create_data_set(sqlite3* db, const std::function<bool(const char*)>& wanted);
 
+// A table of kInventoryRows rows drawn from one committed sample of real
+// versions of a package manager, indexed three ways so that REINDEX measures
+// building an index under BINARY, the baseline uint collation and the
+// scheme's own.
+struct real_versions_table {
+  const char* name;    // the table: real_<scheme>(v)
+  const char* sample;  // the sample's file under the test data directory
+  const char* scheme;  // the collation is version_<scheme>
+};
+
+[[nodiscard]] const std::vector<real_versions_table>& real_versions_tables();
+
 [[nodiscard]] const std::vector<series_table>& length_series();
 [[nodiscard]] const std::vector<series_table>& component_series();
 

@@ -47,6 +47,39 @@ void noop_scalar(sqlite3_context* context, int, sqlite3_value** argv) {
   sqlite3_result_int64(context, sqlite3_value_bytes(argv[0]));
 }
 
+bool is_digit(unsigned char byte) {
+  return byte >= '0' && byte <= '9';
+}
+
+// The baseline for collations: texts compared byte by byte, except that runs
+// of digits compare as unsigned numbers of any length, as SQLite's own uint
+// extension collation does.
+int uint_collation(void*, int lhs_bytes, const void* lhs, int rhs_bytes, const void* rhs) {
+  const auto* a = static_cast<const unsigned char*>(lhs);
+  const auto* b = static_cast<const unsigned char*>(rhs);
+  int i = 0, j = 0;
+  while (i < lhs_bytes && j < rhs_bytes) {
+    if (is_digit(a[i]) && is_digit(b[j])) {
+      while (i < lhs_bytes && a[i] == '0') ++i;
+      while (j < rhs_bytes && b[j] == '0') ++j;
+      int run_a = 0, run_b = 0;
+      while (i + run_a < lhs_bytes && is_digit(a[i + run_a])) ++run_a;
+      while (j + run_b < rhs_bytes && is_digit(b[j + run_b])) ++run_b;
+      if (run_a != run_b) return run_a < run_b ? -1 : 1;
+      for (int k = 0; k < run_a; ++k) {
+        if (a[i + k] != b[j + k]) return a[i + k] < b[j + k] ? -1 : 1;
+      }
+      i += run_a;
+      j += run_b;
+    } else {
+      if (a[i] != b[j]) return a[i] < b[j] ? -1 : 1;
+      ++i;
+      ++j;
+    }
+  }
+  return (lhs_bytes - i > 0) - (rhs_bytes - j > 0);
+}
+
 }  // namespace
 
 void install_counting_allocator() {
@@ -70,7 +103,8 @@ void register_noop_functions(sqlite3* db) {
   if (sqlite3_create_function(db, "noop_agg", 1, flags, nullptr, nullptr, noop_step, noop_final) !=
           SQLITE_OK ||
       sqlite3_create_function(db, "noop_scalar", 1, flags, nullptr, noop_scalar, nullptr,
-                              nullptr) != SQLITE_OK) {
+                              nullptr) != SQLITE_OK ||
+      sqlite3_create_collation(db, "uint", SQLITE_UTF8, nullptr, uint_collation) != SQLITE_OK) {
     die("registering the no-op functions", sqlite3_errmsg(db));
   }
 }

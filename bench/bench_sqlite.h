@@ -16,8 +16,9 @@ void install_counting_allocator();
 // Allocations made through SQLite's allocator since the program started.
 [[nodiscard]] std::uint64_t allocation_count();
 
-// Registers noop_agg(x), which only reads its argument, and noop_scalar(x),
-// which reads its argument and returns its byte count.
+// Registers noop_agg(x), which only reads its argument, noop_scalar(x),
+// which reads its argument and returns its byte count, and the "uint"
+// collation (digit runs as numbers), the baseline of the version collations.
 void register_noop_functions(sqlite3* db);
 
 // Loads the library under test; exits with a message when it cannot.

@@ -122,6 +122,37 @@ std::vector<query_group> main_groups() {
   };
 }
 
+// Sorting, index building, max() and keys under each package manager's
+// order, against BINARY and the uint collation on the same rows. NOT INDEXED
+// keeps the planner from answering from the table's indexes.
+std::vector<query_group> order_groups(const real_versions_table& table) {
+  const std::string name = table.name, scheme = table.scheme;
+  const std::string collation = "version_" + scheme;
+  const std::string from = " FROM " + name + " NOT INDEXED";
+  const std::string sort = "SELECT v" + from + " ORDER BY v";
+  std::vector<query> sorts = {subject("COLLATE " + collation, sort + " COLLATE " + collation),
+                              baseline("BINARY", sort), baseline("uint", sort + " COLLATE uint")};
+  if (scheme == "deb") sorts.push_back(subject("COLLATE version", sort + " COLLATE version"));
+  return {
+      {"ORDER BY over " + name, kInventoryRows, sorts},
+      {"REINDEX over " + name,
+       kInventoryRows,
+       {subject("COLLATE " + collation, "REINDEX " + name + "_scheme"),
+        baseline("BINARY", "REINDEX " + name + "_binary"),
+        baseline("uint", "REINDEX " + name + "_uint")}},
+      {"max() over " + name,
+       kInventoryRows,
+       {subject("max(v COLLATE " + collation + ")",
+                "SELECT max(v COLLATE " + collation + ")" + from),
+        baseline("max(v)", "SELECT max(v)" + from)}},
+      {"keys over " + name,
+       kInventoryRows,
+       {subject("version_key_" + scheme + "(v)",
+                "SELECT noop_agg(version_key_" + scheme + "(v))" + from),
+        baseline("noop_scalar()", "SELECT noop_agg(noop_scalar(v))" + from)}},
+  };
+}
+
 query_group series_group(const series_table& table) {
   const std::string from = std::string(" FROM ") + table.name;
   return {std::string("growth: ") + table.name,
@@ -264,10 +295,37 @@ void print_growth(const std::vector<measured_group>& all, const std::vector<seri
   }
 }
 
+void print_order_targets(const std::vector<measured_group>& all) {
+  struct target {
+    const char* group;
+    const char* label;
+    const char* base;
+    double limit;
+  } const targets[] = {
+      {"ORDER BY over ", "COLLATE version_", "BINARY", 2.0},
+      {"REINDEX over ", "COLLATE version_", "BINARY", 1.9},
+      {"max() over ", "max(v COLLATE version_", "max(v)", 1.5},
+      {"keys over ", "version_key_", "noop_scalar()", 2.0},
+  };
+  for (const real_versions_table& table : real_versions_tables()) {
+    for (const target& t : targets) {
+      const measured_group* m = find_group(all, t.group + std::string(table.name));
+      if (m == nullptr) continue;
+      const query& subject = m->group.queries.front();
+      const double figure = ratio(*m, subject.label, t.base);
+      char what[160];
+      std::snprintf(what, sizeof what, "%s%s: %s / %s <= %.1f", t.group, table.name,
+                    subject.label.c_str(), t.base, t.limit);
+      print_target(what, figure, "x", figure <= t.limit);
+    }
+  }
+}
+
 void print_summary(const std::vector<measured_group>& all) {
   std::printf("\n## Targets\n\n| target | figure | |\n|---|---:|---|\n");
   print_aggregate_targets(all);
   print_address_targets(all);
+  print_order_targets(all);
   std::printf("\n## Growth with text length (3 components, the last one long)\n");
   print_growth(all, length_series(), true);
   std::printf("\n## Growth with component count\n");
@@ -276,6 +334,9 @@ void print_summary(const std::vector<measured_group>& all) {
 
 std::vector<query_group> all_groups(const options& opts) {
   std::vector<query_group> groups = main_groups();
+  for (const real_versions_table& table : real_versions_tables()) {
+    for (query_group& group : order_groups(table)) groups.push_back(std::move(group));
+  }
   for (const series_table& table : length_series()) groups.push_back(series_group(table));
   for (const series_table& table : component_series()) groups.push_back(series_group(table));
   std::vector<query_group> chosen;
@@ -289,6 +350,7 @@ bool reads_table(const std::vector<query_group>& groups, const std::string& tabl
   for (const query_group& group : groups) {
     for (const query& q : group.queries) {
       const std::string& sql = q.sql;
+      if (sql.starts_with("REINDEX " + table + "_")) return true;
       for (auto at = sql.find("FROM " + table); at != std::string::npos;
            at = sql.find("FROM " + table, at + 1)) {
         const std::size_t after = at + 5 + table.size();

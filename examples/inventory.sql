@@ -26,3 +26,23 @@ INSERT INTO releases VALUES
   ('drift', '0.9', '2022-08-01'),
   ('drift', '0.10', '2022-11-20'),
   ('drift', '0.10.0-1', '2022-12-02');
+
+-- Debian packages installed on the hosts, and the versions that fix the
+-- latest security advisory of each package.
+CREATE TABLE installed(host TEXT NOT NULL, package TEXT NOT NULL, version TEXT NOT NULL);
+INSERT INTO installed VALUES
+  ('web-01', 'libexpat1', '2.5.0-1+b1'),
+  ('web-02', 'libexpat1', '2.5.0-1+deb12u1'),
+  ('web-01', 'sudo', '1.9.13p3-1'),
+  ('db-primary', 'sudo', '1.9.13p3-1+deb12u1'),
+  ('web-02', 'bind9-libs', '1:9.18.19-1~deb12u1'),
+  ('db-primary', 'bind9-libs', '1:9.18.28-1~deb12u2'),
+  ('build-01', 'linux-image-amd64', '6.1.119-1~bpo11+1'),
+  ('build-02', 'linux-image-amd64', '6.1.123-1');
+
+CREATE TABLE fixes(package TEXT PRIMARY KEY, fixed TEXT NOT NULL);
+INSERT INTO fixes VALUES
+  ('libexpat1', '2.5.0-1+deb12u1'),
+  ('sudo', '1.9.13p3-1+deb12u1'),
+  ('bind9-libs', '1:9.18.28-1~deb12u2'),
+  ('linux-image-amd64', '6.1.119-1');

@@ -1,0 +1,212 @@
+"""Differential check of one package manager's order against its real tool.
+
+    scheme_differential.py EXTENSION SCHEME
+
+The scheme's module (schemes/SCHEME.py) names a committed sample of real
+versions, an oracle process that answers with the real reference tool, and
+seeded adversarial texts. Through the loaded extension this checks, for every
+text, that version_key_SCHEME is NULL exactly where the tool rejects it; for
+random pairs, pairs of one package and neighbours in key order, that
+version_compare_SCHEME and key order agree with the tool; that the collation
+and an index on it sort exactly as the keys do; and that max() under the
+collation names the tool's newest version of every package.
+"""
+import functools
+import importlib.util
+import json
+import os
+import random
+import sqlite3
+import subprocess
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+BATCH = 2000
+
+
+def load_scheme(name):
+    spec = importlib.util.spec_from_file_location(name, os.path.join(HERE, "schemes", name + ".py"))
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+class Oracle:
+    """The reference tool behind a line protocol: one JSON request, one JSON answer."""
+
+    def __init__(self, argv):
+        self.process = subprocess.Popen(argv, stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+
+    def ask(self, verb, items):
+        answers = []
+        for start in range(0, len(items), BATCH):
+            chunk = items[start:start + BATCH]
+            self.process.stdin.write(json.dumps({verb: chunk}) + "\n")
+            self.process.stdin.flush()
+            answer = json.loads(self.process.stdout.readline())
+            if len(answer) != len(chunk):
+                sys.exit(f"oracle answered {len(answer)} of {len(chunk)} {verb} requests")
+            answers += answer
+        return answers
+
+    def valid(self, texts):
+        return self.ask("valid", [t.decode("latin-1") for t in texts])
+
+    def compare(self, pairs):
+        return self.ask("compare", [[a.decode("latin-1"), b.decode("latin-1")] for a, b in pairs])
+
+    def close(self):
+        self.process.stdin.close()
+        self.process.wait()
+
+
+def sign(number):
+    return (number > 0) - (number < 0)
+
+
+def read_lines(path):
+    with open(path, "rb") as lines:
+        return [line.rstrip(b"\n") for line in lines if line.strip()]
+
+
+class Report:
+    def __init__(self):
+        self.disagreements = {}
+
+    def check(self, what, ok, detail):
+        if not ok:
+            count = self.disagreements.get(what, 0)
+            if count < 5:
+                print(f"disagreement ({what}): {detail}")
+            self.disagreements[what] = count + 1
+
+
+def open_extension(extension):
+    db = sqlite3.connect(":memory:")
+    if not hasattr(db, "enable_load_extension"):
+        print("SKIP: this Python's sqlite3 module cannot load extensions")
+        sys.exit(77)
+    db.enable_load_extension(True)
+    db.load_extension(extension)
+    return db
+
+
+def store(db, texts):
+    """Texts go in as blobs cast to TEXT, so bytes that are not UTF-8 stay as they are."""
+    db.execute("CREATE TABLE t(id INTEGER PRIMARY KEY, v TEXT)")
+    db.executemany("INSERT INTO t VALUES (?, CAST(? AS TEXT))", enumerate(texts))
+
+
+def key_pairs(keys, valid, rng, groups):
+    """Random pairs, pairs within a package, and neighbours in key order, of
+    texts that both the tool and the extension accept."""
+    valid = [i for i, key in enumerate(keys) if key is not None and valid[i]]
+    pairs = [(rng.choice(valid), rng.choice(valid)) for _ in range(20000)]
+    for members in groups.values():
+        members = [i for i in members if keys[i] is not None and valid[i]]
+        if not members:
+            continue
+        pairs += [(rng.choice(members), rng.choice(members)) for _ in range(min(len(members), 8))]
+    ordered = sorted(valid, key=lambda i: keys[i])
+    pairs += list(zip(ordered, ordered[1:]))
+    return pairs, ordered
+
+
+def check_pairs(db, scheme, texts, keys, pairs, oracle, report):
+    expected = oracle.compare([(texts[a], texts[b]) for a, b in pairs])
+    for (a, b), want in zip(pairs, expected):
+        got = db.execute(f"SELECT version_compare_{scheme}(t1.v, t2.v) FROM t t1, t t2 "
+                         "WHERE t1.id = ? AND t2.id = ?", (a, b)).fetchone()[0]
+        detail = f"{texts[a]!r} vs {texts[b]!r}: tool {want}"
+        report.check("compare", got == want, f"{detail}, version_compare {got}")
+        report.check("key", sign((keys[a] > keys[b]) - (keys[a] < keys[b])) == want, f"{detail}, keys")
+    return dict(zip(pairs, expected))
+
+
+def collation_order(texts, keys):
+    """What the collation must give: rejected texts by bytes, then key order, ties by bytes."""
+    return sorted(range(len(texts)), key=lambda i: (keys[i] is not None, keys[i] or b"", texts[i]))
+
+
+def check_collation(db, scheme, texts, keys, report):
+    expected = collation_order(texts, keys)
+    query = f"SELECT id FROM t ORDER BY v COLLATE version_{scheme}"
+    report.check("collation", [row[0] for row in db.execute(query)] == expected, "ORDER BY")
+    db.execute(f"CREATE INDEX t_by_version ON t(v COLLATE version_{scheme})")
+    plan = " ".join(row[-1] for row in db.execute("EXPLAIN QUERY PLAN " + query))
+    report.check("index", "t_by_version" in plan, plan)
+    report.check("index", db.execute("PRAGMA integrity_check").fetchone()[0] == "ok", "integrity")
+    report.check("index", [row[0] for row in db.execute(query)] == expected, "index order")
+
+
+def tool_newest(members, texts, oracle):
+    """Each package's newest by the tool, a knock-out round at a time."""
+    rounds = {group: list(ids) for group, ids in members.items()}
+    while any(len(ids) > 1 for ids in rounds.values()):
+        pairs = [(ids[i], ids[i + 1]) for ids in rounds.values() for i in range(0, len(ids) - 1, 2)]
+        answers = dict(zip(pairs, oracle.compare([(texts[a], texts[b]) for a, b in pairs])))
+        for group, ids in rounds.items():
+            winners = [a if answers[(a, b)] >= 0 else b for a, b in zip(ids[0::2], ids[1::2])]
+            rounds[group] = winners + (ids[-1:] if len(ids) % 2 else [])
+    return {group: ids[0] for group, ids in rounds.items()}
+
+
+def check_newest(db, scheme, texts, groups, oracle, report):
+    if not groups:
+        return
+    index = {text: i for i, text in enumerate(texts)}
+    db.execute("CREATE TABLE packages(package TEXT, v TEXT)")
+    rows = [(package, texts[i]) for package, ids in groups.items() for i in ids]
+    db.executemany("INSERT INTO packages VALUES (?, CAST(? AS TEXT))", rows)
+    newest = tool_newest(groups, texts, oracle)
+    query = (f"SELECT package, CAST(max(v COLLATE version_{scheme}) AS BLOB) FROM packages "
+             "GROUP BY package")
+    ours = dict(db.execute(query))
+    pairs = [(newest[package], index[ours[package]]) for package in groups]
+    for package, same in zip(groups, oracle.compare([(texts[a], texts[b]) for a, b in pairs])):
+        report.check("newest", same == 0, f"{package}: tool {texts[newest[package]]!r}, "
+                     f"max() {ours[package]!r}")
+
+
+def package_groups(module, texts):
+    """Rows of the scheme's packages file, as text ids per package."""
+    name = getattr(module, "PACKAGES", None)
+    if name is None:
+        return {}
+    index = {text: i for i, text in enumerate(texts)}
+    groups = {}
+    for line in read_lines(os.path.join(HERE, "data", name)):
+        package, _, version = line.partition(b"\t")
+        if version in index:
+            groups.setdefault(package.decode(), set()).add(index[version])
+    return {package: sorted(ids) for package, ids in groups.items() if len(ids) > 1}
+
+
+def main(extension, scheme):
+    module = load_scheme(scheme)
+    rng = random.Random(20261209)
+    sample = read_lines(os.path.join(HERE, "data", module.SAMPLE))
+    texts = list(dict.fromkeys(sample + module.adversarial(rng)))
+    oracle = Oracle(module.ORACLE)
+    db = open_extension(extension)
+    store(db, texts)
+    report = Report()
+    valid = oracle.valid(texts)
+    keys = [row[0] for row in db.execute(f"SELECT version_key_{scheme}(v) FROM t ORDER BY id")]
+    for text, key, ok in zip(texts, keys, valid):
+        report.check("validity", (key is not None) == ok, f"{text!r}: tool says {ok}")
+    groups = package_groups(module, texts)
+    pairs, ordered = key_pairs(keys, valid, rng, groups)
+    check_pairs(db, scheme, texts, keys, pairs, oracle, report)
+    check_collation(db, scheme, texts, keys, report)
+    check_newest(db, scheme, texts, groups, oracle, report)
+    oracle.close()
+    counts = ", ".join(f"{what} {n}" for what, n in sorted(report.disagreements.items())) or "none"
+    print(f"{scheme}: {len(texts)} texts ({len(set(sample))} real, the rest adversarial), "
+          f"{len(ordered)} valid, {len(pairs)} pairs, {len(groups)} packages; "
+          f"disagreements with the tool: {counts}")
+    return 1 if report.disagreements else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1], sys.argv[2]))
