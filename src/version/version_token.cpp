@@ -14,10 +14,10 @@ namespace {
 
 constexpr separator_set kDefaultStops = stop_bytes(DEFAULT_SEPARATOR_SET);
 
-// From just past a separator: whether every remaining token is non-empty,
-// that is no separator follows another and none ends the text. The loop
-// keeps no branch on the bytes but its end, which a mispredicted token
-// boundary would otherwise cost on every token.
+}  // namespace
+
+// The loop keeps no branch on the bytes but its end, which a mispredicted
+// token boundary would otherwise cost on every token.
 bool tokens_well_formed(const char* cursor, const char* end,
                         const separator_set& separators) noexcept {
   bool previous_separator = true;
@@ -29,8 +29,6 @@ bool tokens_well_formed(const char* cursor, const char* end,
   }
   return !(empty_token | previous_separator);
 }
-
-}  // namespace
 
 bool rest_is_well_formed(const version_tokenizer& tokenizer) noexcept {
   return tokenizer.finished ||
@@ -172,6 +170,8 @@ std::size_t shared_words(const char* a, const char* b, std::size_t common) noexc
   }
 }
 
+}  // namespace
+
 std::size_t shared_length(const char* a, const char* b, std::size_t common) noexcept {
   if constexpr (std::endian::native == std::endian::little) {
     if (common >= 8) return shared_words<std::uint64_t>(a, b, common);
@@ -181,6 +181,8 @@ std::size_t shared_length(const char* a, const char* b, std::size_t common) noex
   while (shared < common && a[shared] == b[shared] && a[shared] != '\0') ++shared;
   return shared;
 }
+
+namespace {
 
 // Where the comparison of a text against a list may begin.
 struct resume_point {

@@ -121,6 +121,16 @@ struct version_tokenizer {
   return token_step::token;
 }
 
+// From just past a separator: whether every remaining token up to `end` or a
+// NUL is non-empty, that is no separator follows another and none ends the
+// text.
+[[nodiscard]] bool tokens_well_formed(const char* cursor, const char* end,
+                                      const separator_set& separators) noexcept;
+
+// How many leading bytes `a` and `b` share, up to `common` bytes and short of
+// a NUL, compared a word at a time.
+[[nodiscard]] std::size_t shared_length(const char* a, const char* b, std::size_t common) noexcept;
+
 // Whether no token after the last one yielded is empty. Not for a tokenizer
 // that reported `malformed`.
 [[nodiscard]] bool rest_is_well_formed(const version_tokenizer& tokenizer) noexcept;
