@@ -23,6 +23,7 @@ TEST_F(VersionKeySql, WritesTheDocumentedBytes) {
   expect_values(db.get(),
                 {
                     {"hex(version_key('1.10'))", "'3101310A'"},
+                    {"hex(version_key('0'))", "'30'"},
                     {"hex(version_key('0.256.65536'))", "'3032010033010000'"},
                     {"hex(version_key('007.2147483647'))", "'3107347FFFFFFF'"},
                     {"hex(version_key('99999999999'))", "'347FFFFFFF'"},
