@@ -31,6 +31,8 @@ constexpr function_registration kFunctions[] = {
     {"max_version", -1, nullptr, max_version_step, version_final},
     {"version_compare", 2, version_compare_func, nullptr, nullptr},
     {"version_compare", 3, version_compare_func, nullptr, nullptr},
+    {"version_key", 1, version_key_func, nullptr, nullptr},
+    {"version_key", 2, version_key_func, nullptr, nullptr},
     {"ip_address_text", 1, ip_address_text_func, nullptr, nullptr},
     {"korvel_sql_version", 0, korvel_sql_version_func, nullptr, nullptr},
 };

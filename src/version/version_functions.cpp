@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "version/version_collation.h"
+#include "version/version_key.h"
 #include "version/version_token.h"
 
 namespace korvel {
@@ -22,22 +23,34 @@ bool text_argument(sqlite3_value* value, std::string_view& text, bool& no_memory
   return true;
 }
 
-}  // namespace
-
-extern "C" void version_compare_func(sqlite3_context* context, int argc,
-                                     sqlite3_value** argv) noexcept {
-  std::string_view texts[3] = {{}, {}, DEFAULT_VERSION_SEPARATORS};
+// Reads the first `argc` arguments into `texts`, or sets the result (NULL,
+// or the out-of-memory error) and returns false.
+bool text_arguments(sqlite3_context* context, int argc, sqlite3_value** argv,
+                    std::string_view* texts) noexcept {
   bool no_memory = false;
-  for (int i = 0; i < argc && i < 3; ++i) {
+  for (int i = 0; i < argc; ++i) {
     if (!text_argument(argv[i], texts[i], no_memory)) {
       if (no_memory) {
         sqlite3_result_error_nomem(context);
       } else {
         sqlite3_result_null(context);
       }
-      return;
+      return false;
     }
   }
+  return true;
+}
+
+// Keys of usual versions fit here and are copied by SQLite; longer ones are
+// written to a block that SQLite takes over.
+constexpr std::size_t kInlineKeyBytes = 256;
+
+}  // namespace
+
+extern "C" void version_compare_func(sqlite3_context* context, int argc,
+                                     sqlite3_value** argv) noexcept {
+  std::string_view texts[3] = {{}, {}, DEFAULT_VERSION_SEPARATORS};
+  if (!text_arguments(context, argc < 3 ? argc : 3, argv, texts)) return;
   const text_pair_order order =
       version_compare_texts(texts[0], texts[1], make_separator_set(texts[2]));
   if (order.lhs_well_formed && order.rhs_well_formed) {
@@ -45,6 +58,37 @@ extern "C" void version_compare_func(sqlite3_context* context, int argc,
   } else {
     sqlite3_result_null(context);
   }
+}
+
+extern "C" void version_key_func(sqlite3_context* context, int argc,
+                                 sqlite3_value** argv) noexcept {
+  std::string_view texts[2] = {{}, DEFAULT_VERSION_SEPARATORS};
+  if (!text_arguments(context, argc < 2 ? argc : 2, argv, texts)) return;
+  const separator_set separators = make_separator_set(texts[1]);
+  const std::size_t bound = version_key_bound(texts[0].size());
+  if (bound <= kInlineKeyBytes) {
+    unsigned char key[kInlineKeyBytes];
+    const version_key_result written = version_key(texts[0], separators, key);
+    if (written.well_formed) {
+      sqlite3_result_blob64(context, key, written.size, SQLITE_TRANSIENT);
+    } else {
+      sqlite3_result_null(context);
+    }
+    return;
+  }
+  auto* key = static_cast<unsigned char*>(sqlite3_malloc64(bound));
+  if (key == nullptr) {
+    sqlite3_result_error_nomem(context);
+    return;
+  }
+  const version_key_result written = version_key(texts[0], separators, key);
+  if (!written.well_formed) {
+    sqlite3_free(key);
+    sqlite3_result_null(context);
+    return;
+  }
+  // SQLite takes the block and frees it, on failure too.
+  sqlite3_result_blob64(context, key, written.size, sqlite3_free);
 }
 
 extern "C" int version_collation(void* /*unused*/, int lhs_bytes, const void* lhs, int rhs_bytes,

@@ -13,6 +13,15 @@ namespace korvel {
 extern "C" void version_compare_func(sqlite3_context* context, int argc,
                                      sqlite3_value** argv) noexcept;
 
+// version_key(v TEXT [, separators TEXT]) -> BLOB
+//   A sort key of version `v`: keys compare as BLOBs (memcmp, then the
+//   shorter first) exactly as version_compare orders the versions, and are
+//   equal exactly when it gives 0. Same separators and reading up to a NUL
+//   as version_compare. NULL when an argument is not TEXT or `v` has an
+//   empty component. One or two arguments; SQLite refuses other counts.
+//   The encoding is stored in users' databases: docs/version_key.md.
+extern "C" void version_key_func(sqlite3_context* context, int argc, sqlite3_value** argv) noexcept;
+
 // COLLATE version: a total order over all texts; see version_collation_compare.
 extern "C" int version_collation(void* unused, int lhs_bytes, const void* lhs, int rhs_bytes,
                                  const void* rhs) noexcept;

@@ -44,6 +44,10 @@ inline const std::vector<workload_statement>& workload_statements() {
       {"SELECT version_compare('1.9', '1.10'), version_compare('2_0', '2_0_1', '_'), "
        "version_compare('1..2', '1'), version_compare(v, '1.10') FROM releases WHERE rowid = 2",
        {"-1|-1|NULL|0"}},
+      // A key of 904 bytes is written to a block of its own.
+      {"SELECT hex(version_key('1.10')), hex(version_key('2_0_1', '_')), version_key('1..2'), "
+       "length(version_key(v)) FROM releases WHERE rowid = 11",
+       {"'3101310A'|'3102303101'|NULL|904"}},
       {"SELECT ip_address_text(format_ip_address(ip)) FROM hosts WHERE rowid <= 3 ORDER BY rowid",
        {"'192.168.1.1'", "'10.0.0.1'", "'0.1.0.2'"}},
       {"SELECT group_concat(v, ' ') FROM (SELECT v FROM releases WHERE g = 1 AND v IS NOT NULL "

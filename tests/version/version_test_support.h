@@ -5,6 +5,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "version/version_part.h"
 
@@ -33,6 +34,14 @@ inline owned_list parse(const std::string& text,
                         const char* separators = DEFAULT_VERSION_SEPARATORS) {
   return owned_list(version_parse(text.c_str(), separators).parts);
 }
+
+// Ascending under the version collation, each strictly after the one before.
+inline const std::vector<std::string> kSortedTexts = {
+    "",         ".1",    "1..2",       "a..",        "x.",  // not versions: bytes order them
+    "+x",       "1",                                        // a word starting with '+' first
+    "1.02",     "1.2",   "1.2a",       "1.2b",              // equal versions: bytes order them
+    "1.2.0",    "1.2.5", "1.2-alpha",  "1.2-beta",   "1.9", "1.10", "2", "2.0-RC1",
+    "2.0-beta", "10",    "2147483647", "4294967296", "RC",  "v10",  "v2"};
 
 inline int sign(int order) {
   return (order > 0) - (order < 0);
