@@ -1,23 +1,232 @@
+// RPM's version order: an optional epoch (the leading digits when a ':'
+// follows them), the version, and an optional release after the last '-'.
+// Each part is read as a run of segments: digit runs compare as numbers of
+// any length, letter runs by bytes, every other byte only separates; '~'
+// sorts before everything, the end of a part included, and '^' right after
+// the end. A missing epoch is 0 and a missing release sorts before any
+// release, so the order is total.
+//
+// Sort key, byte by byte: the epoch as a number, the version's segments, an
+// end byte, then only when there is a release its segments and an end byte.
+//   0x01                    '~'
+//   0x02                    end of the version or of the release
+//   0x03                    '^'
+//   0x04 letters            a letter run, its bytes as they are
+//   0x05 + n, digits        a number of n significant digits, n <= 57
+//   0x3f, n (8 bytes), digits   a longer number, n big-endian
+// Digits are packed two to a byte, high nibble first, the last low nibble 0
+// when n is odd; zero is n = 0 and no digits. Every marker is below every
+// letter, so a letter run that is a prefix of another sorts first without a
+// terminator of its own; numbers of different lengths differ at the marker.
 #include "version/rpm.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace korvel {
 
 namespace {
 
-bool valid(std::string_view /*text*/) noexcept {
-  return false;
+// Segment kinds, valued in their order against each other.
+enum kind : unsigned char { SEPARATOR = 0, TILDE = 1, END = 2, CARET = 3, LETTERS = 4, DIGITS = 5 };
+
+constexpr unsigned char NUMBER_MARKER = 0x05;
+constexpr std::size_t SHORT_NUMBER_DIGITS = 57;
+constexpr unsigned char LONG_NUMBER_MARKER = 0x3f;
+
+// Only ASCII letters and digits form segments: every other byte separates.
+constexpr std::array<kind, 256> make_kinds() noexcept {
+  std::array<kind, 256> kinds{};
+  for (int c = '0'; c <= '9'; ++c) kinds[static_cast<std::size_t>(c)] = DIGITS;
+  for (int c = 'a'; c <= 'z'; ++c) kinds[static_cast<std::size_t>(c)] = LETTERS;
+  for (int c = 'A'; c <= 'Z'; ++c) kinds[static_cast<std::size_t>(c)] = LETTERS;
+  kinds['~'] = TILDE;
+  kinds['^'] = CARET;
+  return kinds;
 }
 
-int compare(std::string_view /*lhs*/, std::string_view /*rhs*/) noexcept {
-  return 0;
+constexpr std::array<kind, 256> KINDS = make_kinds();
+
+kind kind_of(char c) noexcept {
+  return KINDS[static_cast<unsigned char>(c)];
 }
 
-std::size_t key_bound(std::size_t /*size*/) noexcept {
-  return 0;
+const char* skip_kind(const char* p, const char* end, kind k) noexcept {
+  while (p != end && kind_of(*p) == k) ++p;
+  return p;
 }
 
-std::size_t key(std::string_view /*text*/, unsigned char* /*out*/) noexcept {
-  return 0;
+// A walk over one text's version and then its release. The version ends at
+// the last '-', which is only looked for past each '-' the walk meets, so
+// that a comparison decided early never reads the rest of the text.
+struct cursor {
+  const char* p;
+  const char* end;
+  const char* release = nullptr;  // past the last '-', once the version ended there
+
+  // The kind of the next segment, separators skipped; `p` is left at it.
+  kind next() noexcept {
+    for (; p != end; ++p) {
+      const kind k = kind_of(*p);
+      if (k != SEPARATOR) return k;
+      if (*p == '-' && release == nullptr && last_dash()) return END;
+    }
+    return END;
+  }
+
+  bool last_dash() noexcept {
+    const auto rest = static_cast<std::size_t>(end - p - 1);
+    if (std::memchr(p + 1, '-', rest) != nullptr) return false;
+    release = p + 1;
+    end = p;  // the version's end: the release is walked from `release`
+    return true;
+  }
+
+  void enter_release(const char* text_end) noexcept {
+    p = release;
+    end = text_end;
+  }
+};
+
+struct digit_run {
+  const char* begin;  // the first significant digit
+  std::size_t size;
+};
+
+digit_run significant(const char* begin, const char* end) noexcept {
+  while (begin != end && *begin == '0') ++begin;
+  return {begin, static_cast<std::size_t>(end - begin)};
+}
+
+int compare_numbers(digit_run lhs, digit_run rhs) noexcept {
+  if (lhs.size != rhs.size) return lhs.size < rhs.size ? -1 : 1;
+  return lhs.size == 0 ? 0 : std::memcmp(lhs.begin, rhs.begin, lhs.size);
+}
+
+int compare_runs(cursor& lhs, cursor& rhs, kind k) noexcept {
+  const char* lhs_begin = lhs.p;
+  const char* rhs_begin = rhs.p;
+  lhs.p = skip_kind(lhs.p, lhs.end, k);
+  rhs.p = skip_kind(rhs.p, rhs.end, k);
+  if (k == DIGITS) {
+    return compare_numbers(significant(lhs_begin, lhs.p), significant(rhs_begin, rhs.p));
+  }
+  const auto lhs_size = static_cast<std::size_t>(lhs.p - lhs_begin);
+  const auto rhs_size = static_cast<std::size_t>(rhs.p - rhs_begin);
+  const int order = std::memcmp(lhs_begin, rhs_begin, lhs_size < rhs_size ? lhs_size : rhs_size);
+  if (order != 0) return order;
+  return (lhs_size > rhs_size) - (lhs_size < rhs_size);
+}
+
+// Segment by segment up to the end of the part both cursors are in.
+int compare_segments(cursor& lhs, cursor& rhs) noexcept {
+  for (;;) {
+    const kind k = lhs.next();
+    const kind rhs_kind = rhs.next();
+    if (k != rhs_kind) return k < rhs_kind ? -1 : 1;
+    if (k == END) return 0;
+    if (k == TILDE || k == CARET) {
+      ++lhs.p;
+      ++rhs.p;
+      continue;
+    }
+    const int order = compare_runs(lhs, rhs, k);
+    if (order != 0) return order;
+  }
+}
+
+// The epoch's significant digits, and where the version begins.
+digit_run split_epoch(std::string_view text, const char*& version) noexcept {
+  const char* end = text.data() + text.size();
+  const char* digits_end = skip_kind(text.data(), end, DIGITS);
+  if (digits_end == end || *digits_end != ':') {
+    version = text.data();
+    return {text.data(), 0};
+  }
+  version = digits_end + 1;
+  return significant(text.data(), digits_end);
+}
+
+bool valid(std::string_view text) noexcept {
+  return !text.empty() && std::memchr(text.data(), '\0', text.size()) == nullptr;
+}
+
+int compare(std::string_view lhs, std::string_view rhs) noexcept {
+  const char* lhs_version = nullptr;
+  const char* rhs_version = nullptr;
+  int order = compare_numbers(split_epoch(lhs, lhs_version), split_epoch(rhs, rhs_version));
+  if (order != 0) return order;
+  cursor a{lhs_version, lhs.data() + lhs.size()};
+  cursor b{rhs_version, rhs.data() + rhs.size()};
+  order = compare_segments(a, b);
+  if (order != 0) return order;
+  if (a.release == nullptr || b.release == nullptr) {
+    return (a.release != nullptr) - (b.release != nullptr);
+  }
+  a.enter_release(lhs.data() + lhs.size());
+  b.enter_release(rhs.data() + rhs.size());
+  return compare_segments(a, b);
+}
+
+// Two key bytes at most for each text byte (a one-byte segment and its
+// marker), and three for the epoch a text may leave out and the two ends;
+// saturated, so that a 32-bit host asks for an impossible block instead of
+// a short one.
+std::size_t key_bound(std::size_t size) noexcept {
+  constexpr std::size_t most = static_cast<std::size_t>(-1);
+  return size > (most - 3) / 2 ? most : 2 * size + 3;
+}
+
+unsigned char* put_number(digit_run number, unsigned char* out) noexcept {
+  if (number.size <= SHORT_NUMBER_DIGITS) {
+    *out++ = static_cast<unsigned char>(NUMBER_MARKER + number.size);
+  } else {
+    *out++ = LONG_NUMBER_MARKER;
+    for (int shift = 56; shift >= 0; shift -= 8) {
+      *out++ = static_cast<unsigned char>(static_cast<std::uint64_t>(number.size) >> shift);
+    }
+  }
+  const char* digit = number.begin;
+  for (std::size_t left = number.size; left >= 2; left -= 2, digit += 2) {
+    *out++ = static_cast<unsigned char>(((digit[0] - '0') << 4) | (digit[1] - '0'));
+  }
+  if (number.size % 2 != 0) *out++ = static_cast<unsigned char>((*digit - '0') << 4);
+  return out;
+}
+
+unsigned char* put_segments(cursor& walk, unsigned char* out) noexcept {
+  for (kind k = walk.next(); k != END; k = walk.next()) {
+    const char* begin = walk.p;
+    if (k == TILDE || k == CARET) {
+      *out++ = k;
+      ++walk.p;
+      continue;
+    }
+    walk.p = skip_kind(walk.p, walk.end, k);
+    if (k == DIGITS) {
+      out = put_number(significant(begin, walk.p), out);
+      continue;
+    }
+    *out++ = LETTERS;
+    const auto size = static_cast<std::size_t>(walk.p - begin);
+    std::memcpy(out, begin, size);
+    out += size;
+  }
+  *out++ = END;
+  return out;
+}
+
+std::size_t key(std::string_view text, unsigned char* out) noexcept {
+  const char* version = nullptr;
+  unsigned char* at = put_number(split_epoch(text, version), out);
+  cursor walk{version, text.data() + text.size()};
+  at = put_segments(walk, at);
+  if (walk.release != nullptr) {
+    walk.enter_release(text.data() + text.size());
+    at = put_segments(walk, at);
+  }
+  return static_cast<std::size_t>(at - out);
 }
 
 }  // namespace
