@@ -152,7 +152,11 @@ unsigned char variant_rank(unsigned char rank, unsigned char variant) noexcept {
 template <std::size_t N>
 const char* match_spelling(const char* p, const char* end, const spelling (&table)[N],
                            unsigned char& rank) noexcept {
+  if (p == end) return nullptr;
+  // No spelling starts with a letter that has a non-ASCII variant.
+  const auto first = static_cast<unsigned char>(*p | 0x20);
   for (const spelling& s : table) {
+    if (first != static_cast<unsigned char>(s.word[0])) continue;
     unsigned char variant = 0;
     const char* after = match_word(p, end, s.word, variant);
     if (after != nullptr) {
@@ -219,6 +223,10 @@ const char* parse_local(const char* p, const char* end) noexcept {
   }
 }
 
+bool continues_release(const char* p, const char* end) noexcept {
+  return end - p >= 2 && *p == '.' && is_digit(byte_at(p, 1));
+}
+
 // The epoch and release; nullptr when they are not there.
 const char* parse_release(const char* p, const char* end, parts& out) noexcept {
   const char* number_end = digits_end(p, end);
@@ -230,7 +238,7 @@ const char* parse_release(const char* p, const char* end, parts& out) noexcept {
     number_end = digits_end(p, end);
     if (number_end == p) return nullptr;
   }
-  while (end - number_end >= 2 && *number_end == '.' && is_digit(byte_at(number_end, 1))) {
+  while (continues_release(number_end, end)) {
     number_end = digits_end(number_end + 1, end);
   }
   out.release = {p, number_end};
@@ -240,10 +248,17 @@ const char* parse_release(const char* p, const char* end, parts& out) noexcept {
 bool parse(std::string_view text, parts& out) noexcept {
   const char* p = text.data();
   const char* const end = p + text.size();
-  p = skip_spaces(p, end);
+  if (p != end && !is_digit(static_cast<unsigned char>(*p))) p = skip_spaces(p, end);
   if (p != end && (*p | 0x20) == 'v') ++p;
   p = parse_release(p, end, out);
   if (p == nullptr) return false;
+  if (p == end) {  // the usual plain release
+    out.pre = PRE_NONE;
+    out.post = POST_NONE;
+    out.dev = false;
+    out.local = nullptr;
+    return true;
+  }
   p = parse_dev(parse_post(parse_pre(p, end, out), end, out), end, out);
   if (out.pre == PRE_NONE && out.post == POST_NONE && out.dev) out.pre = PRE_DEV_ONLY;
   out.local = nullptr;
@@ -407,7 +422,33 @@ int compare_parts(const parts& l, const parts& r) noexcept {
   return order != 0 ? order : compare_local(l, r);
 }
 
+// Most pairs of a sort differ in a release number both have: that decides
+// without reading the rest, unless an epoch comes first. 2: undecided.
+int compare_leading_release(std::string_view lhs, std::string_view rhs) noexcept {
+  const char* l = lhs.data();
+  const char* r = rhs.data();
+  const char* const l_end = l + lhs.size();
+  const char* const r_end = r + rhs.size();
+  if (l == l_end || r == r_end || !is_digit(byte_at(l, 0)) || !is_digit(byte_at(r, 0))) return 2;
+  for (bool first = true;; first = false) {
+    const digits ln = {l, digits_end(l, l_end)};
+    const digits rn = {r, digits_end(r, r_end)};
+    l = ln.end;
+    r = rn.end;
+    if (first && ((l != l_end && *l == '!') || (r != r_end && *r == '!'))) return 2;
+    const int order = compare_numbers(ln, rn);
+    if (order != 0) return order;
+    if (!continues_release(l, l_end) || !continues_release(r, r_end)) return 2;
+    ++l;
+    ++r;
+  }
+}
+
 int compare(std::string_view lhs, std::string_view rhs) noexcept {
+  // A sort meets the same text many times over.
+  if (lhs.size() == rhs.size() && std::memcmp(lhs.data(), rhs.data(), lhs.size()) == 0) return 0;
+  const int order = compare_leading_release(lhs, rhs);
+  if (order != 2) return order;
   parts l;
   parts r;
   (void)parse(lhs, l);
