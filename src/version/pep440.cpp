@@ -369,15 +369,15 @@ int compare_words(digits lhs, digits rhs) noexcept {
 
 // The next segment of a local label, moving past its separator.
 digits next_segment(const char*& p, const char* end, bool& numeric) noexcept {
-  const digits segment = {p, p};
+  const char* const begin = p;
   numeric = true;
-  const char* q = p;
-  while (q != end && !is_separator(byte_at(q, 0))) {
-    numeric = numeric && is_digit(byte_at(q, 0));
-    ++q;
+  while (p != end && !is_separator(byte_at(p, 0))) {
+    numeric = numeric && is_digit(byte_at(p, 0));
+    ++p;
   }
-  p = q == end ? end : q + 1;
-  return {segment.begin, q};
+  const digits segment = {begin, p};
+  if (p != end) ++p;
+  return segment;
 }
 
 // Words before numbers; a label that is a prefix of another first.
