@@ -1,23 +1,538 @@
 #include "version/pep440.h"
 
+#include <cstdint>
+#include <cstring>
+
+// Python package versions. The reference parses str, so a text is read as
+// UTF-8: besides ASCII, only the white space of Python's \s and the four
+// non-ASCII letters its case-insensitive [a-z] matches (U+0130, U+0131,
+// U+017F, U+212A) can occur in a valid text; every other byte is rejected,
+// which also rejects every malformed UTF-8 sequence.
+//
+// The reference's pattern backtracks, but a greedy single pass finds the same
+// reading: every optional separator and number it takes greedily leaves the
+// rest no less parseable than any alternative would.
+
 namespace korvel {
 
 namespace {
 
-bool valid(std::string_view /*text*/) noexcept {
-  return false;
+struct digits {
+  const char* begin;
+  const char* end;
+};
+
+// Ranks of the pre-release slot in order. The lowered spellings that the
+// reference keeps as they are ("previ̇ew", "prevıew") order between "b" and
+// "rc" by their code points.
+enum pre_rank : unsigned char {
+  PRE_DEV_ONLY = 0,  // no pre or post, but a dev: before every pre-release
+  PRE_A = 1,
+  PRE_B = 2,
+  PRE_PREVIEW_DOTTED = 3,
+  PRE_PREVIEW_DOTLESS = 4,
+  PRE_RC = 5,
+  PRE_NONE = 6,
+};
+
+// "poſt" keeps its long s when lowered and orders after "post".
+enum post_rank : unsigned char { POST_NONE = 0, POST_POST = 1, POST_LONG_S = 2 };
+
+struct parts {
+  digits epoch;
+  digits release;  // numbers and the dots between them
+  unsigned char pre;
+  digits pre_number;
+  unsigned char post;
+  digits post_number;
+  bool dev;
+  digits dev_number;
+  const char* local;  // after '+'; nullptr without a local label
+  const char* local_end;
+};
+
+constexpr bool is_digit(unsigned char byte) noexcept {
+  return static_cast<unsigned char>(byte - '0') < 10u;
 }
 
-int compare(std::string_view /*lhs*/, std::string_view /*rhs*/) noexcept {
+constexpr bool is_separator(unsigned char byte) noexcept {
+  return byte == '.' || byte == '-' || byte == '_';
+}
+
+const char* digits_end(const char* p, const char* end) noexcept {
+  while (p != end && is_digit(static_cast<unsigned char>(*p))) ++p;
+  return p;
+}
+
+unsigned char byte_at(const char* p, std::size_t i) noexcept {
+  return static_cast<unsigned char>(p[i]);
+}
+
+// The length of the white space character at p, or 0.
+std::size_t space_length(const char* p, const char* end) noexcept {
+  const std::size_t left = static_cast<std::size_t>(end - p);
+  const unsigned char b = byte_at(p, 0);
+  if (b == ' ' || (b >= 0x09 && b <= 0x0D) || (b >= 0x1C && b <= 0x1F)) return 1;
+  if (b < 0xC2 || left < 2) return 0;
+  const unsigned char b1 = byte_at(p, 1);
+  if (b == 0xC2) return (b1 == 0x85 || b1 == 0xA0) ? 2 : 0;
+  if (left < 3) return 0;
+  const unsigned char b2 = byte_at(p, 2);
+  if (b == 0xE1) return (b1 == 0x9A && b2 == 0x80) ? 3 : 0;
+  if (b == 0xE3) return (b1 == 0x80 && b2 == 0x80) ? 3 : 0;
+  if (b != 0xE2) return 0;
+  if (b1 == 0x81) return b2 == 0x9F ? 3 : 0;
+  if (b1 != 0x80) return 0;
+  return (b2 <= 0x8A && b2 >= 0x80) || b2 == 0xA8 || b2 == 0xA9 || b2 == 0xAF ? 3 : 0;
+}
+
+const char* skip_spaces(const char* p, const char* end) noexcept {
+  while (p != end) {
+    const std::size_t length = space_length(p, end);
+    if (length == 0) break;
+    p += length;
+  }
+  return p;
+}
+
+// The length of the letter or digit at p that local labels allow, or 0.
+std::size_t alnum_length(const char* p, const char* end) noexcept {
+  const unsigned char b = byte_at(p, 0);
+  if (is_digit(b) || static_cast<unsigned char>((b | 0x20) - 'a') < 26u) return 1;
+  const std::size_t left = static_cast<std::size_t>(end - p);
+  if (left >= 2 && b == 0xC4 && (byte_at(p, 1) == 0xB0 || byte_at(p, 1) == 0xB1)) return 2;
+  if (left >= 2 && b == 0xC5 && byte_at(p, 1) == 0xBF) return 2;
+  if (left >= 3 && b == 0xE2 && byte_at(p, 1) == 0x84 && byte_at(p, 2) == 0xAA) return 3;
   return 0;
 }
 
-std::size_t key_bound(std::size_t /*size*/) noexcept {
+// Matches a lower-case ASCII word case-insensitively, 'i' also by U+0130 /
+// U+0131 and 's' by U+017F. Returns the end, or nullptr; `variant` is the
+// second byte of the last such letter (0: none).
+const char* match_word(const char* p, const char* end, const char* word,
+                       unsigned char& variant) noexcept {
+  variant = 0;
+  for (; *word != '\0'; ++word) {
+    if (p == end) return nullptr;
+    const unsigned char b = byte_at(p, 0);
+    if ((b | 0x20) == static_cast<unsigned char>(*word)) {
+      ++p;
+      continue;
+    }
+    if (end - p < 2) return nullptr;
+    const unsigned char b1 = byte_at(p, 1);
+    const bool dotted_i = *word == 'i' && b == 0xC4 && (b1 == 0xB0 || b1 == 0xB1);
+    const bool long_s = *word == 's' && b == 0xC5 && b1 == 0xBF;
+    if (!dotted_i && !long_s) return nullptr;
+    variant = b1;
+    p += 2;
+  }
+  return p;
+}
+
+struct spelling {
+  const char* word;
+  unsigned char rank;
+};
+
+// Longest first: no shorter spelling can be followed by the rest of a longer.
+constexpr spelling kPreSpellings[] = {
+    {"preview", PRE_RC}, {"pre", PRE_RC}, {"alpha", PRE_A}, {"a", PRE_A},
+    {"beta", PRE_B},     {"b", PRE_B},    {"rc", PRE_RC},   {"c", PRE_RC},
+};
+constexpr spelling kPostSpellings[] = {{"post", POST_POST}, {"rev", POST_POST}, {"r", POST_POST}};
+
+unsigned char variant_rank(unsigned char rank, unsigned char variant) noexcept {
+  if (variant == 0xB0) return PRE_PREVIEW_DOTTED;
+  if (variant == 0xB1) return PRE_PREVIEW_DOTLESS;
+  if (variant == 0xBF) return POST_LONG_S;
+  return rank;
+}
+
+template <std::size_t N>
+const char* match_spelling(const char* p, const char* end, const spelling (&table)[N],
+                           unsigned char& rank) noexcept {
+  if (p == end) return nullptr;
+  // No spelling starts with a letter that has a non-ASCII variant.
+  const auto first = static_cast<unsigned char>(*p | 0x20);
+  for (const spelling& s : table) {
+    if (first != static_cast<unsigned char>(s.word[0])) continue;
+    unsigned char variant = 0;
+    const char* after = match_word(p, end, s.word, variant);
+    if (after != nullptr) {
+      rank = variant_rank(s.rank, variant);
+      return after;
+    }
+  }
+  return nullptr;
+}
+
+const char* optional_separator(const char* p, const char* end) noexcept {
+  return p != end && is_separator(static_cast<unsigned char>(*p)) ? p + 1 : p;
+}
+
+// An optional separator and number after a letter; the separator is taken
+// even without a number ("1.0a." is valid).
+const char* letter_number(const char* p, const char* end, digits& number) noexcept {
+  p = optional_separator(p, end);
+  number = {p, digits_end(p, end)};
+  return number.end;
+}
+
+const char* parse_pre(const char* p, const char* end, parts& out) noexcept {
+  out.pre = PRE_NONE;
+  const char* letter_end = match_spelling(optional_separator(p, end), end, kPreSpellings, out.pre);
+  if (letter_end == nullptr) return p;
+  return letter_number(letter_end, end, out.pre_number);
+}
+
+const char* parse_post(const char* p, const char* end, parts& out) noexcept {
+  if (end - p >= 2 && *p == '-' && is_digit(byte_at(p, 1))) {
+    out.post = POST_POST;
+    out.post_number = {p + 1, digits_end(p + 1, end)};
+    return out.post_number.end;
+  }
+  out.post = POST_NONE;
+  const char* letter_end =
+      match_spelling(optional_separator(p, end), end, kPostSpellings, out.post);
+  if (letter_end == nullptr) return p;
+  return letter_number(letter_end, end, out.post_number);
+}
+
+const char* parse_dev(const char* p, const char* end, parts& out) noexcept {
+  unsigned char variant = 0;
+  const char* letter_end = match_word(optional_separator(p, end), end, "dev", variant);
+  out.dev = letter_end != nullptr;
+  if (!out.dev) return p;
+  return letter_number(letter_end, end, out.dev_number);
+}
+
+// Segments of letters and digits joined by single separators; nullptr when
+// the label is empty.
+const char* parse_local(const char* p, const char* end) noexcept {
+  for (;;) {
+    if (p == end) return nullptr;
+    std::size_t length = alnum_length(p, end);
+    if (length == 0) return nullptr;
+    while (length != 0) {
+      p += length;
+      length = p == end ? 0 : alnum_length(p, end);
+    }
+    if (end - p < 2 || !is_separator(byte_at(p, 0)) || alnum_length(p + 1, end) == 0) return p;
+    ++p;
+  }
+}
+
+bool continues_release(const char* p, const char* end) noexcept {
+  return end - p >= 2 && *p == '.' && is_digit(byte_at(p, 1));
+}
+
+// The epoch and release; nullptr when they are not there.
+const char* parse_release(const char* p, const char* end, parts& out) noexcept {
+  const char* number_end = digits_end(p, end);
+  if (number_end == p) return nullptr;
+  out.epoch = {p, p};
+  if (number_end != end && *number_end == '!') {
+    out.epoch.end = number_end;
+    p = number_end + 1;
+    number_end = digits_end(p, end);
+    if (number_end == p) return nullptr;
+  }
+  while (continues_release(number_end, end)) {
+    number_end = digits_end(number_end + 1, end);
+  }
+  out.release = {p, number_end};
+  return number_end;
+}
+
+bool parse(std::string_view text, parts& out) noexcept {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  if (p != end && !is_digit(static_cast<unsigned char>(*p))) p = skip_spaces(p, end);
+  if (p != end && (*p | 0x20) == 'v') ++p;
+  p = parse_release(p, end, out);
+  if (p == nullptr) return false;
+  if (p == end) {  // the usual plain release
+    out.pre = PRE_NONE;
+    out.post = POST_NONE;
+    out.dev = false;
+    out.local = nullptr;
+    return true;
+  }
+  p = parse_dev(parse_post(parse_pre(p, end, out), end, out), end, out);
+  if (out.pre == PRE_NONE && out.post == POST_NONE && out.dev) out.pre = PRE_DEV_ONLY;
+  out.local = nullptr;
+  if (p != end && *p == '+') {
+    out.local = p + 1;
+    p = parse_local(p + 1, end);
+    if (p == nullptr) return false;
+    out.local_end = p;
+  }
+  return skip_spaces(p, end) == end;
+}
+
+bool valid(std::string_view text) noexcept {
+  parts unused;
+  return parse(text, unused);
+}
+
+int sign_of(int value) noexcept {
+  return (value > 0) - (value < 0);
+}
+
+digits without_leading_zeros(digits number) noexcept {
+  while (number.begin != number.end && *number.begin == '0') ++number.begin;
+  return number;
+}
+
+// By value, for numbers of any length.
+int compare_numbers(digits lhs, digits rhs) noexcept {
+  lhs = without_leading_zeros(lhs);
+  rhs = without_leading_zeros(rhs);
+  const auto lhs_length = lhs.end - lhs.begin;
+  const auto rhs_length = rhs.end - rhs.begin;
+  if (lhs_length != rhs_length) return lhs_length < rhs_length ? -1 : 1;
+  if (lhs_length == 0) return 0;
+  return sign_of(std::memcmp(lhs.begin, rhs.begin, static_cast<std::size_t>(lhs_length)));
+}
+
+// The number at the start of a run of dotted numbers, moving past its dot.
+digits next_number(const char*& p, const char* end) noexcept {
+  const digits number = {p, digits_end(p, end)};
+  p = number.end == end ? end : number.end + 1;
+  return number;
+}
+
+bool all_zeros(const char* p, const char* end) noexcept {
+  for (; p != end; ++p) {
+    if (*p != '0' && *p != '.') return false;
+  }
+  return true;
+}
+
+// Trailing zeros do not count: "1.0" equals "1".
+int compare_release(digits lhs, digits rhs) noexcept {
+  const char* l = lhs.begin;
+  const char* r = rhs.begin;
+  while (l != lhs.end && r != rhs.end) {
+    const int order = compare_numbers(next_number(l, lhs.end), next_number(r, rhs.end));
+    if (order != 0) return order;
+  }
+  if (l != lhs.end) return all_zeros(l, lhs.end) ? 0 : 1;
+  if (r != rhs.end) return all_zeros(r, rhs.end) ? 0 : -1;
   return 0;
 }
 
-std::size_t key(std::string_view /*text*/, unsigned char* /*out*/) noexcept {
-  return 0;
+// The bytes of a local segment's lower-cased UTF-8 text, one at a time.
+// U+0130 lowers to "i" and U+0307, U+212A to "k"; U+0131 and U+017F stay.
+struct lowered_bytes {
+  const char* p;
+  const char* end;
+  unsigned char pending[2];
+  unsigned char pending_count;
+};
+
+int next_lowered(lowered_bytes& in) noexcept {
+  if (in.pending_count != 0) {
+    const unsigned char b = in.pending[2 - in.pending_count];
+    --in.pending_count;
+    return b;
+  }
+  if (in.p == in.end) return -1;
+  const unsigned char b = byte_at(in.p, 0);
+  const std::size_t length = alnum_length(in.p, in.end);
+  const unsigned char second = length > 1 ? byte_at(in.p, 1) : 0;
+  in.p += length;
+  if (length == 1) return b >= 'A' && b <= 'Z' ? b | 0x20 : b;
+  if (length == 3) return 'k';
+  if (second == 0xB0) {
+    in.pending[0] = 0xCC;
+    in.pending[1] = 0x87;
+    in.pending_count = 2;
+    return 'i';
+  }
+  in.pending[1] = second;
+  in.pending_count = 1;
+  return b;
+}
+
+int compare_words(digits lhs, digits rhs) noexcept {
+  lowered_bytes l = {lhs.begin, lhs.end, {0, 0}, 0};
+  lowered_bytes r = {rhs.begin, rhs.end, {0, 0}, 0};
+  for (;;) {
+    const int lb = next_lowered(l);
+    const int rb = next_lowered(r);
+    if (lb != rb) return lb < rb ? -1 : 1;
+    if (lb < 0) return 0;
+  }
+}
+
+// The next segment of a local label, moving past its separator.
+digits next_segment(const char*& p, const char* end, bool& numeric) noexcept {
+  const char* const begin = p;
+  numeric = true;
+  while (p != end && !is_separator(byte_at(p, 0))) {
+    numeric = numeric && is_digit(byte_at(p, 0));
+    ++p;
+  }
+  const digits segment = {begin, p};
+  if (p != end) ++p;
+  return segment;
+}
+
+// Words before numbers; a label that is a prefix of another first.
+int compare_local(const parts& lhs, const parts& rhs) noexcept {
+  if (lhs.local == nullptr || rhs.local == nullptr) {
+    return (lhs.local != nullptr) - (rhs.local != nullptr);
+  }
+  const char* l = lhs.local;
+  const char* r = rhs.local;
+  while (l != lhs.local_end && r != rhs.local_end) {
+    bool l_numeric = false;
+    bool r_numeric = false;
+    const digits ls = next_segment(l, lhs.local_end, l_numeric);
+    const digits rs = next_segment(r, rhs.local_end, r_numeric);
+    if (l_numeric != r_numeric) return l_numeric ? 1 : -1;
+    const int order = l_numeric ? compare_numbers(ls, rs) : compare_words(ls, rs);
+    if (order != 0) return order;
+  }
+  return (l != lhs.local_end) - (r != rhs.local_end);
+}
+
+int compare_slot(unsigned char lhs_rank, digits lhs_number, unsigned char rhs_rank,
+                 digits rhs_number, bool numbered) noexcept {
+  if (lhs_rank != rhs_rank) return lhs_rank < rhs_rank ? -1 : 1;
+  return numbered ? compare_numbers(lhs_number, rhs_number) : 0;
+}
+
+int compare_parts(const parts& l, const parts& r) noexcept {
+  int order = compare_numbers(l.epoch, r.epoch);
+  if (order == 0) order = compare_release(l.release, r.release);
+  if (order == 0) {
+    const bool numbered = l.pre != PRE_NONE && l.pre != PRE_DEV_ONLY;
+    order = compare_slot(l.pre, l.pre_number, r.pre, r.pre_number, numbered);
+  }
+  if (order == 0) {
+    order = compare_slot(l.post, l.post_number, r.post, r.post_number, l.post != POST_NONE);
+  }
+  if (order == 0) {
+    // Without a dev part a version orders after any with one.
+    order = compare_slot(!l.dev, l.dev_number, !r.dev, r.dev_number, l.dev);
+  }
+  return order != 0 ? order : compare_local(l, r);
+}
+
+// Most pairs of a sort differ in a release number both have: that decides
+// without reading the rest, unless an epoch comes first. 2: undecided.
+int compare_leading_release(std::string_view lhs, std::string_view rhs) noexcept {
+  const char* l = lhs.data();
+  const char* r = rhs.data();
+  const char* const l_end = l + lhs.size();
+  const char* const r_end = r + rhs.size();
+  if (l == l_end || r == r_end || !is_digit(byte_at(l, 0)) || !is_digit(byte_at(r, 0))) return 2;
+  for (bool first = true;; first = false) {
+    const digits ln = {l, digits_end(l, l_end)};
+    const digits rn = {r, digits_end(r, r_end)};
+    l = ln.end;
+    r = rn.end;
+    if (first && ((l != l_end && *l == '!') || (r != r_end && *r == '!'))) return 2;
+    const int order = compare_numbers(ln, rn);
+    if (order != 0) return order;
+    if (!continues_release(l, l_end) || !continues_release(r, r_end)) return 2;
+    ++l;
+    ++r;
+  }
+}
+
+int compare(std::string_view lhs, std::string_view rhs) noexcept {
+  // A sort meets the same text many times over.
+  if (lhs.size() == rhs.size() && std::memcmp(lhs.data(), rhs.data(), lhs.size()) == 0) return 0;
+  const int order = compare_leading_release(lhs, rhs);
+  if (order != 2) return order;
+  parts l;
+  parts r;
+  (void)parse(lhs, l);
+  (void)parse(rhs, r);
+  return compare_parts(l, r);
+}
+
+// Numbers of more digits than this take a long length.
+constexpr std::size_t kShortLength = 0xFE - 8;
+constexpr unsigned char kLongLength = 0xFF;
+
+// Any valid text's key fits: no part of a text more than doubles.
+std::size_t key_bound(std::size_t size) noexcept {
+  return 2 * size + 16;
+}
+
+// A number: its digit count (leading zeros dropped) as one byte count + 8, or
+// 0xFF and eight big-endian bytes, then its digits two to a byte.
+unsigned char* put_number(digits number, unsigned char* out) noexcept {
+  number = without_leading_zeros(number);
+  const auto length = static_cast<std::size_t>(number.end - number.begin);
+  if (length <= kShortLength) {
+    *out++ = static_cast<unsigned char>(length + 8);
+  } else {
+    *out++ = kLongLength;
+    for (int shift = 56; shift >= 0; shift -= 8) {
+      *out++ = static_cast<unsigned char>(static_cast<std::uint64_t>(length) >> shift);
+    }
+  }
+  for (std::size_t i = 0; i < length; i += 2) {
+    const auto high = static_cast<unsigned char>(number.begin[i] - '0');
+    const auto low = i + 1 < length ? static_cast<unsigned char>(number.begin[i + 1] - '0') : 0;
+    *out++ = static_cast<unsigned char>(high << 4 | low);
+  }
+  return out;
+}
+
+// Only up to the last number that is not zero: "1.0" and "1" share a key.
+unsigned char* put_release(digits release, unsigned char* out) noexcept {
+  const char* last = release.end;
+  while (last != release.begin) {
+    const char* start = last;
+    while (start != release.begin && start[-1] != '.') --start;
+    if (!all_zeros(start, last)) break;
+    last = start == release.begin ? start : start - 1;
+  }
+  const char* p = release.begin;
+  while (p < last) out = put_number(next_number(p, release.end), out);
+  return out;
+}
+
+unsigned char* put_local(const parts& v, unsigned char* out) noexcept {
+  const char* p = v.local;
+  while (p != v.local_end) {
+    bool numeric = false;
+    const digits segment = next_segment(p, v.local_end, numeric);
+    if (numeric) {
+      *out++ = 2;
+      out = put_number(segment, out);
+      continue;
+    }
+    *out++ = 1;
+    lowered_bytes in = {segment.begin, segment.end, {0, 0}, 0};
+    for (int b = next_lowered(in); b >= 0; b = next_lowered(in)) {
+      *out++ = static_cast<unsigned char>(b);
+    }
+    *out++ = 0;
+  }
+  return out;
+}
+
+std::size_t key(std::string_view text, unsigned char* out) noexcept {
+  parts v;
+  (void)parse(text, v);
+  unsigned char* const start = out;
+  out = put_release(v.release, put_number(v.epoch, out));
+  *out++ = v.pre;
+  if (v.pre != PRE_NONE && v.pre != PRE_DEV_ONLY) out = put_number(v.pre_number, out);
+  *out++ = v.post;
+  if (v.post != POST_NONE) out = put_number(v.post_number, out);
+  *out++ = v.dev ? 0 : 1;
+  if (v.dev) out = put_number(v.dev_number, out);
+  if (v.local != nullptr) out = put_local(v, out);
+  return static_cast<std::size_t>(out - start);
 }
 
 }  // namespace
