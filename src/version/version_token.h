@@ -117,7 +117,9 @@ struct version_tokenizer {
   }
   token = std::string_view(start, static_cast<std::size_t>(stop - start));
   tokenizer.finished = ends_text(stop, tokenizer.end);
-  tokenizer.position = stop + 1;
+  // Past the separator, but never past the end: a token that runs to the
+  // end leaves no separator to step over.
+  tokenizer.position = stop + (stop != tokenizer.end);
   return token_step::token;
 }
 

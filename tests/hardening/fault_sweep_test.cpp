@@ -3,7 +3,8 @@
 // library, sets up tables and runs the workload. Each run must give the exact
 // rows or "out of memory", and must leave SQLite's memory as it found it. A
 // failure inside the registration may leave a function missing: the entry
-// point reports success regardless, so "no such function" is then expected.
+// point reports success regardless to the library it is bound to (the only
+// one here), so "no such function" is then expected.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -123,6 +124,9 @@ TEST(FaultSweep, LoadablePersistent) {
 }
 TEST(FaultSweep, LoadableUtf16Once) {
   sweep({"LoadableUtf16Once", library::loadable, "UTF-16le", false});
+}
+TEST(FaultSweep, LoadableUtf16Persistent) {
+  sweep({"LoadableUtf16Persistent", library::loadable, "UTF-16be", true});
 }
 TEST(FaultSweep, LinkedOnce) {
   sweep({"LinkedOnce", library::linked, "UTF-8", false});

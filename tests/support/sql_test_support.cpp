@@ -30,8 +30,9 @@ connection open_with_extension(const char* filename) {
 
 std::string exec(sqlite3* db, const std::string& sql) {
   char* error = nullptr;
-  sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-  std::string message = error != nullptr ? error : "";
+  const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+  // Out of memory, SQLite may fail without the memory for a message.
+  std::string message = error != nullptr ? error : rc != SQLITE_OK ? sqlite3_errstr(rc) : "";
   sqlite3_free(error);
   return message;
 }

@@ -26,7 +26,8 @@ connection open_with_extension(const char* filename = ":memory:");
 // A connection without the extension.
 connection open_plain(const char* filename = ":memory:");
 
-// Runs every statement of `sql`; returns "" or SQLite's error message.
+// Runs every statement of `sql`; returns "" or SQLite's error message (its
+// text for the error code when SQLite had no memory for one).
 std::string exec(sqlite3* db, const std::string& sql);
 
 // Every row of the one statement `sql`, each rendered as SQL's quote() would:
