@@ -25,6 +25,7 @@ enum : unsigned char {
   kRevision = 4,  // allowed in the revision
   kDigit = 8,
   kLetter = 16,
+  kSpace = 32,  // other white space: only where an epoch's number may start
 };
 
 constexpr unsigned char class_of(unsigned char c) noexcept {
@@ -33,6 +34,7 @@ constexpr unsigned char class_of(unsigned char c) noexcept {
   if (c == '.' || c == '+' || c == '~') return kUpstream | kRevision;
   if (c == '-' || c == ':') return kUpstream;
   if (c == ' ' || c == '\t') return kBlank;
+  if (c == '\n' || c == '\v' || c == '\f' || c == '\r') return kSpace;
   return 0;
 }
 
@@ -73,10 +75,13 @@ bool epoch_in_range(std::string_view digits, bool negative) noexcept {
 
 // Where the epoch's ':' is in `text` (trimmed), or npos when there is no
 // epoch; `ok` false when the text has a ':' but no valid epoch before it.
+// dpkg reads the epoch as a C long, so white space other than blanks may
+// lead it.
 std::size_t epoch_colon(std::string_view text, bool& ok) noexcept {
   std::size_t i = 0;
-  const bool negative = text[0] == '-';
-  if (text[0] == '+' || negative) ++i;
+  while (i < text.size() && (class_at(text, i) & kSpace) != 0) ++i;
+  const bool negative = i < text.size() && text[i] == '-';
+  if (negative || (i < text.size() && text[i] == '+')) ++i;
   const std::size_t digits = i;
   while (i < text.size() && is_digit(text[i])) ++i;
   ok = true;
@@ -125,12 +130,12 @@ struct fragments {
 
 constexpr std::string_view kZero = "0";
 
-// Splits a valid text. A valid epoch is blanks, a sign and digits, so the
-// first ':' is found without scanning the rest of the text.
+// Splits a valid text. A valid epoch is white space, a sign and digits, so
+// the first ':' is found without scanning the rest of the text.
 fragments split(std::string_view text) noexcept {
   fragments parts{std::string_view(), text, kZero};
   std::size_t i = 0;
-  while (i < text.size() && (class_at(text, i) & kBlank) != 0) ++i;
+  while (i < text.size() && (class_at(text, i) & (kBlank | kSpace)) != 0) ++i;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
   while (i < text.size() && is_digit(text[i])) ++i;
   if (i < text.size() && text[i] == ':') {
