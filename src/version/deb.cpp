@@ -26,13 +26,14 @@ enum : unsigned char {
   kDigit = 8,
   kLetter = 16,
   kSpace = 32,  // other white space: only where an epoch's number may start
+  kMark = 64,   // '-' or ':', whose last places decide the parts
 };
 
 constexpr unsigned char class_of(unsigned char c) noexcept {
   if (c >= '0' && c <= '9') return kDigit | kUpstream | kRevision;
   if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) return kLetter | kUpstream | kRevision;
   if (c == '.' || c == '+' || c == '~') return kUpstream | kRevision;
-  if (c == '-' || c == ':') return kUpstream;
+  if (c == '-' || c == ':') return kUpstream | kMark;
   if (c == ' ' || c == '\t') return kBlank;
   if (c == '\n' || c == '\v' || c == '\f' || c == '\r') return kSpace;
   return 0;
@@ -95,9 +96,9 @@ bool valid_version(std::string_view version, bool colons_allowed) noexcept {
   std::size_t last_dash = std::string_view::npos;
   std::size_t last_colon = std::string_view::npos;
   for (std::size_t i = 0; i < version.size(); ++i) {
-    if ((class_at(version, i) & kUpstream) == 0) return false;
-    if (version[i] == '-') last_dash = i;
-    if (version[i] == ':') last_colon = i;
+    const unsigned char bits = class_at(version, i);
+    if ((bits & kUpstream) == 0) return false;
+    if ((bits & kMark) != 0) (version[i] == '-' ? last_dash : last_colon) = i;
   }
   if (last_colon != std::string_view::npos) {
     if (!colons_allowed) return false;
@@ -152,36 +153,52 @@ fragments split(std::string_view text) noexcept {
   return parts;
 }
 
-// A non-digit's weight; the end of a run weighs 0.
-inline int weight(char c) noexcept {
-  const auto byte = static_cast<unsigned char>(c);
-  if (byte == '~') return -1;
-  if ((kClasses.bits[byte] & kLetter) != 0) return byte;
-  return byte + 256;
+// A non-digit's weight: '~' lowest, then the end of a run (0, as a digit
+// weighs), letters, and every other byte.
+constexpr int weight_of(unsigned char c) noexcept {
+  if (c == '~') return -1;
+  if ((class_of(c) & kDigit) != 0) return 0;
+  if ((class_of(c) & kLetter) != 0) return c;
+  return c + 256;
 }
+
+struct weight_table {
+  short weights[256];
+};
+
+constexpr weight_table make_weight_table() noexcept {
+  weight_table table{};
+  for (int c = 0; c < 256; ++c)
+    table.weights[c] = static_cast<short>(weight_of(static_cast<unsigned char>(c)));
+  return table;
+}
+
+constexpr weight_table kWeights = make_weight_table();
 
 struct cursor {
   std::string_view text;
   std::size_t at = 0;
 
   [[nodiscard]] bool done() const noexcept { return at == text.size(); }
-  [[nodiscard]] bool in_run() const noexcept { return !done() && !is_digit(text[at]); }
+  // 0 at a digit or the end.
+  [[nodiscard]] int weight() const noexcept {
+    return done() ? 0 : kWeights.weights[static_cast<unsigned char>(text[at])];
+  }
   [[nodiscard]] bool on_digit() const noexcept { return !done() && is_digit(text[at]); }
   void skip_zeros() noexcept {
     while (!done() && text[at] == '0') ++at;
   }
 };
 
+// Equal weights other than 0 are two run bytes alike.
 int compare_runs(cursor& a, cursor& b) noexcept {
   for (;;) {
-    const bool a_run = a.in_run();
-    const bool b_run = b.in_run();
-    if (!a_run && !b_run) return 0;
-    const int wa = a_run ? weight(a.text[a.at]) : 0;
-    const int wb = b_run ? weight(b.text[b.at]) : 0;
+    const int wa = a.weight();
+    const int wb = b.weight();
     if (wa != wb) return wa < wb ? -1 : 1;
-    a.at += a_run;
-    b.at += b_run;
+    if (wa == 0) return 0;
+    ++a.at;
+    ++b.at;
   }
 }
 
