@@ -12,8 +12,11 @@ namespace korvel::fuzzing {
 namespace {
 
 std::string key_of(std::string_view text) {
-  std::string key(DEB_SCHEME.key_bound(text.size()), '\0');
-  key.resize(DEB_SCHEME.key(text, reinterpret_cast<unsigned char*>(key.data())));
+  const std::size_t bound = DEB_SCHEME.key_bound(text.size());
+  std::string key(bound, '\0');
+  const std::size_t length = DEB_SCHEME.key(text, reinterpret_cast<unsigned char*>(key.data()));
+  KORVEL_FUZZ_CHECK(length <= bound);
+  key.resize(length);
   return key;
 }
 
