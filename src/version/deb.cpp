@@ -59,6 +59,11 @@ inline bool is_digit(char c) noexcept {
   return static_cast<unsigned char>(c - '0') < 10;
 }
 
+// [from, to) of `text`; never checked, never throws.
+inline std::string_view slice(std::string_view text, std::size_t from, std::size_t to) noexcept {
+  return {text.data() + from, to - from};
+}
+
 // ---- validity ----
 
 // Digits [begin, end) as dpkg's epoch: 0 .. 2147483647, any leading zeros;
@@ -66,7 +71,7 @@ inline bool is_digit(char c) noexcept {
 bool epoch_in_range(std::string_view digits, bool negative) noexcept {
   std::size_t i = 0;
   while (i < digits.size() && digits[i] == '0') ++i;
-  const std::string_view significant = digits.substr(i);
+  const std::string_view significant = slice(digits, i, digits.size());
   if (significant.empty()) return true;
   if (negative) return false;
   constexpr std::string_view kMax = "2147483647";
@@ -87,7 +92,7 @@ std::size_t epoch_colon(std::string_view text, bool& ok) noexcept {
   while (i < text.size() && is_digit(text[i])) ++i;
   ok = true;
   if (i == text.size() || text[i] != ':' || i == digits) return std::string_view::npos;
-  ok = epoch_in_range(text.substr(digits, i - digits), negative);
+  ok = epoch_in_range(slice(text, digits, i), negative);
   return i;
 }
 
@@ -113,12 +118,12 @@ bool valid(std::string_view text) noexcept {
   while (begin < end && (class_at(text, begin) & kBlank) != 0) ++begin;
   while (end > begin && (class_at(text, end - 1) & kBlank) != 0) --end;
   if (begin == end) return false;
-  text = text.substr(begin, end - begin);
+  text = slice(text, begin, end);
   bool epoch_ok = true;
   const std::size_t colon = epoch_colon(text, epoch_ok);
   if (!epoch_ok) return false;
   if (colon == std::string_view::npos) return valid_version(text, false);
-  return valid_version(text.substr(colon + 1), true);
+  return valid_version(slice(text, colon + 1, text.size()), true);
 }
 
 // ---- order ----
@@ -140,13 +145,13 @@ fragments split(std::string_view text) noexcept {
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
   while (i < text.size() && is_digit(text[i])) ++i;
   if (i < text.size() && text[i] == ':') {
-    parts.epoch = text.substr(0, i);
-    parts.upstream = text.substr(i + 1);
+    parts.epoch = slice(text, 0, i);
+    parts.upstream = slice(text, i + 1, text.size());
   }
   for (std::size_t j = parts.upstream.size(); j > 0; --j) {
     if (parts.upstream[j - 1] == '-') {
-      parts.revision = parts.upstream.substr(j);
-      parts.upstream = parts.upstream.substr(0, j - 1);
+      parts.revision = slice(parts.upstream, j, parts.upstream.size());
+      parts.upstream = slice(parts.upstream, 0, j - 1);
       break;
     }
   }
@@ -277,7 +282,7 @@ unsigned char* write_fragment(std::string_view text, unsigned char* out) noexcep
     while (i < text.size() && text[i] == '0') ++i;
     const std::size_t digits = i;
     while (i < text.size() && is_digit(text[i])) ++i;
-    out = write_number(text.substr(digits, i - digits), out);
+    out = write_number(slice(text, digits, i), out);
   } while (i < text.size());
   *out++ = kFragmentEnd;
   return out;
