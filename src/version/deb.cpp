@@ -66,7 +66,7 @@ inline std::string_view slice(std::string_view text, std::size_t from, std::size
 
 // ---- validity ----
 
-// Digits [begin, end) as dpkg's epoch: 0 .. 2147483647, any leading zeros;
+// `digits` as dpkg's epoch: 0 .. 2147483647, any leading zeros;
 // a '-' sign only in front of zero.
 bool epoch_in_range(std::string_view digits, bool negative) noexcept {
   std::size_t i = 0;
