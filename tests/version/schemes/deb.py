@@ -3,6 +3,7 @@ import os
 import random
 
 SAMPLE = "deb_versions.txt"
+PACKAGES = "deb_packages.tsv"
 ORACLE = ["/usr/bin/python3", os.path.join(os.path.dirname(__file__), "..", "oracles",
                                            "deb_oracle.py")]
 
