@@ -16,12 +16,10 @@ SQLITE_EXTENSION_INIT1
 extern "C" KORVEL_EXPORT int sqlite3_extension_init(sqlite3* db, char** /*error_message*/,
                                                     const sqlite3_api_routines* api) noexcept {
   // Connections on several threads may load the library at the same moment.
-  // The routine table is the same for all of them, so it is stored once,
-  // under the guard of a static, rather than rewritten racily on every load.
-  static const bool api_stored = [api] {
-    SQLITE_EXTENSION_INIT2(api);
-    return true;
-  }();
-  (void)api_stored;
+  // The routine table is the same for all of them, so only the first load
+  // stores it; an atomic exchange rather than a guarded static, whose guard
+  // would need the C++ run time.
+  const sqlite3_api_routines* unset = nullptr;
+  __atomic_compare_exchange_n(&sqlite3_api, &unset, api, false, __ATOMIC_ACQ_REL, __ATOMIC_ACQUIRE);
   return korvel::register_functions(db);
 }
