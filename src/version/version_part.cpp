@@ -106,8 +106,11 @@ version_parse_status version_adopt_text(version_part*& list, std::string_view te
     version_free(rest);
     return version_parse_status::ok;
   }
-  const version_parse_result tail =
-      version_parse_recycling(text.substr(win.tail_offset), separators, rest);
+  // remove_prefix rather than substr: substr's range check throws, which would
+  // tie the library to the C++ run time.
+  std::string_view tail_text = text;
+  tail_text.remove_prefix(win.tail_offset);
+  const version_parse_result tail = version_parse_recycling(tail_text, separators, rest);
   if (tail.status != version_parse_status::ok) {
     version_free(list);
     list = nullptr;

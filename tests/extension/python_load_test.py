@@ -4,7 +4,8 @@ import sys
 
 connection = sqlite3.connect(":memory:")
 if not hasattr(connection, "enable_load_extension"):
-    print("SKIP: this Python's sqlite3 module was built without extension loading")
+    print(f"SKIP: {sys.executable}: its sqlite3 module was built without extension loading "
+          "(no enable_load_extension); configure with -DKORVEL_PYTHON=<a python3 that has it>")
     sys.exit(77)
 connection.enable_load_extension(True)
 connection.load_extension(sys.argv[1])

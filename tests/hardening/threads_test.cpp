@@ -25,8 +25,10 @@ constexpr int kRounds = 15;
 constexpr const char* kPrivateQueries[] = {
     "SELECT g, min_version(v), max_version(v), min_version(v, '.-'), count(*) FROM p GROUP BY g",
     "SELECT group_concat(v, '|') FROM (SELECT v FROM p ORDER BY v COLLATE version, rowid)",
-    "SELECT sum(version_compare(a.v, b.v)), total(format_ip_address(a.v)) FROM p a JOIN p b "
-    "ON b.rowid = a.rowid + 1",
+    // One query split over two lines; the parentheses tell clang the joined
+    // literals are meant (-Wstring-concatenation).
+    ("SELECT sum(version_compare(a.v, b.v)), total(format_ip_address(a.v)) FROM p a JOIN p b "
+     "ON b.rowid = a.rowid + 1"),
 };
 
 // Rows of versions drawn from `seed`: the same seed gives the same table.

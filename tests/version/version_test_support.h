@@ -23,9 +23,14 @@ inline std::string describe(const version_parse_result& parsed) {
   if (parsed.status == version_parse_status::no_memory) return "<no memory>";
   std::string out;
   for (const version_part* part = parsed.parts; part != nullptr; part = part->next) {
-    if (!out.empty()) out += ",";
-    out += part->kind == VERSION_PART_NUMBER ? std::to_string(part->value.number)
-                                             : "'" + std::string(part->value.text) + "'";
+    if (!out.empty()) out += ',';
+    // Appended piece by piece: g++ 12 at -O3 reports a false -Wrestrict on
+    // the temporaries of "'" + text + "'".
+    if (part->kind == VERSION_PART_NUMBER) {
+      out += std::to_string(part->value.number);
+    } else {
+      out.append(1, '\'').append(part->value.text).append(1, '\'');
+    }
   }
   return out;
 }

@@ -1,0 +1,34 @@
+"""The korvel_sql SQLite extension for Python's sqlite3 module.
+
+    connection.enable_load_extension(True)
+    korvel_sql.load(connection)
+    connection.enable_load_extension(False)
+"""
+import os
+import sqlite3
+
+__all__ = ["loadable_path", "load"]
+
+
+def loadable_path():
+    """The full path of the packaged korvel_sql.so, for load_extension()."""
+    return os.path.join(os.path.dirname(os.path.abspath(__file__)), "korvel_sql.so")
+
+
+def load(connection):
+    """Loads the extension into `connection`. Extension loading must already
+    be enabled on it (connection.enable_load_extension(True)); this leaves
+    that setting as it finds it."""
+    if not hasattr(connection, "load_extension"):
+        raise sqlite3.NotSupportedError(
+            "this Python's sqlite3 module was built without extension loading "
+            "(no Connection.load_extension)")
+    try:
+        connection.load_extension(loadable_path())
+    except sqlite3.OperationalError as error:
+        if "not authorized" not in str(error):
+            raise
+        raise sqlite3.OperationalError(
+            "extension loading is not enabled on this connection: call "
+            "connection.enable_load_extension(True) before korvel_sql.load(connection)"
+        ) from error
