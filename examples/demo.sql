@@ -13,12 +13,12 @@ SELECT product,
 .print 'The whole newest release row per product, through the version collation:'
 SELECT product, max(version COLLATE version) AS newest, released
   FROM releases GROUP BY product ORDER BY product;
-.print 'Hosts that still lack a security fix by Debian''s own order, next to what the default order says:'
+.print 'Hosts that still lack a security fix by the Debian order, next to what the default order says:'
 SELECT host, package, version AS installed, fixed,
        version COLLATE version_deb < fixed AS lacks_fix,
        version_compare(version, fixed) < 0 AS "default order says"
   FROM installed JOIN fixes USING (package)
  ORDER BY lacks_fix DESC, host, package;
-.print 'Newest installed version of each package, by Debian''s order:'
+.print 'Newest installed version of each package, by the Debian order:'
 SELECT package, max(version COLLATE version_deb) AS newest, host
   FROM installed GROUP BY package ORDER BY package;
