@@ -55,7 +55,7 @@ constexpr byte_classes make_classes() noexcept {
   for (int c = '0'; c <= '9'; ++c) classes.of[c] = kDigit;
   for (int c = 'a'; c <= 'z'; ++c) classes.of[c] = kLetter;
   for (int c = 'A'; c <= 'Z'; ++c) classes.of[c] = kLetter;
-  classes.of['-'] = kLetter;
+  classes.of[static_cast<unsigned char>('-')] = kLetter;
   return classes;
 }
 
