@@ -27,6 +27,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__) && defined(__SIZEOF_INT128__)
+#include <emmintrin.h>
+#endif
+
 namespace korvel {
 
 namespace {
@@ -145,7 +149,173 @@ bool identifiers(std::string_view text, std::size_t& i, bool prerelease) noexcep
   }
 }
 
-bool valid(std::string_view text) noexcept {
+// The common case at a glance: a text of at most 64 bytes with nothing but
+// the grammar's own bytes is read as bit masks, one bit a byte, and checked
+// whole without a branch per byte. Anything else (white space, other bytes,
+// rare shapes such as a prerelease identifier "0" followed by digits or a
+// core long enough to hold a 16-digit number) is left to the full reading.
+enum class verdict { no, yes, unsure };
+
+constexpr std::size_t kMaskBytes = 64;
+
+struct byte_masks {
+  std::uint64_t digit;
+  std::uint64_t zero;
+  std::uint64_t dot;
+  std::uint64_t hyphen;
+  std::uint64_t plus;
+  std::uint64_t known;  // any byte of the grammar
+};
+
+#if defined(__SSE2__) && defined(__SIZEOF_INT128__)
+std::uint64_t mask_of(__m128i matches) noexcept {
+  return static_cast<std::uint16_t>(_mm_movemask_epi8(matches));
+}
+
+// Bytes whose value minus `low` is below `count`, as signed compares allow.
+__m128i in_range(__m128i bytes, char low, char count) noexcept {
+  const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
+  const __m128i shifted = _mm_xor_si128(_mm_sub_epi8(bytes, _mm_set1_epi8(low)), bias);
+  return _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + count)));
+}
+
+// Chunks may overlap: their masks are or-ed at their offsets.
+[[gnu::always_inline]] inline void add_chunk(byte_masks& masks, __m128i chunk,
+                                             std::size_t at) noexcept {
+  const __m128i digit = in_range(chunk, '0', 10);
+  const __m128i letter = in_range(_mm_or_si128(chunk, _mm_set1_epi8(0x20)), 'a', 26);
+  const __m128i dot = _mm_cmpeq_epi8(chunk, _mm_set1_epi8('.'));
+  const __m128i hyphen = _mm_cmpeq_epi8(chunk, _mm_set1_epi8('-'));
+  const __m128i plus = _mm_cmpeq_epi8(chunk, _mm_set1_epi8('+'));
+  const __m128i known =
+      _mm_or_si128(_mm_or_si128(digit, letter), _mm_or_si128(dot, _mm_or_si128(hyphen, plus)));
+  masks.digit |= mask_of(digit) << at;
+  masks.zero |= mask_of(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('0'))) << at;
+  masks.dot |= mask_of(dot) << at;
+  masks.hyphen |= mask_of(hyphen) << at;
+  masks.plus |= mask_of(plus) << at;
+  masks.known |= mask_of(known) << at;
+}
+
+unsigned __int128 load(const char* bytes, std::size_t count, std::size_t at) noexcept {
+  std::uint32_t value = 0;
+  std::memcpy(&value, bytes + at, count);
+  return static_cast<unsigned __int128>(value) << (8 * at);
+}
+
+// 4 to 16 bytes in one register, zeros after them, from four loads that
+// overlap rather than read past the text and need no branch on the size.
+__m128i short_chunk(const char* bytes, std::size_t size) noexcept {
+  const std::size_t last = size - 4;
+  const unsigned __int128 value = load(bytes, 4, 0) | load(bytes, 4, last < 4 ? last : 4) |
+                                  load(bytes, 4, last < 8 ? last : 8) | load(bytes, 4, last);
+  return _mm_set_epi64x(static_cast<long long>(value >> 64), static_cast<long long>(value));
+}
+
+__m128i tiny_chunk(const char* bytes, std::size_t size) noexcept {
+  const unsigned __int128 value =
+      load(bytes, 1, 0) | load(bytes, 1, size / 2) | load(bytes, 1, size - 1);
+  return _mm_set_epi64x(0, static_cast<long long>(value));
+}
+
+__m128i chunk_at(const char* bytes) noexcept {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+}
+
+byte_masks classify(std::string_view text) noexcept {
+  byte_masks masks{};
+  const char* bytes = text.data();
+  const std::size_t size = text.size();
+  if (size >= 16) {
+    add_chunk(masks, chunk_at(bytes), 0);
+    for (std::size_t at = 16; at + 16 < size; at += 16) add_chunk(masks, chunk_at(bytes + at), at);
+    add_chunk(masks, chunk_at(bytes + size - 16), size - 16);
+  } else {
+    add_chunk(masks, size >= 4 ? short_chunk(bytes, size) : tiny_chunk(bytes, size), 0);
+  }
+  return masks;
+}
+#else
+byte_masks classify(std::string_view text) noexcept {
+  byte_masks masks{};
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const unsigned c = static_cast<unsigned char>(text[at]);
+    const std::uint64_t bit = std::uint64_t{1} << at;
+    if (c - '0' < 10) masks.digit |= bit;
+    if (c == '0') masks.zero |= bit;
+    if (c == '.') masks.dot |= bit;
+    if (c == '-') masks.hyphen |= bit;
+    if (c == '+') masks.plus |= bit;
+    if (class_of(static_cast<char>(c)) != kOther || c == '.' || c == '+') masks.known |= bit;
+  }
+  return masks;
+}
+#endif
+
+// Bits [0, count).
+std::uint64_t below(std::size_t count) noexcept {
+  return count >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
+}
+
+std::uint64_t bit(std::size_t at) noexcept {
+  return at >= 64 ? 0 : std::uint64_t{1} << at;
+}
+
+std::size_t first_set(std::uint64_t bits, std::size_t none) noexcept {
+  return bits == 0 ? none : static_cast<std::size_t>(std::countr_zero(bits));
+}
+
+// Where the core ends (the first byte after `start` that is not a digit or a
+// dot) and where build metadata starts, or `size` for none.
+struct layout {
+  std::size_t start;
+  std::size_t core_end;
+  std::size_t build;
+};
+
+verdict check_layout(const byte_masks& m, const layout& at, std::size_t size) noexcept {
+  const std::uint64_t all = below(size);
+  const std::uint64_t core = below(at.core_end) & ~below(at.start);
+  const std::uint64_t dots = m.dot & core;
+  const std::uint64_t after_first = dots & (dots - 1);
+  if (dots == 0 || after_first == 0 || (after_first & (after_first - 1)) != 0) return verdict::no;
+  if ((m.plus & all & ~below(at.build + 1)) != 0) return verdict::no;
+  // Every separator, the core's end and the build's '+' included, stands
+  // between two non-empty parts.
+  const std::uint64_t separators = (m.dot | bit(at.core_end) | bit(at.build)) & all;
+  if ((separators & (separators << 1)) != 0) return verdict::no;
+  if ((separators & (bit(at.start) | bit(size - 1))) != 0) return verdict::no;
+  const std::uint64_t zero_then_digit = m.zero & (m.digit >> 1);
+  if ((((m.dot << 1) | bit(at.start)) & core & zero_then_digit) != 0) return verdict::no;
+  const std::uint64_t prerelease = below(at.build) & ~below(at.core_end + 1);
+  if ((((m.dot << 1) | bit(at.core_end + 1)) & prerelease & zero_then_digit) != 0) {
+    return verdict::unsure;
+  }
+  return verdict::yes;
+}
+
+verdict quick_valid(std::string_view text) noexcept {
+  const std::size_t size = text.size();
+  const byte_masks m = classify(text);
+  const std::uint64_t all = below(size);
+  if ((m.known & all) != all) return verdict::unsure;
+  layout at{text[0] == 'v' ? std::size_t{1} : 0, size, size};
+  at.core_end = first_set(~(m.digit | m.dot) & all & ~below(at.start), size);
+  // 16 digits, the first length that can pass 2^53-1, need a core of 20.
+  if (at.core_end - at.start >= 20) return verdict::unsure;
+  at.build = at.core_end;
+  if (at.core_end < size) {
+    if ((m.plus & bit(at.core_end)) == 0) {
+      if ((m.hyphen & bit(at.core_end)) == 0) return verdict::no;
+      at.build = first_set(m.plus & all & ~below(at.core_end + 1), size);
+    }
+  }
+  return check_layout(m, at, size);
+}
+
+// Byte by byte, white space and all; kept out of line so that the quick
+// path needs few registers.
+[[gnu::noinline]] bool read_valid(std::string_view text) noexcept {
   if (text.size() > kMaxBytes) return false;
   std::size_t i = 0;
   std::size_t extra = 0;
@@ -156,6 +326,14 @@ bool valid(std::string_view text) noexcept {
   if (byte_is(text, i, '+') && !identifiers(text, ++i, false)) return false;
   skip_spaces(text, i, extra);
   return i == text.size() && text.size() - extra <= kMaxUnits;
+}
+
+bool valid(std::string_view text) noexcept {
+  if (text.size() - 1 < kMaskBytes) {
+    const verdict quick = quick_valid(text);
+    if (quick != verdict::unsure) return quick == verdict::yes;
+  }
+  return read_valid(text);
 }
 
 // A valid text's version starts at its first digit: white space and 'v'
@@ -339,18 +517,59 @@ int compare_prereleases(std::string_view lhs, std::size_t i, std::string_view rh
   }
 }
 
-int compare(std::string_view lhs, std::string_view rhs) noexcept {
-  std::size_t i = core_start(lhs);
-  std::size_t j = core_start(rhs);
-  for (int part = 0; part < 3; ++part) {
-    if (part != 0) ++i, ++j;
+// Where two texts first differ, and what their shared bytes say about the
+// part that difference falls in.
+struct shared_prefix {
+  std::size_t dots = 0;                  // '.' before the difference
+  std::size_t part_start = 0;            // just past the last '.' or '+'
+  std::size_t hyphen = ~std::size_t{0};  // the first '-': where the core ends
+  bool build = false;                    // a '+': the difference is metadata
+};
+
+// Sorting compares neighbours that share long prefixes; the bytes they share
+// are only watched for separators, not parsed.
+shared_prefix find_shared_prefix(std::string_view lhs, std::string_view rhs) noexcept {
+  const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
+  shared_prefix shared;
+  for (std::size_t k = 0; k < common && lhs[k] == rhs[k]; ++k) {
+    const char c = lhs[k];
+    shared.dots += c == '.';
+    shared.build |= c == '+';
+    shared.part_start = c == '.' || c == '+' ? k + 1 : shared.part_start;
+    shared.hyphen = c == '-' && shared.hyphen > k ? k : shared.hyphen;
+  }
+  return shared;
+}
+
+// From the start of core number `part` at lhs[i] and rhs[j] on.
+int compare_from_core(std::string_view lhs, std::size_t i, std::string_view rhs, std::size_t j,
+                      std::size_t part) noexcept {
+  for (; part < 3; ++part) {
     const int order = compare_digits(lhs, i, rhs, j);
     if (order != 0) return order;
+    ++i;
+    ++j;
   }
+  --i;
+  --j;
   const bool lhs_prerelease = byte_is(lhs, i, '-');
   const bool rhs_prerelease = byte_is(rhs, j, '-');
   if (!lhs_prerelease || !rhs_prerelease) return int{rhs_prerelease} - int{lhs_prerelease};
   return compare_prereleases(lhs, i + 1, rhs, j + 1);
+}
+
+int compare(std::string_view lhs, std::string_view rhs) noexcept {
+  // Sorting meets the same text many times over.
+  if (lhs.size() == rhs.size() && std::memcmp(lhs.data(), rhs.data(), lhs.size()) == 0) return 0;
+  const shared_prefix shared = find_shared_prefix(lhs, rhs);
+  if (shared.build) return 0;
+  if (shared.hyphen != ~std::size_t{0}) {
+    const std::size_t start =
+        shared.part_start > shared.hyphen ? shared.part_start : shared.hyphen + 1;
+    return compare_prereleases(lhs, start, rhs, start);
+  }
+  if (shared.dots == 0) return compare_from_core(lhs, core_start(lhs), rhs, core_start(rhs), 0);
+  return compare_from_core(lhs, shared.part_start, rhs, shared.part_start, shared.dots);
 }
 
 std::size_t key_bound(std::size_t size) noexcept {
