@@ -261,5 +261,24 @@ TEST(SemverScheme, KeysFollowATotalOrderOverRandomTexts) {
   }
 }
 
+// Texts of up to 64 bytes are read twice over: at a glance and, with white
+// space around them, byte by byte. Both readings must agree.
+TEST(SemverScheme, QuickAndFullReadingsAgree) {
+  std::mt19937 random(7);
+  const std::string alphabet = "0123456789..--++vaZ";
+  int valid = 0;
+  for (int i = 0; i < 200000; ++i) {
+    std::string text = i % 2 == 0 ? random_text(random) : "";
+    const std::size_t extra = random() % 12;
+    for (std::size_t k = 0; k < extra; ++k) text += alphabet[random() % alphabet.size()];
+    if (text.empty() || text.size() > 64 || text.find_first_of(" \xC2\xE3") != std::string::npos) {
+      continue;
+    }
+    valid += kScheme.valid(text);
+    ASSERT_EQ(kScheme.valid(text), kScheme.valid(" " + text)) << text;
+  }
+  EXPECT_GT(valid, 1000);
+}
+
 }  // namespace
 }  // namespace korvel::testing
