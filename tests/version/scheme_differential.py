@@ -43,7 +43,13 @@ class Oracle:
             chunk = items[start:start + BATCH]
             self.process.stdin.write(json.dumps({verb: chunk}) + "\n")
             self.process.stdin.flush()
-            answer = json.loads(self.process.stdout.readline())
+            line = self.process.stdout.readline()
+            if not line:
+                if self.process.wait() == 77:
+                    print("SKIP: the reference tool is not available")
+                    sys.exit(77)
+                sys.exit(f"the oracle ended with exit status {self.process.returncode}")
+            answer = json.loads(line)
             if len(answer) != len(chunk):
                 sys.exit(f"oracle answered {len(answer)} of {len(chunk)} {verb} requests")
             answers += answer
