@@ -1,11 +1,16 @@
 #include "version/scheme.h"
 
+#include <cstring>
+
 #include "version/version_token.h"
 
 namespace korvel {
 
 int scheme_collate(const version_scheme& scheme, std::string_view lhs,
                    std::string_view rhs) noexcept {
+  // Inventories repeat their versions, so sorts and index builds often meet
+  // two identical texts: no need to read either as a version.
+  if (lhs.size() == rhs.size() && std::memcmp(lhs.data(), rhs.data(), lhs.size()) == 0) return 0;
   const bool lhs_valid = scheme.valid(lhs);
   if (lhs_valid != scheme.valid(rhs)) return lhs_valid ? 1 : -1;
   if (lhs_valid) {
