@@ -10,7 +10,9 @@ int scheme_collate(const version_scheme& scheme, std::string_view lhs,
                    std::string_view rhs) noexcept {
   // Inventories repeat their versions, so sorts and index builds often meet
   // two identical texts: no need to read either as a version.
-  if (lhs.size() == rhs.size() && std::memcmp(lhs.data(), rhs.data(), lhs.size()) == 0) return 0;
+  if (lhs.size() == rhs.size() &&
+      (lhs.empty() || std::memcmp(lhs.data(), rhs.data(), lhs.size()) == 0))
+    return 0;
   const bool lhs_valid = scheme.valid(lhs);
   if (lhs_valid != scheme.valid(rhs)) return lhs_valid ? 1 : -1;
   if (lhs_valid) {
