@@ -18,6 +18,8 @@ std::string_view tail(std::string_view text, std::size_t from) noexcept {
 int version_collation_compare(std::string_view lhs, std::string_view rhs) noexcept {
   const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
   std::size_t start = shared_length(lhs.data(), rhs.data(), common);
+  // Identical texts, common in inventories, need no reading as versions.
+  if (start == lhs.size() && lhs.size() == rhs.size()) return 0;
   while (start > 0 && !DEFAULT_SEPARATOR_SET.contains(static_cast<unsigned char>(lhs[start - 1])))
     --start;
   // The shared tokens end with a separator; without it, they must be
