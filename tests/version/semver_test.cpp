@@ -1,5 +1,7 @@
 #include "version/semver.h"
 
+#include "scheme_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -11,21 +13,12 @@ namespace {
 
 const version_scheme& kScheme = SEMVER_SCHEME;
 
-int sign(int order) {
-  return (order > 0) - (order < 0);
-}
-
 std::string key_of(const std::string& text) {
-  std::string key(kScheme.key_bound(text.size()), '\0');
-  const std::size_t size = kScheme.key(text, reinterpret_cast<unsigned char*>(key.data()));
-  EXPECT_LE(size, key.size()) << text;
-  key.resize(size);
-  return key;
+  return korvel::testing::key_of(kScheme, text);
 }
 
-// memcmp-then-length, as SQLite orders BLOBs.
 int key_order(const std::string& lhs, const std::string& rhs) {
-  return sign(key_of(lhs).compare(key_of(rhs)));
+  return korvel::testing::key_order(kScheme, lhs, rhs);
 }
 
 struct validity_case {
@@ -240,25 +233,7 @@ TEST(SemverScheme, KeysFollowATotalOrderOverRandomTexts) {
     const std::string text = random_text(random);
     if (kScheme.valid(text)) texts.push_back(text);
   }
-  const std::size_t n = texts.size();
-  std::vector<int> order(n * n);
-  for (std::size_t i = 0; i < n; ++i) {
-    for (std::size_t j = 0; j < n; ++j) {
-      order[i * n + j] = sign(kScheme.compare(texts[i], texts[j]));
-      ASSERT_EQ(order[i * n + j], key_order(texts[i], texts[j])) << texts[i] << " / " << texts[j];
-      ASSERT_EQ(scheme_collate(kScheme, texts[i], texts[j]) == 0, texts[i] == texts[j]);
-    }
-  }
-  for (std::size_t i = 0; i < n; ++i) {
-    for (std::size_t j = 0; j < n; ++j) {
-      ASSERT_EQ(order[i * n + j], -order[j * n + i]) << texts[i] << " / " << texts[j];
-      for (std::size_t k = 0; k < n; k += 7) {
-        if (order[i * n + j] <= 0 && order[j * n + k] <= 0) {
-          ASSERT_LE(order[i * n + k], 0) << texts[i] << " / " << texts[j] << " / " << texts[k];
-        }
-      }
-    }
-  }
+  expect_total_order(kScheme, texts);
 }
 
 // Texts of up to 64 bytes are read twice over: at a glance and, with white

@@ -1,0 +1,60 @@
+// Helpers shared by the package orders' unit tests: keys as SQLite would
+// compare them, and the properties every order must have.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "version/scheme.h"
+
+namespace korvel::testing {
+
+inline int sign(int order) {
+  return (order > 0) - (order < 0);
+}
+
+inline std::string key_of(const version_scheme& scheme, const std::string& text) {
+  std::string key(scheme.key_bound(text.size()), '\0');
+  const std::size_t size = scheme.key(text, reinterpret_cast<unsigned char*>(key.data()));
+  EXPECT_LE(size, key.size()) << text;
+  key.resize(size);
+  return key;
+}
+
+// memcmp, then length: how SQLite orders BLOBs.
+inline int key_order(const version_scheme& scheme, const std::string& lhs, const std::string& rhs) {
+  return sign(key_of(scheme, lhs).compare(key_of(scheme, rhs)));
+}
+
+// Over valid `texts`: keys order as compare() does, compare() is antisymmetric
+// and transitive, and the collation is 0 only for identical texts.
+inline void expect_total_order(const version_scheme& scheme,
+                               const std::vector<std::string>& texts) {
+  const std::size_t n = texts.size();
+  std::vector<int> order(n * n);
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t j = 0; j < n; ++j) {
+      order[i * n + j] = sign(scheme.compare(texts[i], texts[j]));
+      ASSERT_EQ(order[i * n + j], key_order(scheme, texts[i], texts[j]))
+          << texts[i] << " / " << texts[j];
+      ASSERT_EQ(scheme_collate(scheme, texts[i], texts[j]) == 0, texts[i] == texts[j])
+          << texts[i] << " / " << texts[j];
+    }
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t j = 0; j < n; ++j) {
+      ASSERT_EQ(order[i * n + j], -order[j * n + i]) << texts[i] << " / " << texts[j];
+      for (std::size_t k = i % 7; k < n; k += 7) {
+        if (order[i * n + j] <= 0 && order[j * n + k] <= 0) {
+          ASSERT_LE(order[i * n + k], 0) << texts[i] << " / " << texts[j] << " / " << texts[k];
+          ASSERT_EQ(order[i * n + k] == 0, order[i * n + j] == 0 && order[j * n + k] == 0)
+              << texts[i] << " / " << texts[j] << " / " << texts[k];
+        }
+      }
+    }
+  }
+}
+
+}  // namespace korvel::testing
