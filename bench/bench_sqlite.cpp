@@ -47,6 +47,17 @@ void noop_scalar(sqlite3_context* context, int, sqlite3_value** argv) {
   sqlite3_result_int64(context, sqlite3_value_bytes(argv[0]));
 }
 
+// The floor of any function that returns a BLOB: the argument's bytes,
+// copied by SQLite into the result as every returned BLOB is.
+void noop_blob(sqlite3_context* context, int, sqlite3_value** argv) {
+  const void* text = sqlite3_value_text(argv[0]);
+  if (sqlite3_value_type(argv[0]) != SQLITE_TEXT || text == nullptr) {
+    sqlite3_result_null(context);
+    return;
+  }
+  sqlite3_result_blob(context, text, sqlite3_value_bytes(argv[0]), SQLITE_TRANSIENT);
+}
+
 bool is_digit(unsigned char byte) {
   return byte >= '0' && byte <= '9';
 }
@@ -104,6 +115,8 @@ void register_noop_functions(sqlite3* db) {
           SQLITE_OK ||
       sqlite3_create_function(db, "noop_scalar", 1, flags, nullptr, noop_scalar, nullptr,
                               nullptr) != SQLITE_OK ||
+      sqlite3_create_function(db, "noop_blob", 1, flags, nullptr, noop_blob, nullptr, nullptr) !=
+          SQLITE_OK ||
       sqlite3_create_collation(db, "uint", SQLITE_UTF8, nullptr, uint_collation) != SQLITE_OK) {
     die("registering the no-op functions", sqlite3_errmsg(db));
   }

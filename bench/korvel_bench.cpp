@@ -149,7 +149,8 @@ std::vector<query_group> order_groups(const real_versions_table& table) {
        kInventoryRows,
        {subject("version_key_" + scheme + "(v)",
                 "SELECT noop_agg(version_key_" + scheme + "(v))" + from),
-        baseline("noop_scalar()", "SELECT noop_agg(noop_scalar(v))" + from)}},
+        baseline("noop_scalar()", "SELECT noop_agg(noop_scalar(v))" + from),
+        baseline("noop_blob()", "SELECT noop_agg(noop_blob(v))" + from)}},
   };
 }
 
