@@ -6,6 +6,7 @@ namespace korvel {
 
 int scheme_collate(const version_scheme& scheme, std::string_view lhs,
                    std::string_view rhs) noexcept {
+  if (scheme.collate != nullptr) return scheme.collate(lhs, rhs);
   const bool lhs_valid = scheme.valid(lhs);
   if (lhs_valid != scheme.valid(rhs)) return lhs_valid ? 1 : -1;
   if (lhs_valid) {
