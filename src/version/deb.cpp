@@ -28,14 +28,13 @@ enum : unsigned char {
   kDigit = 8,
   kLetter = 16,
   kSpace = 32,  // other white space: only where an epoch's number may start
-  kMark = 64,   // '-' or ':', whose last places decide the parts
 };
 
 constexpr unsigned char class_of(unsigned char c) noexcept {
   if (c >= '0' && c <= '9') return kDigit | kUpstream | kRevision;
   if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) return kLetter | kUpstream | kRevision;
   if (c == '.' || c == '+' || c == '~') return kUpstream | kRevision;
-  if (c == '-' || c == ':') return kUpstream | kMark;
+  if (c == '-' || c == ':') return kUpstream;
   if (c == ' ' || c == '\t') return kBlank;
   if (c == '\n' || c == '\v' || c == '\f' || c == '\r') return kSpace;
   return 0;
@@ -81,51 +80,132 @@ bool epoch_in_range(std::string_view digits, bool negative) noexcept {
          (significant.size() == kMax.size() && significant <= kMax);
 }
 
-// Where the epoch's ':' is in `text` (trimmed), or npos when there is no
-// epoch; `ok` false when the text has a ':' but no valid epoch before it.
-// dpkg reads the epoch as a C long, so white space other than blanks may
-// lead it.
-std::size_t epoch_colon(std::string_view text, bool& ok) noexcept {
-  std::size_t i = 0;
-  while (i < text.size() && (class_at(text, i) & kSpace) != 0) ++i;
-  const bool negative = i < text.size() && text[i] == '-';
-  if (negative || (i < text.size() && text[i] == '+')) ++i;
-  const std::size_t digits = i;
-  while (i < text.size() && is_digit(text[i])) ++i;
-  ok = true;
-  if (i == text.size() || text[i] != ':' || i == digits) return std::string_view::npos;
-  ok = epoch_in_range(slice(text, digits, i), negative);
+// dpkg's validity read forward, so that two texts that share leading bytes
+// share the state those bytes lead to: the collation reads the shared bytes
+// once and then each text's own tail. The state also keeps where the epoch's
+// ':' and the last '-' are, which split a valid text for the order.
+enum class phase : unsigned char {
+  lead,          // blanks dpkg trims
+  epoch_space,   // other white space, which only an epoch may follow
+  epoch_sign,    // an epoch's sign
+  epoch_digits,  // digits: an epoch if a ':' follows, else the upstream's start
+  body_first,    // just past the epoch's ':', where a digit must follow
+  body,          // upstream and revision
+  trailing,      // blanks dpkg trims; nothing else may follow
+  dead,          // invalid whatever follows
+};
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+struct deb_scan {
+  phase at = phase::lead;
+  bool signed_or_spaced = false;  // so the digits must be an epoch
+  bool negative = false;
+  std::size_t digits = 0;          // where the first digit is
+  std::size_t colon = kNone;       // the epoch's ':'
+  std::size_t last_dash = kNone;   // the last '-' past it
+  std::size_t last_colon = kNone;  // the last ':' past it
+  std::size_t trail = kNone;       // where trailing blanks start
+};
+
+// One byte before the first digit: blanks, then other white space, then a
+// sign.
+std::size_t scan_lead(deb_scan& s, std::string_view text, std::size_t i) noexcept {
+  const auto c = static_cast<unsigned char>(text[i]);
+  const unsigned char bits = kClasses.bits[c];
+  if ((bits & kDigit) != 0) {
+    s.at = phase::epoch_digits;
+    s.digits = i;
+    return i;
+  }
+  if (s.at == phase::epoch_sign) {
+    s.at = phase::dead;
+  } else if (c == '+' || c == '-') {
+    s.at = phase::epoch_sign;
+    s.signed_or_spaced = true;
+    s.negative = c == '-';
+  } else if ((bits & kSpace) != 0) {
+    s.at = phase::epoch_space;
+    s.signed_or_spaced = true;
+  } else if ((bits & kBlank) == 0 || s.at != phase::lead) {
+    s.at = phase::dead;
+  }
+  return i + 1;
+}
+
+// The digits' first byte may lie in bytes the other text shares: the same.
+std::size_t scan_epoch_digits(deb_scan& s, std::string_view text, std::size_t i,
+                              std::size_t to) noexcept {
+  while (i < to && is_digit(text[i])) ++i;
+  if (i == to) return i;
+  if (text[i] == ':') {
+    s.colon = i;
+    s.at = epoch_in_range(slice(text, s.digits, i), s.negative) ? phase::body_first : phase::dead;
+    return i + 1;
+  }
+  s.at = s.signed_or_spaced ? phase::dead : phase::body;
   return i;
 }
 
-bool valid_version(std::string_view version, bool colons_allowed) noexcept {
-  if (version.empty() || !is_digit(version[0])) return false;
-  std::size_t last_dash = std::string_view::npos;
-  std::size_t last_colon = std::string_view::npos;
-  for (std::size_t i = 0; i < version.size(); ++i) {
-    const unsigned char bits = class_at(version, i);
-    if ((bits & kUpstream) == 0) return false;
-    if ((bits & kMark) != 0) (version[i] == '-' ? last_dash : last_colon) = i;
+// Branch-free but for the bytes that end the body: most texts hold a '-'.
+std::size_t scan_body(deb_scan& s, std::string_view text, std::size_t i, std::size_t to) noexcept {
+  std::size_t last_dash = s.last_dash;
+  std::size_t last_colon = s.last_colon;
+  for (; i < to; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const unsigned char bits = kClasses.bits[c];
+    if ((bits & kUpstream) == 0) {
+      s.at = (bits & kBlank) != 0 ? phase::trailing : phase::dead;
+      s.trail = i++;
+      break;
+    }
+    last_dash = c == '-' ? i : last_dash;
+    last_colon = c == ':' ? i : last_colon;
   }
-  if (last_colon != std::string_view::npos) {
-    if (!colons_allowed) return false;
-    if (last_dash != std::string_view::npos && last_colon > last_dash) return false;
+  s.last_dash = last_dash;
+  s.last_colon = last_colon;
+  return i;
+}
+
+std::size_t scan_step(deb_scan& s, std::string_view text, std::size_t i, std::size_t to) noexcept {
+  switch (s.at) {
+    case phase::body:
+      return scan_body(s, text, i, to);
+    case phase::epoch_digits:
+      return scan_epoch_digits(s, text, i, to);
+    case phase::body_first:
+      s.at = is_digit(text[i]) ? phase::body : phase::dead;
+      return i + 1;
+    case phase::trailing:
+      while (i < to && (class_at(text, i) & kBlank) != 0) ++i;
+      if (i < to) s.at = phase::dead;
+      return to;
+    case phase::dead:
+      return to;
+    default:
+      return scan_lead(s, text, i);
   }
-  return last_dash != version.size() - 1;
+}
+
+void scan(deb_scan& s, std::string_view text, std::size_t from, std::size_t to) noexcept {
+  while (from < to) from = scan_step(s, text, from, to);
+}
+
+bool scanned_valid(const deb_scan& s, std::size_t size) noexcept {
+  if (s.at == phase::epoch_digits) return !s.signed_or_spaced;
+  if (s.at != phase::body && s.at != phase::trailing) return false;
+  const std::size_t end = s.at == phase::trailing ? s.trail : size;
+  if (s.last_colon != kNone &&
+      (s.colon == kNone || (s.last_dash != kNone && s.last_colon > s.last_dash))) {
+    return false;
+  }
+  return s.last_dash == kNone || s.last_dash + 1 != end;
 }
 
 bool valid(std::string_view text) noexcept {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && (class_at(text, begin) & kBlank) != 0) ++begin;
-  while (end > begin && (class_at(text, end - 1) & kBlank) != 0) --end;
-  if (begin == end) return false;
-  text = slice(text, begin, end);
-  bool epoch_ok = true;
-  const std::size_t colon = epoch_colon(text, epoch_ok);
-  if (!epoch_ok) return false;
-  if (colon == std::string_view::npos) return valid_version(text, false);
-  return valid_version(slice(text, colon + 1, text.size()), true);
+  deb_scan s;
+  scan(s, text, 0, text.size());
+  return scanned_valid(s, text.size());
 }
 
 // ---- order ----
@@ -307,128 +387,6 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
 }
 
 // ---- collation ----
-
-// dpkg's validity read forward, so that two texts that share leading bytes
-// share the state those bytes lead to: the collation reads the shared bytes
-// once and then each text's own tail. The state also keeps where the epoch's
-// ':' and the last '-' are, which split a valid text for the order.
-enum class phase : unsigned char {
-  lead,          // blanks dpkg trims
-  epoch_space,   // other white space, which only an epoch may follow
-  epoch_sign,    // an epoch's sign
-  epoch_digits,  // digits: an epoch if a ':' follows, else the upstream's start
-  body_first,    // just past the epoch's ':', where a digit must follow
-  body,          // upstream and revision
-  trailing,      // blanks dpkg trims; nothing else may follow
-  dead,          // invalid whatever follows
-};
-
-constexpr std::size_t kNone = std::string_view::npos;
-
-struct deb_scan {
-  phase at = phase::lead;
-  bool signed_or_spaced = false;  // so the digits must be an epoch
-  bool negative = false;
-  std::size_t digits = 0;          // where the first digit is
-  std::size_t colon = kNone;       // the epoch's ':'
-  std::size_t last_dash = kNone;   // the last '-' past it
-  std::size_t last_colon = kNone;  // the last ':' past it
-  std::size_t trail = kNone;       // where trailing blanks start
-};
-
-// One byte before the first digit: blanks, then other white space, then a
-// sign.
-std::size_t scan_lead(deb_scan& s, std::string_view text, std::size_t i) noexcept {
-  const auto c = static_cast<unsigned char>(text[i]);
-  const unsigned char bits = kClasses.bits[c];
-  if ((bits & kDigit) != 0) {
-    s.at = phase::epoch_digits;
-    s.digits = i;
-    return i;
-  }
-  if (s.at == phase::epoch_sign) {
-    s.at = phase::dead;
-  } else if (c == '+' || c == '-') {
-    s.at = phase::epoch_sign;
-    s.signed_or_spaced = true;
-    s.negative = c == '-';
-  } else if ((bits & kSpace) != 0) {
-    s.at = phase::epoch_space;
-    s.signed_or_spaced = true;
-  } else if ((bits & kBlank) == 0 || s.at != phase::lead) {
-    s.at = phase::dead;
-  }
-  return i + 1;
-}
-
-// The digits' first byte may lie in bytes the other text shares: the same.
-std::size_t scan_epoch_digits(deb_scan& s, std::string_view text, std::size_t i,
-                              std::size_t to) noexcept {
-  while (i < to && is_digit(text[i])) ++i;
-  if (i == to) return i;
-  if (text[i] == ':') {
-    s.colon = i;
-    s.at = epoch_in_range(slice(text, s.digits, i), s.negative) ? phase::body_first : phase::dead;
-    return i + 1;
-  }
-  s.at = s.signed_or_spaced ? phase::dead : phase::body;
-  return i;
-}
-
-// Branch-free but for the bytes that end the body: most texts hold a '-'.
-std::size_t scan_body(deb_scan& s, std::string_view text, std::size_t i, std::size_t to) noexcept {
-  std::size_t last_dash = s.last_dash;
-  std::size_t last_colon = s.last_colon;
-  for (; i < to; ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    const unsigned char bits = kClasses.bits[c];
-    if ((bits & kUpstream) == 0) {
-      s.at = (bits & kBlank) != 0 ? phase::trailing : phase::dead;
-      s.trail = i++;
-      break;
-    }
-    last_dash = c == '-' ? i : last_dash;
-    last_colon = c == ':' ? i : last_colon;
-  }
-  s.last_dash = last_dash;
-  s.last_colon = last_colon;
-  return i;
-}
-
-std::size_t scan_step(deb_scan& s, std::string_view text, std::size_t i, std::size_t to) noexcept {
-  switch (s.at) {
-    case phase::body:
-      return scan_body(s, text, i, to);
-    case phase::epoch_digits:
-      return scan_epoch_digits(s, text, i, to);
-    case phase::body_first:
-      s.at = is_digit(text[i]) ? phase::body : phase::dead;
-      return i + 1;
-    case phase::trailing:
-      while (i < to && (class_at(text, i) & kBlank) != 0) ++i;
-      if (i < to) s.at = phase::dead;
-      return to;
-    case phase::dead:
-      return to;
-    default:
-      return scan_lead(s, text, i);
-  }
-}
-
-void scan(deb_scan& s, std::string_view text, std::size_t from, std::size_t to) noexcept {
-  while (from < to) from = scan_step(s, text, from, to);
-}
-
-bool scanned_valid(const deb_scan& s, std::size_t size) noexcept {
-  if (s.at == phase::epoch_digits) return !s.signed_or_spaced;
-  if (s.at != phase::body && s.at != phase::trailing) return false;
-  const std::size_t end = s.at == phase::trailing ? s.trail : size;
-  if (s.last_colon != kNone &&
-      (s.colon == kNone || (s.last_dash != kNone && s.last_colon > s.last_dash))) {
-    return false;
-  }
-  return s.last_dash == kNone || s.last_dash + 1 != end;
-}
 
 // Where the digit or non-digit run holding the byte before `at` starts, not
 // before `from`: both texts split into runs alike there.
