@@ -148,7 +148,8 @@ std::size_t scan_epoch_digits(deb_scan& s, std::string_view text, std::size_t i,
 }
 
 // Branch-free but for the bytes that end the body: most texts hold a '-'.
-std::size_t scan_body(deb_scan& s, std::string_view text, std::size_t i, std::size_t to) noexcept {
+inline std::size_t scan_body(deb_scan& s, std::string_view text, std::size_t i,
+                             std::size_t to) noexcept {
   std::size_t last_dash = s.last_dash;
   std::size_t last_colon = s.last_colon;
   for (; i < to; ++i) {
@@ -187,8 +188,11 @@ std::size_t scan_step(deb_scan& s, std::string_view text, std::size_t i, std::si
   }
 }
 
-void scan(deb_scan& s, std::string_view text, std::size_t from, std::size_t to) noexcept {
-  while (from < to) from = scan_step(s, text, from, to);
+// Most of a text is body: its loop is entered without the switch.
+inline void scan(deb_scan& s, std::string_view text, std::size_t from, std::size_t to) noexcept {
+  while (from < to) {
+    from = s.at == phase::body ? scan_body(s, text, from, to) : scan_step(s, text, from, to);
+  }
 }
 
 bool scanned_valid(const deb_scan& s, std::size_t size) noexcept {
