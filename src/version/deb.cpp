@@ -133,7 +133,8 @@ std::size_t scan_lead(deb_scan& s, std::string_view text, std::size_t i) noexcep
   return i + 1;
 }
 
-// The digits' first byte may lie in bytes the other text shares: the same.
+// The digits may start in bytes both texts share, alike in either: slicing
+// them from this text is right for both.
 std::size_t scan_epoch_digits(deb_scan& s, std::string_view text, std::size_t i,
                               std::size_t to) noexcept {
   while (i < to && is_digit(text[i])) ++i;
