@@ -14,6 +14,7 @@
 #include "version/deb.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "version/version_token.h"
 
@@ -341,36 +342,52 @@ constexpr unsigned char kNumberBase = 0x03;
 constexpr std::size_t kShortDigits = 59;
 constexpr unsigned char kLongNumber = 0x3F;
 
-inline unsigned char key_byte(char c) noexcept {
-  const auto byte = static_cast<unsigned char>(c);
+constexpr unsigned char key_byte_of(unsigned char byte) noexcept {
   if (byte == '~') return kTilde;
-  if ((kClasses.bits[byte] & kLetter) != 0) return byte;
+  if ((class_of(byte) & kLetter) != 0) return byte;
   return static_cast<unsigned char>(byte | 0x80);
 }
 
-unsigned char* write_number(std::string_view digits, unsigned char* out) noexcept {
-  const std::size_t n = digits.size();
+struct key_byte_table {
+  unsigned char bytes[256];
+};
+
+constexpr key_byte_table make_key_byte_table() noexcept {
+  key_byte_table table{};
+  for (int c = 0; c < 256; ++c) table.bytes[c] = key_byte_of(static_cast<unsigned char>(c));
+  return table;
+}
+
+constexpr key_byte_table kKeyBytes = make_key_byte_table();
+
+// The digits are copied as they are read, after room for the short length
+// byte; a long number's eight more length bytes then push them along.
+unsigned char* write_number(const char*& at, const char* end, unsigned char* out) noexcept {
+  while (at != end && *at == '0') ++at;
+  unsigned char* digits = out + 1;
+  unsigned char* cursor = digits;
+  for (; at != end && is_digit(*at); ++at) *cursor++ = static_cast<unsigned char>(*at);
+  const auto n = static_cast<std::size_t>(cursor - digits);
   if (n <= kShortDigits) {
-    *out++ = static_cast<unsigned char>(kNumberBase + n);
-  } else {
-    *out++ = kLongNumber;
-    for (int shift = 56; shift >= 0; shift -= 8) {
-      *out++ = static_cast<unsigned char>(static_cast<std::uint64_t>(n) >> shift);
-    }
+    *out = static_cast<unsigned char>(kNumberBase + n);
+    return cursor;
   }
-  for (char c : digits) *out++ = static_cast<unsigned char>(c);
-  return out;
+  std::memmove(digits + 8, digits, n);
+  *out++ = kLongNumber;
+  for (int shift = 56; shift >= 0; shift -= 8) {
+    *out++ = static_cast<unsigned char>(static_cast<std::uint64_t>(n) >> shift);
+  }
+  return cursor + 8;
 }
 
 unsigned char* write_fragment(std::string_view text, unsigned char* out) noexcept {
-  std::size_t i = 0;
+  const char* at = text.data();
+  const char* const end = at + text.size();
   do {
-    for (; i < text.size() && !is_digit(text[i]); ++i) *out++ = key_byte(text[i]);
-    while (i < text.size() && text[i] == '0') ++i;
-    const std::size_t digits = i;
-    while (i < text.size() && is_digit(text[i])) ++i;
-    out = write_number(slice(text, digits, i), out);
-  } while (i < text.size());
+    for (; at != end && !is_digit(*at); ++at)
+      *out++ = kKeyBytes.bytes[static_cast<unsigned char>(*at)];
+    out = write_number(at, end, out);
+  } while (at != end);
   *out++ = kFragmentEnd;
   return out;
 }
