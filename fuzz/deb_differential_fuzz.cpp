@@ -1,5 +1,6 @@
 // The deb scheme against libapt-pkg's own comparison: for two texts dpkg's
-// rules accept, compare()'s sign and the keys' order must both be apt's.
+// rules accept, compare()'s sign, the keys' order and the collation's must
+// all be apt's.
 #include <apt-pkg/debversion.h>
 
 #include <cstring>
@@ -25,6 +26,9 @@ void check_pair(std::string_view a, std::string_view b) {
   const int expected = sign(debVS.CmpVersion(std::string(a), std::string(b)));
   KORVEL_FUZZ_CHECK(sign(DEB_SCHEME.compare(a, b)) == expected);
   KORVEL_FUZZ_CHECK(sign(key_of(a).compare(key_of(b))) == expected);
+  // The collation, which reads what the texts share once, ties by bytes.
+  KORVEL_FUZZ_CHECK(scheme_collate(DEB_SCHEME, a, b) ==
+                    (expected != 0 ? expected : sign(a.compare(b))));
 }
 
 }  // namespace

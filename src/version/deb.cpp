@@ -14,6 +14,9 @@
 #include "version/deb.h"
 
 #include <cstdint>
+#include <cstring>
+
+#include "version/version_token.h"
 
 namespace korvel {
 
@@ -26,14 +29,13 @@ enum : unsigned char {
   kDigit = 8,
   kLetter = 16,
   kSpace = 32,  // other white space: only where an epoch's number may start
-  kMark = 64,   // '-' or ':', whose last places decide the parts
 };
 
 constexpr unsigned char class_of(unsigned char c) noexcept {
   if (c >= '0' && c <= '9') return kDigit | kUpstream | kRevision;
   if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) return kLetter | kUpstream | kRevision;
   if (c == '.' || c == '+' || c == '~') return kUpstream | kRevision;
-  if (c == '-' || c == ':') return kUpstream | kMark;
+  if (c == '-' || c == ':') return kUpstream;
   if (c == ' ' || c == '\t') return kBlank;
   if (c == '\n' || c == '\v' || c == '\f' || c == '\r') return kSpace;
   return 0;
@@ -79,51 +81,137 @@ bool epoch_in_range(std::string_view digits, bool negative) noexcept {
          (significant.size() == kMax.size() && significant <= kMax);
 }
 
-// Where the epoch's ':' is in `text` (trimmed), or npos when there is no
-// epoch; `ok` false when the text has a ':' but no valid epoch before it.
-// dpkg reads the epoch as a C long, so white space other than blanks may
-// lead it.
-std::size_t epoch_colon(std::string_view text, bool& ok) noexcept {
-  std::size_t i = 0;
-  while (i < text.size() && (class_at(text, i) & kSpace) != 0) ++i;
-  const bool negative = i < text.size() && text[i] == '-';
-  if (negative || (i < text.size() && text[i] == '+')) ++i;
-  const std::size_t digits = i;
-  while (i < text.size() && is_digit(text[i])) ++i;
-  ok = true;
-  if (i == text.size() || text[i] != ':' || i == digits) return std::string_view::npos;
-  ok = epoch_in_range(slice(text, digits, i), negative);
+// dpkg's validity read forward, so that two texts that share leading bytes
+// share the state those bytes lead to: the collation reads the shared bytes
+// once and then each text's own tail. The state also keeps where the epoch's
+// ':' and the last '-' are, which split a valid text for the order.
+enum class phase : unsigned char {
+  lead,          // blanks dpkg trims
+  epoch_space,   // other white space, which only an epoch may follow
+  epoch_sign,    // an epoch's sign
+  epoch_digits,  // digits: an epoch if a ':' follows, else the upstream's start
+  body_first,    // just past the epoch's ':', where a digit must follow
+  body,          // upstream and revision
+  trailing,      // blanks dpkg trims; nothing else may follow
+  dead,          // invalid whatever follows
+};
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+struct deb_scan {
+  phase at = phase::lead;
+  bool signed_or_spaced = false;  // so the digits must be an epoch
+  bool negative = false;
+  std::size_t digits = 0;          // where the first digit is
+  std::size_t colon = kNone;       // the epoch's ':'
+  std::size_t last_dash = kNone;   // the last '-' past it
+  std::size_t last_colon = kNone;  // the last ':' past it
+  std::size_t trail = kNone;       // where trailing blanks start
+};
+
+// One byte before the first digit: blanks, then other white space, then a
+// sign.
+std::size_t scan_lead(deb_scan& s, std::string_view text, std::size_t i) noexcept {
+  const auto c = static_cast<unsigned char>(text[i]);
+  const unsigned char bits = kClasses.bits[c];
+  if ((bits & kDigit) != 0) {
+    s.at = phase::epoch_digits;
+    s.digits = i;
+    return i;
+  }
+  if (s.at == phase::epoch_sign) {
+    s.at = phase::dead;
+  } else if (c == '+' || c == '-') {
+    s.at = phase::epoch_sign;
+    s.signed_or_spaced = true;
+    s.negative = c == '-';
+  } else if ((bits & kSpace) != 0) {
+    s.at = phase::epoch_space;
+    s.signed_or_spaced = true;
+  } else if ((bits & kBlank) == 0 || s.at != phase::lead) {
+    s.at = phase::dead;
+  }
+  return i + 1;
+}
+
+// The digits may start in bytes both texts share, alike in either: slicing
+// them from this text is right for both.
+std::size_t scan_epoch_digits(deb_scan& s, std::string_view text, std::size_t i,
+                              std::size_t to) noexcept {
+  while (i < to && is_digit(text[i])) ++i;
+  if (i == to) return i;
+  if (text[i] == ':') {
+    s.colon = i;
+    s.at = epoch_in_range(slice(text, s.digits, i), s.negative) ? phase::body_first : phase::dead;
+    return i + 1;
+  }
+  s.at = s.signed_or_spaced ? phase::dead : phase::body;
   return i;
 }
 
-bool valid_version(std::string_view version, bool colons_allowed) noexcept {
-  if (version.empty() || !is_digit(version[0])) return false;
-  std::size_t last_dash = std::string_view::npos;
-  std::size_t last_colon = std::string_view::npos;
-  for (std::size_t i = 0; i < version.size(); ++i) {
-    const unsigned char bits = class_at(version, i);
-    if ((bits & kUpstream) == 0) return false;
-    if ((bits & kMark) != 0) (version[i] == '-' ? last_dash : last_colon) = i;
+// Branch-free but for the bytes that end the body: most texts hold a '-'.
+inline std::size_t scan_body(deb_scan& s, std::string_view text, std::size_t i,
+                             std::size_t to) noexcept {
+  std::size_t last_dash = s.last_dash;
+  std::size_t last_colon = s.last_colon;
+  for (; i < to; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const unsigned char bits = kClasses.bits[c];
+    if ((bits & kUpstream) == 0) {
+      s.at = (bits & kBlank) != 0 ? phase::trailing : phase::dead;
+      s.trail = i++;
+      break;
+    }
+    last_dash = c == '-' ? i : last_dash;
+    last_colon = c == ':' ? i : last_colon;
   }
-  if (last_colon != std::string_view::npos) {
-    if (!colons_allowed) return false;
-    if (last_dash != std::string_view::npos && last_colon > last_dash) return false;
+  s.last_dash = last_dash;
+  s.last_colon = last_colon;
+  return i;
+}
+
+std::size_t scan_step(deb_scan& s, std::string_view text, std::size_t i, std::size_t to) noexcept {
+  switch (s.at) {
+    case phase::body:
+      return scan_body(s, text, i, to);
+    case phase::epoch_digits:
+      return scan_epoch_digits(s, text, i, to);
+    case phase::body_first:
+      s.at = is_digit(text[i]) ? phase::body : phase::dead;
+      return i + 1;
+    case phase::trailing:
+      while (i < to && (class_at(text, i) & kBlank) != 0) ++i;
+      if (i < to) s.at = phase::dead;
+      return to;
+    case phase::dead:
+      return to;
+    default:
+      return scan_lead(s, text, i);
   }
-  return last_dash != version.size() - 1;
+}
+
+// Most of a text is body: its loop is entered without the switch.
+inline void scan(deb_scan& s, std::string_view text, std::size_t from, std::size_t to) noexcept {
+  while (from < to) {
+    from = s.at == phase::body ? scan_body(s, text, from, to) : scan_step(s, text, from, to);
+  }
+}
+
+bool scanned_valid(const deb_scan& s, std::size_t size) noexcept {
+  if (s.at == phase::epoch_digits) return !s.signed_or_spaced;
+  if (s.at != phase::body && s.at != phase::trailing) return false;
+  const std::size_t end = s.at == phase::trailing ? s.trail : size;
+  if (s.last_colon != kNone &&
+      (s.colon == kNone || (s.last_dash != kNone && s.last_colon > s.last_dash))) {
+    return false;
+  }
+  return s.last_dash == kNone || s.last_dash + 1 != end;
 }
 
 bool valid(std::string_view text) noexcept {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && (class_at(text, begin) & kBlank) != 0) ++begin;
-  while (end > begin && (class_at(text, end - 1) & kBlank) != 0) --end;
-  if (begin == end) return false;
-  text = slice(text, begin, end);
-  bool epoch_ok = true;
-  const std::size_t colon = epoch_colon(text, epoch_ok);
-  if (!epoch_ok) return false;
-  if (colon == std::string_view::npos) return valid_version(text, false);
-  return valid_version(slice(text, colon + 1, text.size()), true);
+  deb_scan s;
+  scan(s, text, 0, text.size());
+  return scanned_valid(s, text.size());
 }
 
 // ---- order ----
@@ -254,36 +342,52 @@ constexpr unsigned char kNumberBase = 0x03;
 constexpr std::size_t kShortDigits = 59;
 constexpr unsigned char kLongNumber = 0x3F;
 
-inline unsigned char key_byte(char c) noexcept {
-  const auto byte = static_cast<unsigned char>(c);
+constexpr unsigned char key_byte_of(unsigned char byte) noexcept {
   if (byte == '~') return kTilde;
-  if ((kClasses.bits[byte] & kLetter) != 0) return byte;
+  if ((class_of(byte) & kLetter) != 0) return byte;
   return static_cast<unsigned char>(byte | 0x80);
 }
 
-unsigned char* write_number(std::string_view digits, unsigned char* out) noexcept {
-  const std::size_t n = digits.size();
+struct key_byte_table {
+  unsigned char bytes[256];
+};
+
+constexpr key_byte_table make_key_byte_table() noexcept {
+  key_byte_table table{};
+  for (int c = 0; c < 256; ++c) table.bytes[c] = key_byte_of(static_cast<unsigned char>(c));
+  return table;
+}
+
+constexpr key_byte_table kKeyBytes = make_key_byte_table();
+
+// The digits are copied as they are read, after room for the short length
+// byte; a long number's eight more length bytes then push them along.
+unsigned char* write_number(const char*& at, const char* end, unsigned char* out) noexcept {
+  while (at != end && *at == '0') ++at;
+  unsigned char* digits = out + 1;
+  unsigned char* cursor = digits;
+  for (; at != end && is_digit(*at); ++at) *cursor++ = static_cast<unsigned char>(*at);
+  const auto n = static_cast<std::size_t>(cursor - digits);
   if (n <= kShortDigits) {
-    *out++ = static_cast<unsigned char>(kNumberBase + n);
-  } else {
-    *out++ = kLongNumber;
-    for (int shift = 56; shift >= 0; shift -= 8) {
-      *out++ = static_cast<unsigned char>(static_cast<std::uint64_t>(n) >> shift);
-    }
+    *out = static_cast<unsigned char>(kNumberBase + n);
+    return cursor;
   }
-  for (char c : digits) *out++ = static_cast<unsigned char>(c);
-  return out;
+  std::memmove(digits + 8, digits, n);
+  *out++ = kLongNumber;
+  for (int shift = 56; shift >= 0; shift -= 8) {
+    *out++ = static_cast<unsigned char>(static_cast<std::uint64_t>(n) >> shift);
+  }
+  return cursor + 8;
 }
 
 unsigned char* write_fragment(std::string_view text, unsigned char* out) noexcept {
-  std::size_t i = 0;
+  const char* at = text.data();
+  const char* const end = at + text.size();
   do {
-    for (; i < text.size() && !is_digit(text[i]); ++i) *out++ = key_byte(text[i]);
-    while (i < text.size() && text[i] == '0') ++i;
-    const std::size_t digits = i;
-    while (i < text.size() && is_digit(text[i])) ++i;
-    out = write_number(slice(text, digits, i), out);
-  } while (i < text.size());
+    for (; at != end && !is_digit(*at); ++at)
+      *out++ = kKeyBytes.bytes[static_cast<unsigned char>(*at)];
+    out = write_number(at, end, out);
+  } while (at != end);
   *out++ = kFragmentEnd;
   return out;
 }
@@ -304,8 +408,81 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
   return static_cast<std::size_t>(end - out);
 }
 
+// ---- collation ----
+
+// Where the digit or non-digit run holding the byte before `at` starts, not
+// before `from`: both texts split into runs alike there.
+std::size_t run_start(std::string_view text, std::size_t from, std::size_t at) noexcept {
+  if (at == from) return at;
+  const bool digits = is_digit(text[at - 1]);
+  std::size_t start = at - 1;
+  while (start > from && is_digit(text[start - 1]) == digits) --start;
+  return start;
+}
+
+fragments fragments_of(std::string_view text, const deb_scan& s) noexcept {
+  const std::size_t upstream = s.colon == kNone ? 0 : s.colon + 1;
+  if (s.last_dash == kNone) {
+    return {slice(text, 0, upstream - (upstream != 0)), slice(text, upstream, text.size()), kZero};
+  }
+  return {slice(text, 0, upstream - (upstream != 0)), slice(text, upstream, s.last_dash),
+          slice(text, s.last_dash + 1, text.size())};
+}
+
+// From `from` of both fragments, which start at the same place in both texts.
+int compare_fragments_from(std::string_view a, std::string_view b, std::size_t from,
+                           std::size_t start) noexcept {
+  return compare_fragment(slice(a, from - start, a.size()), slice(b, from - start, b.size()));
+}
+
+// compare() of two valid texts whose first `shared` bytes are the same: the
+// fragments before the one they part in are equal, and so are the runs of
+// that fragment before the run they part in.
+int compare_sharing(std::string_view a, const deb_scan& sa, std::string_view b, const deb_scan& sb,
+                    std::size_t shared) noexcept {
+  const fragments fa = fragments_of(a, sa);
+  const fragments fb = fragments_of(b, sb);
+  int order = 0;
+  if (sa.colon != sb.colon || (sa.colon != kNone && sa.colon >= shared)) {
+    order = compare_fragment(fa.epoch, fb.epoch);
+    if (order == 0) order = compare_fragment(fa.upstream, fb.upstream);
+    return order != 0 ? order : compare_fragment(fa.revision, fb.revision);
+  }
+  const bool a_revision = sa.last_dash != kNone && sa.last_dash < shared;
+  const bool b_revision = sb.last_dash != kNone && sb.last_dash < shared;
+  if (a_revision && b_revision) {
+    const std::size_t start = sa.last_dash + 1;
+    return compare_fragments_from(fa.revision, fb.revision, run_start(a, start, shared), start);
+  }
+  const std::size_t start = sa.colon == kNone ? 0 : sa.colon + 1;
+  if (a_revision == b_revision) {
+    order = compare_fragments_from(fa.upstream, fb.upstream, run_start(a, start, shared), start);
+  } else {
+    order = compare_fragment(fa.upstream, fb.upstream);
+  }
+  return order != 0 ? order : compare_fragment(fa.revision, fb.revision);
+}
+
+int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
+  const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
+  if (shared == common && lhs.size() == rhs.size()) return 0;
+  deb_scan a;
+  scan(a, lhs, 0, shared);
+  deb_scan b = a;
+  scan(a, lhs, shared, lhs.size());
+  scan(b, rhs, shared, rhs.size());
+  const bool a_valid = scanned_valid(a, lhs.size());
+  if (a_valid != scanned_valid(b, rhs.size())) return a_valid ? 1 : -1;
+  if (a_valid) {
+    const int order = compare_sharing(lhs, a, rhs, b, shared);
+    if (order != 0) return order < 0 ? -1 : 1;
+  }
+  return byte_order(slice(lhs, shared, lhs.size()), slice(rhs, shared, rhs.size()));
+}
+
 }  // namespace
 
-const version_scheme DEB_SCHEME = {valid, compare, key_bound, key};
+const version_scheme DEB_SCHEME = {valid, compare, key_bound, key, collate};
 
 }  // namespace korvel

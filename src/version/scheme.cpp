@@ -8,6 +8,7 @@ namespace korvel {
 
 int scheme_collate(const version_scheme& scheme, std::string_view lhs,
                    std::string_view rhs) noexcept {
+  if (scheme.collate != nullptr) return scheme.collate(lhs, rhs);
   // Inventories repeat their versions, so sorts and index builds often meet
   // two identical texts: no need to read either as a version.
   if (lhs.size() == rhs.size() &&

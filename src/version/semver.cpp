@@ -623,6 +623,6 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
 
 }  // namespace
 
-const version_scheme SEMVER_SCHEME = {valid, compare, key_bound, key};
+const version_scheme SEMVER_SCHEME = {valid, compare, key_bound, key, nullptr};
 
 }  // namespace korvel

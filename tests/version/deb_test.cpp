@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "version/deb.h"
+#include "version/scheme.h"
 
 namespace korvel::testing {
 namespace {
@@ -199,6 +200,36 @@ TEST(DebProperties, InvalidTextsCollateFirst) {
   EXPECT_EQ(scheme_collate(DEB_SCHEME, "a", "0"), -1);
   EXPECT_EQ(scheme_collate(DEB_SCHEME, "1.0", "1.00"), -1);  // equal versions by bytes
   EXPECT_EQ(scheme_collate(DEB_SCHEME, "1.00", "1.0"), 1);
+}
+
+// Pieces of texts that part anywhere: in an epoch (signed, too large), in
+// digit runs, around '~', at the last '-', in trimmed blanks, at a NUL.
+std::string sharing_text(std::mt19937& rng) {
+  static const std::string heads[] = {"1", "00", "1:", "-0:", " 2", "\n1:", "2147483648:", "a"};
+  static const std::string pieces[] = {"0",  "1", "9", "00", "a",  "Z",  "~", "~~", ".",  "+",  "-",
+                                       "-1", ":", "1", "2",  "10", "rc", " ", "\t", "\n", "\0"s};
+  std::string text = heads[rng() % std::size(heads)];
+  const auto count = rng() % 8;
+  for (unsigned i = 0; i < count; ++i) text += pieces[rng() % std::size(pieces)];
+  return text;
+}
+
+// The collation reads the bytes two texts share once and starts comparing
+// where they part: it must give what valid() and compare() give.
+TEST(DebCollate, AgreesWithTheGenericPathWhereTextsPart) {
+  version_scheme generic = DEB_SCHEME;
+  generic.collate = nullptr;
+  std::mt19937 rng(11);
+  int both_valid = 0;
+  for (int i = 0; i < 300000; ++i) {
+    const std::string a = sharing_text(rng);
+    std::string b = a.substr(0, rng() % (a.size() + 1));
+    if (rng() % 4 != 0) b += sharing_text(rng);
+    both_valid += DEB_SCHEME.valid(a) && DEB_SCHEME.valid(b);
+    ASSERT_EQ(scheme_collate(DEB_SCHEME, a, b), scheme_collate(generic, a, b)) << a << " / " << b;
+    ASSERT_EQ(scheme_collate(DEB_SCHEME, b, a), scheme_collate(generic, b, a)) << b << " / " << a;
+  }
+  EXPECT_GT(both_valid, 20000);  // the order itself, not only validity, was compared
 }
 
 TEST(DebLongTexts, AMillionPartsInOnePass) {
