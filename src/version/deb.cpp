@@ -41,20 +41,23 @@ constexpr unsigned char class_of(unsigned char c) noexcept {
   return 0;
 }
 
-struct class_table {
-  unsigned char bits[256];
+// A byte's value under `map`, looked up instead of computed on the per-row
+// paths.
+struct byte_table {
+  unsigned char bytes[256];
 };
 
-constexpr class_table make_class_table() noexcept {
-  class_table table{};
-  for (int c = 0; c < 256; ++c) table.bits[c] = class_of(static_cast<unsigned char>(c));
+template <typename Map>
+constexpr byte_table make_byte_table(Map map) noexcept {
+  byte_table table{};
+  for (int c = 0; c < 256; ++c) table.bytes[c] = map(static_cast<unsigned char>(c));
   return table;
 }
 
-constexpr class_table kClasses = make_class_table();
+constexpr byte_table kClasses = make_byte_table(class_of);
 
 inline unsigned char class_at(std::string_view text, std::size_t i) noexcept {
-  return kClasses.bits[static_cast<unsigned char>(text[i])];
+  return kClasses.bytes[static_cast<unsigned char>(text[i])];
 }
 
 inline bool is_digit(char c) noexcept {
@@ -113,7 +116,7 @@ struct deb_scan {
 // sign.
 std::size_t scan_lead(deb_scan& s, std::string_view text, std::size_t i) noexcept {
   const auto c = static_cast<unsigned char>(text[i]);
-  const unsigned char bits = kClasses.bits[c];
+  const unsigned char bits = kClasses.bytes[c];
   if ((bits & kDigit) != 0) {
     s.at = phase::epoch_digits;
     s.digits = i;
@@ -156,7 +159,7 @@ inline std::size_t scan_body(deb_scan& s, std::string_view text, std::size_t i,
   std::size_t last_colon = s.last_colon;
   for (; i < to; ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
-    const unsigned char bits = kClasses.bits[c];
+    const unsigned char bits = kClasses.bytes[c];
     if ((bits & kUpstream) == 0) {
       s.at = (bits & kBlank) != 0 ? phase::trailing : phase::dead;
       s.trail = i++;
@@ -348,17 +351,7 @@ constexpr unsigned char key_byte_of(unsigned char byte) noexcept {
   return static_cast<unsigned char>(byte | 0x80);
 }
 
-struct key_byte_table {
-  unsigned char bytes[256];
-};
-
-constexpr key_byte_table make_key_byte_table() noexcept {
-  key_byte_table table{};
-  for (int c = 0; c < 256; ++c) table.bytes[c] = key_byte_of(static_cast<unsigned char>(c));
-  return table;
-}
-
-constexpr key_byte_table kKeyBytes = make_key_byte_table();
+constexpr byte_table kKeyBytes = make_byte_table(key_byte_of);
 
 // The digits are copied as they are read, after room for the short length
 // byte; a long number's eight more length bytes then push them along.
