@@ -195,38 +195,46 @@ unsigned char* put_number(digit_run number, unsigned char* out) noexcept {
   return out;
 }
 
-unsigned char* put_segments(cursor& walk, unsigned char* out) noexcept {
-  for (kind k = walk.next(); k != END; k = walk.next()) {
-    const char* begin = walk.p;
-    if (k == TILDE || k == CARET) {
-      *out++ = k;
-      ++walk.p;
-      continue;
-    }
-    walk.p = skip_kind(walk.p, walk.end, k);
+// The segments of [p, end), a part without its '-' split: one pass, each
+// byte's kind read once.
+unsigned char* put_segments(const char* p, const char* end, unsigned char* out) noexcept {
+  while (p != end) {
+    const kind k = kind_of(*p);
     if (k == DIGITS) {
-      out = put_number(significant(begin, walk.p), out);
-      continue;
+      const char* digits = p;
+      p = skip_kind(p + 1, end, DIGITS);
+      out = put_number(significant(digits, p), out);
+    } else if (k == LETTERS) {
+      // Letter runs are a byte or a few: a call to copy them costs more.
+      *out++ = LETTERS;
+      do {
+        *out++ = static_cast<unsigned char>(*p++);
+      } while (p != end && kind_of(*p) == LETTERS);
+    } else {
+      if (k != SEPARATOR) *out++ = k;
+      ++p;
     }
-    *out++ = LETTERS;
-    const auto size = static_cast<std::size_t>(walk.p - begin);
-    std::memcpy(out, begin, size);
-    out += size;
   }
   *out++ = END;
   return out;
 }
 
+// The last '-' of a text, looked for from its end: releases are short.
+const char* last_dash(const char* begin, const char* end) noexcept {
+  for (const char* p = end; p != begin; --p) {
+    if (p[-1] == '-') return p - 1;
+  }
+  return nullptr;
+}
+
 std::size_t key(std::string_view text, unsigned char* out) noexcept {
   const char* version = nullptr;
   unsigned char* at = put_number(split_epoch(text, version), out);
-  cursor walk{version, text.data() + text.size()};
-  at = put_segments(walk, at);
-  if (walk.release != nullptr) {
-    walk.enter_release(text.data() + text.size());
-    at = put_segments(walk, at);
-  }
-  return static_cast<std::size_t>(at - out);
+  const char* end = text.data() + text.size();
+  const char* dash = last_dash(version, end);
+  if (dash == nullptr) return static_cast<std::size_t>(put_segments(version, end, at) - out);
+  at = put_segments(version, dash, at);
+  return static_cast<std::size_t>(put_segments(dash + 1, end, at) - out);
 }
 
 }  // namespace
