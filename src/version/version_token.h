@@ -16,8 +16,6 @@
 
 namespace korvel {
 
-struct version_part;
-
 inline constexpr char DEFAULT_VERSION_SEPARATORS[] = ".-/ ";
 
 enum version_part_kind : std::uint8_t {
@@ -61,6 +59,13 @@ struct version_token {
   std::string_view text;
 };
 
+// A byte no number can start with (digits, white space and signs can), so a
+// token starting with it is a word.
+[[nodiscard]] inline bool byte_starts_word(unsigned char byte) noexcept {
+  return !is_decimal_digit(static_cast<char>(byte)) && byte != ' ' &&
+         (byte < '\t' || byte > '\r') && byte != '+' && byte != '-';
+}
+
 // Inline, with the tokenizer below: they run for every token of every row.
 [[nodiscard]] inline version_token classify_version_token(std::string_view token) noexcept {
   // A token starting with a digit is always a number: its leading digits.
@@ -88,6 +93,19 @@ struct version_tokenizer {
   stops.bits[0] |= 1u;
   return stops;
 }
+
+// A separator set as a call splits its texts at it, built once per row.
+struct splitting {
+  separator_set set;
+  separator_set stops;  // stop_bytes(set)
+  bool is_default;      // whether `set` is DEFAULT_SEPARATOR_SET's bytes
+};
+
+[[nodiscard]] constexpr splitting make_splitting(const separator_set& set) noexcept {
+  return {set, stop_bytes(set), set.same_bytes(DEFAULT_SEPARATOR_SET)};
+}
+
+inline constexpr splitting DEFAULT_SPLITTING = make_splitting(DEFAULT_SEPARATOR_SET);
 
 [[nodiscard]] inline const char* token_end(const char* cursor, const char* end,
                                            const separator_set& stops) noexcept {
@@ -146,49 +164,6 @@ struct version_tokenizer {
 // Unsigned byte order, a proper prefix first (strcmp's order on texts
 // without NULs). Returns -1, 0 or 1.
 [[nodiscard]] int byte_order(std::string_view lhs, std::string_view rhs) noexcept;
-
-// The outcome of ordering texts without parsing them into lists.
-struct text_order {
-  bool well_formed;  // false: `order` is meaningless
-  int order;         // -1, 0 or 1
-};
-
-// Orders the version `text` against an already parsed list without
-// allocating, exactly as parsing `text` and calling version_compare(new list,
-// parts) would. The whole text is validated even after the order is known.
-[[nodiscard]] text_order version_compare_text(std::string_view text,
-                                              const separator_set& separators,
-                                              const version_part* parts) noexcept;
-
-// Whether the version `text` is well formed and orders on the `side` (1:
-// after, -1: before) of an already parsed list, as version_compare_text()
-// would tell. Stops reading once the answer is no: a text that does not
-// win is never checked for empty tokens after the deciding one.
-//
-// A winner also tells how its own list differs from the list, so that the
-// list can be turned into the winner's (version_adopt_text()) without parsing
-// the whole text again: its tokens equal the list's parts up to and
-// including `last_kept` (nullptr: none); when `by_number`, the next token is
-// the number `number` and the list holds a number there too; then the text
-// from `tail_offset` on (kNoTail: nothing) is what is left to parse.
-struct text_win {
-  static constexpr std::size_t kNoTail = static_cast<std::size_t>(-1);
-  bool wins = false;
-  bool by_number = false;
-  std::int32_t number = 0;
-  const version_part* last_kept = nullptr;
-  std::size_t tail_offset = kNoTail;
-};
-[[nodiscard]] text_win version_text_wins(std::string_view text, const separator_set& separators,
-                                         const version_part* parts, int side) noexcept;
-
-// version_text_wins() given also `parts_text`, the text `parts` was parsed
-// from with the same separators (or nothing): the bytes it shares with
-// `text` are skipped, which pays when the two likely share leading bytes.
-[[nodiscard]] text_win version_text_wins_sharing(std::string_view text,
-                                                 const separator_set& separators,
-                                                 const version_part* parts,
-                                                 std::string_view parts_text, int side) noexcept;
 
 // Orders two version texts split at the same separators. `well_formed` is
 // true only when both are; `lhs_well_formed` / `rhs_well_formed` tell which.
