@@ -8,20 +8,6 @@
 
 namespace korvel {
 
-// The loop keeps no branch on the bytes but its end, which a mispredicted
-// token boundary would otherwise cost on every token.
-bool tokens_well_formed(const char* cursor, const char* end,
-                        const separator_set& separators) noexcept {
-  bool previous_separator = true;
-  bool empty_token = false;
-  for (; cursor != end && *cursor != '\0'; ++cursor) {
-    const bool separator = separators.contains(static_cast<unsigned char>(*cursor));
-    empty_token |= separator & previous_separator;
-    previous_separator = separator;
-  }
-  return !(empty_token | previous_separator);
-}
-
 bool rest_is_well_formed(const version_tokenizer& tokenizer) noexcept {
   return tokenizer.finished ||
          tokens_well_formed(tokenizer.position, tokenizer.end, tokenizer.stops);

@@ -141,11 +141,24 @@ inline constexpr splitting DEFAULT_SPLITTING = make_splitting(DEFAULT_SEPARATOR_
   return token_step::token;
 }
 
-// From just past a separator: whether every remaining token up to `end` or a
-// NUL is non-empty, that is no separator follows another and none ends the
-// text.
-[[nodiscard]] bool tokens_well_formed(const char* cursor, const char* end,
-                                      const separator_set& separators) noexcept;
+// Whether every token from `cursor` up to `end` or a NUL is non-empty, that
+// is no separator follows another and none ends the text; `cursor` is just
+// past a separator (or at the text's start) when `at_token_start`, else
+// inside a token. Inline, so that a constant set folds into the loop, which
+// keeps no branch on the bytes but its end: a mispredicted token boundary
+// would otherwise cost on every token.
+[[nodiscard]] inline bool tokens_well_formed(const char* cursor, const char* end,
+                                             const separator_set& separators,
+                                             bool at_token_start = true) noexcept {
+  bool previous_separator = at_token_start;
+  bool empty_token = false;
+  for (; cursor != end && *cursor != '\0'; ++cursor) {
+    const bool separator = separators.contains(static_cast<unsigned char>(*cursor));
+    empty_token |= separator & previous_separator;
+    previous_separator = separator;
+  }
+  return !(empty_token | previous_separator);
+}
 
 // How many leading bytes `a` and `b` share, up to `common` bytes and short of
 // a NUL, compared a word at a time.
