@@ -7,8 +7,8 @@ namespace korvel {
 
 namespace {
 
-constexpr separator_set kSeparators = DEFAULT_SEPARATOR_SET;
-constexpr separator_set kStops = DEFAULT_SPLITTING.stops;
+constexpr low_byte_set kSeparators = DEFAULT_SEPARATOR_BYTES;
+constexpr low_byte_set kStops = DEFAULT_STOP_BYTES;
 
 // Where one text's token stands: `at` its first byte, then where the
 // comparison left it.
@@ -95,28 +95,48 @@ struct pair_reading {
   }
 }
 
+// byte_order() of the texts, given that they share their first `shared`
+// bytes and differ at the next unless one ends there or both hold a NUL.
+[[gnu::always_inline]] inline int bytes_order(std::string_view lhs, std::string_view rhs,
+                                              std::size_t shared, std::size_t common) noexcept {
+  if (shared == common) return (lhs.size() > rhs.size()) - (lhs.size() < rhs.size());
+  const auto left = static_cast<unsigned char>(lhs[shared]);
+  const auto right = static_cast<unsigned char>(rhs[shared]);
+  if (left != right) return left > right ? 1 : -1;
+  return byte_order(lhs, rhs);
+}
+
 }  // namespace
 
 // Sorts and index builds compare neighbours that mostly share their leading
-// tokens: those are the same bytes, hence equal and equally well formed, so
-// the comparison starts at the token holding the first differing byte and
-// stops at the first token that differs in order.
+// tokens: those are the same bytes, hence equal, so the comparison starts at
+// the token holding the first differing byte and stops at the first token
+// that differs in order.
 int version_collation_compare(std::string_view lhs, std::string_view rhs) noexcept {
   const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
-  std::size_t start = shared_length(lhs.data(), rhs.data(), common);
+  const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
   // Identical texts, common in inventories, need no reading as versions.
-  if (start == lhs.size() && lhs.size() == rhs.size()) return 0;
+  if (shared == lhs.size() && lhs.size() == rhs.size()) return 0;
+  std::size_t start = shared;
   while (start > 0 && !kSeparators.contains(static_cast<unsigned char>(lhs[start - 1]))) --start;
-  // The shared tokens end with a separator; without it, they must be
-  // well-formed tokens on their own.
-  if (start > 0 && !tokens_well_formed(lhs.data(), lhs.data() + start - 1, kSeparators)) {
-    return byte_order(lhs, rhs);
-  }
   const pair_reading versions = read_pair({lhs.data() + start, lhs.data() + lhs.size()},
                                           {rhs.data() + start, rhs.data() + rhs.size()});
-  if (versions.a_well_formed != versions.b_well_formed) return versions.a_well_formed ? 1 : -1;
-  if (versions.a_well_formed && versions.order != 0) return versions.order;
-  return byte_order(lhs, rhs);
+  const int bytes = bytes_order(lhs, rhs, shared, common);
+  int order = bytes;
+  if (versions.a_well_formed != versions.b_well_formed) {
+    order = versions.a_well_formed ? 1 : -1;
+  } else if (versions.a_well_formed && versions.order != 0) {
+    order = versions.order;
+  }
+  // An empty token among the shared ones makes both texts malformed, which
+  // bytes order; the shared tokens end with a separator, so without it they
+  // must be well-formed tokens on their own. Asked only when the answer
+  // depends on it.
+  if (order != bytes && start > 0 &&
+      !tokens_well_formed(lhs.data(), lhs.data() + start - 1, kSeparators)) {
+    return bytes;
+  }
+  return order;
 }
 
 extern "C" int version_collation(void* /*unused*/, int lhs_bytes, const void* lhs, int rhs_bytes,

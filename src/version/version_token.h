@@ -8,8 +8,10 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "common/leading_int.h"
@@ -94,6 +96,21 @@ struct version_tokenizer {
   return stops;
 }
 
+// A set of bytes below 64, as the default separators and their stop bytes
+// are: a test of it needs no memory load.
+struct low_byte_set {
+  std::uint64_t bits;
+
+  [[nodiscard]] constexpr bool contains(unsigned char byte) const noexcept {
+    return byte < 64 && ((bits >> byte) & 1u);
+  }
+};
+
+static_assert((DEFAULT_SEPARATOR_SET.bits[1] | DEFAULT_SEPARATOR_SET.bits[2] |
+               DEFAULT_SEPARATOR_SET.bits[3]) == 0);
+inline constexpr low_byte_set DEFAULT_SEPARATOR_BYTES{DEFAULT_SEPARATOR_SET.bits[0]};
+inline constexpr low_byte_set DEFAULT_STOP_BYTES{DEFAULT_SEPARATOR_SET.bits[0] | 1u};
+
 // A separator set as a call splits its texts at it, built once per row.
 struct splitting {
   separator_set set;
@@ -107,8 +124,9 @@ struct splitting {
 
 inline constexpr splitting DEFAULT_SPLITTING = make_splitting(DEFAULT_SEPARATOR_SET);
 
+template <typename Set>
 [[nodiscard]] inline const char* token_end(const char* cursor, const char* end,
-                                           const separator_set& stops) noexcept {
+                                           const Set& stops) noexcept {
   while (cursor != end && !stops.contains(static_cast<unsigned char>(*cursor))) ++cursor;
   return cursor;
 }
@@ -147,8 +165,9 @@ inline constexpr splitting DEFAULT_SPLITTING = make_splitting(DEFAULT_SEPARATOR_
 // inside a token. Inline, so that a constant set folds into the loop, which
 // keeps no branch on the bytes but its end: a mispredicted token boundary
 // would otherwise cost on every token.
+template <typename Set>
 [[nodiscard]] inline bool tokens_well_formed(const char* cursor, const char* end,
-                                             const separator_set& separators,
+                                             const Set& separators,
                                              bool at_token_start = true) noexcept {
   bool previous_separator = at_token_start;
   bool empty_token = false;
@@ -160,13 +179,54 @@ inline constexpr splitting DEFAULT_SPLITTING = make_splitting(DEFAULT_SEPARATOR_
   return !(empty_token | previous_separator);
 }
 
-// How many leading bytes `a` and `b` share, up to `common` bytes and short of
-// a NUL, compared a word at a time.
-[[nodiscard]] std::size_t shared_length(const char* a, const char* b, std::size_t common) noexcept;
+namespace detail {
 
-// Whether no token after the last one yielded is empty. Not for a tokenizer
-// that reported `malformed`.
-[[nodiscard]] bool rest_is_well_formed(const version_tokenizer& tokenizer) noexcept;
+// The index of the first byte of `mine` that is NUL or differs from
+// `theirs`' in the same place; the word's size when there is none. Bytes are
+// in memory order, so the word must have been loaded little-endian.
+template <typename Word>
+inline unsigned first_mismatch(Word mine, Word theirs) noexcept {
+  constexpr Word ones = static_cast<Word>(~Word{0}) / 0xFF;
+  // Flags every NUL byte, and possibly bytes above one: the lowest is exact.
+  const Word nul = (mine - ones) & ~mine & (ones * 0x80);
+  const Word flags = nul | (mine ^ theirs);
+  return flags == 0 ? sizeof(Word) : static_cast<unsigned>(std::countr_zero(flags)) / 8;
+}
+
+template <typename Word>
+inline unsigned first_mismatch_at(const char* mine, const char* theirs) noexcept {
+  Word a;
+  Word b;
+  std::memcpy(&a, mine, sizeof a);
+  std::memcpy(&b, theirs, sizeof b);
+  return first_mismatch(a, b);
+}
+
+// How many leading bytes `a` and `b` share, up to `common` and short of a
+// NUL. Words are compared whole; the last one may overlap bytes already
+// compared, so that no byte past `common` is read.
+template <typename Word>
+inline std::size_t shared_words(const char* a, const char* b, std::size_t common) noexcept {
+  for (std::size_t offset = 0;; offset += sizeof(Word)) {
+    const std::size_t at = offset + sizeof(Word) <= common ? offset : common - sizeof(Word);
+    const unsigned mismatch = first_mismatch_at<Word>(a + at, b + at);
+    if (mismatch < sizeof(Word)) return at + mismatch;
+    if (at + sizeof(Word) == common) return common;
+  }
+}
+
+}  // namespace detail
+
+// Inline: the aggregates and the collation call it on every row.
+inline std::size_t shared_length(const char* a, const char* b, std::size_t common) noexcept {
+  if constexpr (std::endian::native == std::endian::little) {
+    if (common >= 8) return detail::shared_words<std::uint64_t>(a, b, common);
+    if (common >= 4) return detail::shared_words<std::uint32_t>(a, b, common);
+  }
+  std::size_t shared = 0;
+  while (shared < common && a[shared] == b[shared] && a[shared] != '\0') ++shared;
+  return shared;
+}
 
 // Number against number by value, word against word by unsigned bytes, a
 // number against a word by the number's decimal text against the word.

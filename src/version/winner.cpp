@@ -9,7 +9,7 @@ namespace korvel {
 
 namespace {
 
-constexpr separator_set kDefaultStops = DEFAULT_SPLITTING.stops;
+constexpr low_byte_set kDefaultStops = DEFAULT_STOP_BYTES;
 
 // Texts come from SQLite, which keeps them below 2 GiB, so offsets fit.
 std::uint32_t offset_of(const char* at, const char* begin) noexcept {
@@ -45,12 +45,40 @@ bool grow_components(winner& current) noexcept {
   return true;
 }
 
+// Copies `sizeof(Word) <= bytes <= 2 * sizeof(Word)` bytes as two word
+// moves that may overlap.
+template <typename Word>
+void copy_two_words(char* to, const char* from, std::size_t bytes) noexcept {
+  Word head;
+  Word tail;
+  std::memcpy(&head, from, sizeof head);
+  std::memcpy(&tail, from + bytes - sizeof tail, sizeof tail);
+  std::memcpy(to, &head, sizeof head);
+  std::memcpy(to + bytes - sizeof tail, &tail, sizeof tail);
+}
+
+// Winners are copied on every winning row and are mostly shorter than 16
+// bytes, which fixed-size moves copy for less than a call into the C
+// library costs. An empty row may come with no pointer at all.
+void copy_bytes(char* to, const char* from, std::size_t bytes) noexcept {
+  if (bytes > 16) {
+    std::memcpy(to, from, bytes);
+  } else if (bytes >= 8) {
+    copy_two_words<std::uint64_t>(to, from, bytes);
+  } else if (bytes >= 4) {
+    copy_two_words<std::uint32_t>(to, from, bytes);
+  } else {
+    for (std::size_t i = 0; i < bytes; ++i) to[i] = from[i];
+  }
+}
+
 enum class split_outcome : std::uint8_t { ok, malformed, no_memory };
 
 // Splits `text` from byte `from`, the start of a token, into the components
 // from `index` on, and sets the count on success only.
+template <typename Set>
 split_outcome split_from(winner& current, std::string_view text, std::size_t from,
-                         std::uint32_t index, const separator_set& stops) noexcept {
+                         std::uint32_t index, const Set& stops) noexcept {
   const char* const begin = text.data();
   const char* const end = begin + text.size();
   for (const char* cursor = begin + from;; ++index) {
@@ -75,8 +103,9 @@ split_outcome split_from(winner& current, std::string_view text, std::size_t fro
 // components before `index`, which start at `from`, are the row's already.
 // The row's rest is checked for empty tokens as it is split; on any failure
 // the winner's own components are split again from its kept text.
-winner_status adopt(winner& current, std::string_view row, const splitting& split,
-                    const separator_set& stops, std::size_t from, std::uint32_t index) noexcept {
+template <typename Set>
+winner_status adopt(winner& current, std::string_view row, const splitting& split, const Set& stops,
+                    std::size_t from, std::uint32_t index) noexcept {
   if (!reserve_text(current, row.size())) return winner_status::no_memory;
   const split_outcome outcome = split_from(current, row, from, index, stops);
   if (outcome != split_outcome::ok) {
@@ -87,8 +116,7 @@ winner_status adopt(winner& current, std::string_view row, const splitting& spli
     }
     return outcome == split_outcome::no_memory ? winner_status::no_memory : winner_status::ok;
   }
-  // An empty view may carry no pointer at all.
-  if (!row.empty()) std::memcpy(current.text, row.data(), row.size());
+  copy_bytes(current.text, row.data(), row.size());
   current.text_bytes = static_cast<std::uint32_t>(row.size());
   current.split_at = split.set;
   current.split_at_default = split.is_default;
@@ -97,9 +125,9 @@ winner_status adopt(winner& current, std::string_view row, const splitting& spli
 
 // The token at `cursor` against the component. Sets `stop` to the token's
 // end only when they are equal.
-[[gnu::always_inline]] inline int order_at(const char* cursor, const char* end,
-                                           const separator_set& stops, const winner& current,
-                                           const winner_component& component,
+template <typename Set>
+[[gnu::always_inline]] inline int order_at(const char* cursor, const char* end, const Set& stops,
+                                           const winner& current, const winner_component& component,
                                            const char*& stop) noexcept {
   const auto first = static_cast<unsigned char>(*cursor);
   if (component.kind == VERSION_PART_NUMBER && is_decimal_digit(static_cast<char>(first))) {
@@ -116,18 +144,21 @@ winner_status adopt(winner& current, std::string_view row, const splitting& spli
     stop = token_end(read, end, stops);
     return 0;
   }
+  // A number's decimal text starts with a digit or '-', both before any
+  // letter, so a number meeting a word is mostly told by one byte, without
+  // reading the token to its end.
+  if (is_decimal_digit(static_cast<char>(first))) {
+    const auto word_first = static_cast<unsigned char>(current.text[component.offset]);
+    if (word_first > '9') return -1;
+    if (word_first < '0') return 1;
+  } else if (component.kind == VERSION_PART_NUMBER && first > '9' && byte_starts_word(first)) {
+    return 1;
+  }
   stop = token_end(cursor + 1, end, stops);
   const std::string_view token(cursor, static_cast<std::size_t>(stop - cursor));
   const version_token theirs = winner_token(current, component);
-  // A number's decimal text starts with a digit or '-', both before any
-  // letter, so a number meeting a word is mostly told by one byte.
-  if (is_decimal_digit(static_cast<char>(first))) {
-    const auto word_first = static_cast<unsigned char>(theirs.text.front());
-    if (word_first > '9') return -1;
-    if (word_first < '0') return 1;
-  } else if (byte_starts_word(first)) {
-    if (component.kind == VERSION_PART_TEXT) return byte_order(token, theirs.text);
-    if (first > '9') return 1;
+  if (component.kind == VERSION_PART_TEXT && byte_starts_word(first)) {
+    return byte_order(token, theirs.text);
   }
   return version_token_compare(classify_version_token(token), theirs);
 }
@@ -135,8 +166,9 @@ winner_status adopt(winner& current, std::string_view row, const splitting& spli
 // Where the row's comparison may start: the bytes it shares with the
 // winner's text are the same tokens, hence equal, up to the token holding
 // the first byte that differs, which begins a component of the winner.
+template <typename Set>
 [[gnu::always_inline]] inline void skip_shared(const winner& current, std::string_view row,
-                                               const separator_set& stops, std::size_t& from,
+                                               const Set& stops, std::size_t& from,
                                                std::uint32_t& index) noexcept {
   // Most rows that lose differ from the winner in their first byte.
   if (row.empty() || row.front() != current.text[0]) return;
@@ -150,9 +182,9 @@ winner_status adopt(winner& current, std::string_view row, const splitting& spli
   index = component;
 }
 
+template <typename Set>
 [[gnu::always_inline]] inline winner_status consider(winner& current, std::string_view row,
-                                                     const splitting& split,
-                                                     const separator_set& stops,
+                                                     const splitting& split, const Set& stops,
                                                      int side) noexcept {
   if (current.count == 0) return adopt(current, row, split, stops, 0, 0);
   std::size_t from = 0;
