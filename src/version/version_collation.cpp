@@ -25,6 +25,18 @@ struct reading {
   return cursor;
 }
 
+// byte_order() of two words, read in step up to the first byte that differs.
+[[gnu::always_inline]] inline int word_order(reading& a, reading& b) noexcept {
+  for (;; ++a.at, ++b.at) {
+    const bool a_stop = a.at == a.end || kStops.contains(static_cast<unsigned char>(*a.at));
+    const bool b_stop = b.at == b.end || kStops.contains(static_cast<unsigned char>(*b.at));
+    if (a_stop || b_stop) return int{!a_stop} - int{!b_stop};
+    if (*a.at != *b.at) {
+      return static_cast<unsigned char>(*a.at) > static_cast<unsigned char>(*b.at) ? 1 : -1;
+    }
+  }
+}
+
 // Orders the tokens at `a.at` and `b.at`, both non-empty, and leaves each
 // cursor inside or at the end of its token: at the end when they are equal.
 [[gnu::always_inline]] inline int token_pair_order(reading& a, reading& b) noexcept {
@@ -45,19 +57,20 @@ struct reading {
     b.at = token_end(b.at, b.end, kStops);
     return 0;
   }
+  const bool a_word = byte_starts_word(a_first);
+  const bool b_word = byte_starts_word(b_first);
+  // A number's decimal text starts with a digit, which orders before a
+  // word's first byte above '9' and after one below '0': one byte tells,
+  // without reading either token to its end.
+  if (a_digit && b_word) return b_first > '9' ? -1 : 1;
+  if (a_word && b_digit) return a_first > '9' ? 1 : -1;
+  if (a_word && b_word) return word_order(a, b);
   const char* a_start = a.at;
   const char* b_start = b.at;
   a.at = token_end(a.at + 1, a.end, kStops);
   b.at = token_end(b.at + 1, b.end, kStops);
   const std::string_view a_token(a_start, static_cast<std::size_t>(a.at - a_start));
   const std::string_view b_token(b_start, static_cast<std::size_t>(b.at - b_start));
-  const bool a_word = byte_starts_word(a_first);
-  const bool b_word = byte_starts_word(b_first);
-  if (a_word && b_word) return byte_order(a_token, b_token);
-  // A number's decimal text starts with a digit, which orders before a
-  // word's first byte above '9' and after one below '0'.
-  if (a_digit && b_word) return b_first > '9' ? -1 : 1;
-  if (a_word && b_digit) return a_first > '9' ? 1 : -1;
   return version_token_compare(classify_version_token(a_token), classify_version_token(b_token));
 }
 
