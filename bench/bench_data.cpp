@@ -1,5 +1,6 @@
 #include "bench_data.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -156,6 +157,121 @@ void create_worst_down(sqlite3* db) {
        });
 }
 
+std::vector<std::string> read_sample(const char* file) {
+  std::ifstream lines(std::string(KORVEL_DATA_DIR) + "/" + file);
+  std::vector<std::string> sample;
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty()) sample.push_back(line);
+  }
+  if (sample.empty()) {
+    std::fprintf(stderr, "korvel_bench: no versions in %s/%s\n", KORVEL_DATA_DIR, file);
+    std::exit(1);
+  }
+  return sample;
+}
+
+// A release log kept in release order: each minor release M.m appears as
+// 'M.m', 'M.m.1', 'M.m.1.7', 'M.m.1-beta', 'M.m.1-rc.1', 'M.m.1 rc2' and
+// 'M.m.2', each ordering after the one before; then dates, then 'vN' with N
+// of six digits, so that byte order and number order agree. Every row
+// orders after the previous one and changes the shape of the winner.
+std::string release_log_version(std::int64_t i) {
+  constexpr std::int64_t kDates = kInventoryRows / 10, kNames = kInventoryRows / 10;
+  constexpr std::int64_t kReleases = kInventoryRows - kDates - kNames;
+  if (i < kReleases) {
+    static const char* const kShapes[] = {"", ".1", ".1.7", ".1-beta", ".1-rc.1", ".1 rc2", ".2"};
+    const std::int64_t release = i / 7;
+    return format("%lld.%lld%s", static_cast<long long>(release / 100),
+                  static_cast<long long>(release % 100), kShapes[i % 7]);
+  }
+  i -= kReleases;
+  if (i < kDates) {
+    // 30-day months keep the arithmetic plain; the years start above every
+    // major release number above.
+    return format("%lld/%02lld/%02lld", static_cast<long long>(2000 + i / 360),
+                  static_cast<long long>(1 + i / 30 % 12), static_cast<long long>(1 + i % 30));
+  }
+  return format("v%lld", static_cast<long long>(100000 + i - kDates));
+}
+
+// '1.0.N' then '1.0.N-beta', which orders after it.
+std::string alternating_beta_version(std::int64_t i) {
+  return format("1.0.%lld%s", static_cast<long long>(i / 2), i % 2 == 0 ? "" : "-beta");
+}
+
+template <typename Version>
+void create_ordered(sqlite3* db, const char* name, bool ascending, Version version) {
+  const std::string create = std::string("CREATE TABLE ") + name + "(version TEXT)";
+  const std::string insert = std::string("INSERT INTO ") + name + " VALUES(?)";
+  fill(db, create.c_str(), insert.c_str(), kInventoryRows,
+       [&](sqlite3_stmt* statement, std::int64_t i) {
+         bind_text(statement, 1, version(ascending ? i : kInventoryRows - 1 - i));
+       });
+}
+
+// Groups of 1 to 9 rows (5 on average) of one numbering style each, stored
+// group by group so that GROUP BY reads them in storage order.
+void create_small_groups(sqlite3* db) {
+  random_source random{5};
+  std::int64_t group = 0, left = 0;
+  family style = family::triple;
+  fill(db,
+       "CREATE TABLE small_groups(grp INTEGER, seq INTEGER, version TEXT, "
+       "PRIMARY KEY(grp, seq)) WITHOUT ROWID",
+       "INSERT INTO small_groups VALUES(?, ?, ?)", kInventoryRows,
+       [&](sqlite3_stmt* statement, std::int64_t i) {
+         if (left == 0) {
+           ++group;
+           left = 1 + random.below(9);
+           style = pick_family(random);
+         }
+         --left;
+         sqlite3_bind_int64(statement, 1, group);
+         sqlite3_bind_int64(statement, 2, i);
+         bind_text(statement, 3, make_version(random, style));
+       });
+}
+
+// kInventoryRows rows of the committed (package, version) sample, repeated,
+// grouped by source: the package name up to its first '-' and the round of
+// the repetition. Stored source by source in the sample's order, and indexed
+// by (source, version) for reading each group in byte order.
+void create_deb_sources(sqlite3* db) {
+  std::vector<std::string> sources, versions;
+  for (const std::string& line : read_sample("deb_packages.tsv")) {
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string::npos) continue;
+    sources.push_back(line.substr(0, std::min(tab, line.find('-'))));
+    versions.push_back(line.substr(tab + 1));
+  }
+  const auto sample = static_cast<std::int64_t>(versions.size());
+  fill(db,
+       "CREATE TABLE deb_sources(source TEXT, seq INTEGER, v TEXT, PRIMARY KEY(source, seq)) "
+       "WITHOUT ROWID",
+       "INSERT INTO deb_sources VALUES(?, ?, ?)", kInventoryRows,
+       [&](sqlite3_stmt* statement, std::int64_t i) {
+         const auto row = static_cast<std::size_t>(i % sample);
+         bind_text(statement, 1, sources[row] + "/" + std::to_string(i / sample));
+         sqlite3_bind_int64(statement, 2, i);
+         bind_text(statement, 3, versions[row]);
+       });
+  exec_or_die(db, "CREATE INDEX deb_sources_sorted ON deb_sources(source, v)");
+}
+
+void create_generated_versions(sqlite3* db) {
+  random_source random{19991231};
+  const auto catalogue = make_catalogue(random);
+  fill(db, "CREATE TABLE gen_versions(v TEXT)", "INSERT INTO gen_versions VALUES(?)",
+       kInventoryRows, [&](sqlite3_stmt* statement, std::int64_t) {
+         const auto& versions = catalogue[random.below(kProducts)];
+         bind_text(statement, 1, versions[random.below(static_cast<unsigned>(versions.size()))]);
+       });
+  for (const char* collation : {"binary", "uint", "version"}) {
+    exec_or_die(db, std::string("CREATE INDEX gen_versions_") + collation +
+                        " ON gen_versions(v COLLATE " + collation + ")");
+  }
+}
+
 void create_addresses(sqlite3* db) {
   random_source random{19216811};
   fill(db, "CREATE TABLE ips(ip TEXT)", "INSERT INTO ips VALUES(?)", kInventoryRows,
@@ -192,19 +308,6 @@ void create_series(sqlite3* db, const series_table& table, bool by_length) {
   });
 }
 
-std::vector<std::string> read_sample(const char* file) {
-  std::ifstream lines(std::string(KORVEL_DATA_DIR) + "/" + file);
-  std::vector<std::string> sample;
-  for (std::string line; std::getline(lines, line);) {
-    if (!line.empty()) sample.push_back(line);
-  }
-  if (sample.empty()) {
-    std::fprintf(stderr, "korvel_bench: no versions in %s/%s\n", KORVEL_DATA_DIR, file);
-    std::exit(1);
-  }
-  return sample;
-}
-
 void create_real_versions(sqlite3* db, const real_versions_table& table) {
   const std::vector<std::string> sample = read_sample(table.sample);
   random_source random{static_cast<std::uint64_t>(sample.size())};
@@ -218,6 +321,9 @@ void create_real_versions(sqlite3* db, const real_versions_table& table) {
   exec_or_die(db, "CREATE INDEX " + name + "_uint ON " + name + "(v COLLATE uint)");
   exec_or_die(db, "CREATE INDEX " + name + "_scheme ON " + name + "(v COLLATE version_" +
                       table.scheme + ")");
+  if (std::string(table.scheme) == "deb") {
+    exec_or_die(db, "CREATE INDEX " + name + "_version ON " + name + "(v COLLATE version)");
+  }
 }
 
 }  // namespace
@@ -259,6 +365,13 @@ void create_data_set(sqlite3* db, const std::function<bool(const char*)>& wanted
   if (wanted("worst_up")) create_worst_up(db);
   if (wanted("worst_down")) create_worst_down(db);
   if (wanted("ips")) create_addresses(db);
+  if (wanted("shapes_up")) create_ordered(db, "shapes_up", true, release_log_version);
+  if (wanted("shapes_down")) create_ordered(db, "shapes_down", false, release_log_version);
+  if (wanted("beta_up")) create_ordered(db, "beta_up", true, alternating_beta_version);
+  if (wanted("beta_down")) create_ordered(db, "beta_down", false, alternating_beta_version);
+  if (wanted("small_groups")) create_small_groups(db);
+  if (wanted("deb_sources")) create_deb_sources(db);
+  if (wanted("gen_versions")) create_generated_versions(db);
   for (const real_versions_table& table : real_versions_tables()) {
     if (wanted(table.name)) create_real_versions(db, table);
   }

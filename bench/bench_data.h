@@ -24,9 +24,14 @@ struct series_table {
 
 // t(product, version): the inventory. worst_up(version) and
 // worst_down(version): distinct versions in ascending / descending order, so
-// that every row is a new winner of max_version / min_version. ips(ip): dotted
-// IPv4 texts. Plus the tables listed by length_series() and
-// component_series(). Creates only the tables `wanted` asks for.
+// that every row is a new winner of max_version / min_version; shapes_up /
+// shapes_down and beta_up / beta_down the same for a release log of changing
+// shapes and for alternating '1.0.N' and '1.0.N-beta'. small_groups(grp, seq,
+// version): groups of 1 to 9 rows. deb_sources(source, seq, v): real Debian
+// versions grouped by source package. gen_versions(v): versions like t's,
+// indexed under BINARY, uint and version. ips(ip): dotted IPv4 texts. Plus the
+// tables listed by length_series() and component_series(). Creates only the
+// tables `wanted` asks for.
 void create_data_set(sqlite3* db, const std::function<bool(const char*)>& wanted);
 
 // A table of kInventoryRows rows drawn from one committed sample of real

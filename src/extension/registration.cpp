@@ -4,6 +4,7 @@
 #include "extension/library_version.h"
 #include "version/scheme_functions.h"
 #include "version/version_aggregates.h"
+#include "version/version_collation.h"
 #include "version/version_functions.h"
 
 namespace korvel {

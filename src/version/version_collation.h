@@ -12,4 +12,8 @@ namespace korvel {
 // Allocates nothing and cannot fail. Returns -1, 0 or 1.
 [[nodiscard]] int version_collation_compare(std::string_view lhs, std::string_view rhs) noexcept;
 
+// COLLATE version: the SQLite callback of version_collation_compare().
+extern "C" int version_collation(void* unused, int lhs_bytes, const void* lhs, int rhs_bytes,
+                                 const void* rhs) noexcept;
+
 }  // namespace korvel

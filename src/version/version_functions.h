@@ -22,8 +22,4 @@ extern "C" void version_compare_func(sqlite3_context* context, int argc,
 //   The encoding is stored in users' databases: docs/version_key.md.
 extern "C" void version_key_func(sqlite3_context* context, int argc, sqlite3_value** argv) noexcept;
 
-// COLLATE version: a total order over all texts; see version_collation_compare.
-extern "C" int version_collation(void* unused, int lhs_bytes, const void* lhs, int rhs_bytes,
-                                 const void* rhs) noexcept;
-
 }  // namespace korvel

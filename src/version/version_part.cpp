@@ -89,37 +89,6 @@ version_parse_result version_parse(const char* text, const char* separators) noe
   return version_parse_recycling(text, set, nullptr);
 }
 
-version_parse_status version_adopt_text(version_part*& list, std::string_view text,
-                                        const separator_set& separators,
-                                        const text_win& win) noexcept {
-  // `win` was worked out against `list`, so its part is one of the list's.
-  version_part** link =
-      win.last_kept == nullptr ? &list : &const_cast<version_part*>(win.last_kept)->next;
-  if (win.by_number) {
-    // The deciding number replaces the number it beat, in place.
-    (*link)->value.number = win.number;
-    link = &(*link)->next;
-  }
-  version_part* rest = *link;
-  *link = nullptr;
-  if (win.tail_offset == text_win::kNoTail) {
-    version_free(rest);
-    return version_parse_status::ok;
-  }
-  // remove_prefix rather than substr: substr's range check throws, which would
-  // tie the library to the C++ run time.
-  std::string_view tail_text = text;
-  tail_text.remove_prefix(win.tail_offset);
-  const version_parse_result tail = version_parse_recycling(tail_text, separators, rest);
-  if (tail.status != version_parse_status::ok) {
-    version_free(list);
-    list = nullptr;
-    return tail.status;
-  }
-  *link = tail.parts;
-  return version_parse_status::ok;
-}
-
 void version_free(version_part* list) noexcept {
   while (list != nullptr) {
     version_part* next = list->next;

@@ -40,15 +40,6 @@ struct version_parse_result {
                                                            const separator_set& separators,
                                                            version_part* recycled) noexcept;
 
-// Turns `list`, the list `win` was found against, into the list of the
-// winning `text`, keeping the parts `win` says are equal and reusing the
-// records and word buffers of the rest. On failure the list is released and
-// left null. A `win` with no kept parts and the whole text as its tail
-// rebuilds any list.
-[[nodiscard]] version_parse_status version_adopt_text(version_part*& list, std::string_view text,
-                                                      const separator_set& separators,
-                                                      const text_win& win) noexcept;
-
 // Releases every record of the list and every word text. Accepts nullptr.
 void version_free(version_part* list) noexcept;
 

@@ -8,15 +8,15 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "common/leading_int.h"
 
 namespace korvel {
-
-struct version_part;
 
 inline constexpr char DEFAULT_VERSION_SEPARATORS[] = ".-/ ";
 
@@ -61,6 +61,13 @@ struct version_token {
   std::string_view text;
 };
 
+// A byte no number can start with (digits, white space and signs can), so a
+// token starting with it is a word.
+[[nodiscard]] inline bool byte_starts_word(unsigned char byte) noexcept {
+  return !is_decimal_digit(static_cast<char>(byte)) && byte != ' ' &&
+         (byte < '\t' || byte > '\r') && byte != '+' && byte != '-';
+}
+
 // Inline, with the tokenizer below: they run for every token of every row.
 [[nodiscard]] inline version_token classify_version_token(std::string_view token) noexcept {
   // A token starting with a digit is always a number: its leading digits.
@@ -89,8 +96,37 @@ struct version_tokenizer {
   return stops;
 }
 
+// A set of bytes below 64, as the default separators and their stop bytes
+// are: a test of it needs no memory load.
+struct low_byte_set {
+  std::uint64_t bits;
+
+  [[nodiscard]] constexpr bool contains(unsigned char byte) const noexcept {
+    return byte < 64 && ((bits >> byte) & 1u);
+  }
+};
+
+static_assert((DEFAULT_SEPARATOR_SET.bits[1] | DEFAULT_SEPARATOR_SET.bits[2] |
+               DEFAULT_SEPARATOR_SET.bits[3]) == 0);
+inline constexpr low_byte_set DEFAULT_SEPARATOR_BYTES{DEFAULT_SEPARATOR_SET.bits[0]};
+inline constexpr low_byte_set DEFAULT_STOP_BYTES{DEFAULT_SEPARATOR_SET.bits[0] | 1u};
+
+// A separator set as a call splits its texts at it, built once per row.
+struct splitting {
+  separator_set set;
+  separator_set stops;  // stop_bytes(set)
+  bool is_default;      // whether `set` is DEFAULT_SEPARATOR_SET's bytes
+};
+
+[[nodiscard]] constexpr splitting make_splitting(const separator_set& set) noexcept {
+  return {set, stop_bytes(set), set.same_bytes(DEFAULT_SEPARATOR_SET)};
+}
+
+inline constexpr splitting DEFAULT_SPLITTING = make_splitting(DEFAULT_SEPARATOR_SET);
+
+template <typename Set>
 [[nodiscard]] inline const char* token_end(const char* cursor, const char* end,
-                                           const separator_set& stops) noexcept {
+                                           const Set& stops) noexcept {
   while (cursor != end && !stops.contains(static_cast<unsigned char>(*cursor))) ++cursor;
   return cursor;
 }
@@ -123,19 +159,74 @@ struct version_tokenizer {
   return token_step::token;
 }
 
-// From just past a separator: whether every remaining token up to `end` or a
-// NUL is non-empty, that is no separator follows another and none ends the
-// text.
-[[nodiscard]] bool tokens_well_formed(const char* cursor, const char* end,
-                                      const separator_set& separators) noexcept;
+// Whether every token from `cursor` up to `end` or a NUL is non-empty, that
+// is no separator follows another and none ends the text; `cursor` is just
+// past a separator (or at the text's start) when `at_token_start`, else
+// inside a token. Inline, so that a constant set folds into the loop, which
+// keeps no branch on the bytes but its end: a mispredicted token boundary
+// would otherwise cost on every token.
+template <typename Set>
+[[nodiscard]] inline bool tokens_well_formed(const char* cursor, const char* end,
+                                             const Set& separators,
+                                             bool at_token_start = true) noexcept {
+  bool previous_separator = at_token_start;
+  bool empty_token = false;
+  for (; cursor != end && *cursor != '\0'; ++cursor) {
+    const bool separator = separators.contains(static_cast<unsigned char>(*cursor));
+    empty_token |= separator & previous_separator;
+    previous_separator = separator;
+  }
+  return !(empty_token | previous_separator);
+}
 
-// How many leading bytes `a` and `b` share, up to `common` bytes and short of
-// a NUL, compared a word at a time.
-[[nodiscard]] std::size_t shared_length(const char* a, const char* b, std::size_t common) noexcept;
+namespace detail {
 
-// Whether no token after the last one yielded is empty. Not for a tokenizer
-// that reported `malformed`.
-[[nodiscard]] bool rest_is_well_formed(const version_tokenizer& tokenizer) noexcept;
+// The index of the first byte of `mine` that is NUL or differs from
+// `theirs`' in the same place; the word's size when there is none. Bytes are
+// in memory order, so the word must have been loaded little-endian.
+template <typename Word>
+inline unsigned first_mismatch(Word mine, Word theirs) noexcept {
+  constexpr Word ones = static_cast<Word>(~Word{0}) / 0xFF;
+  // Flags every NUL byte, and possibly bytes above one: the lowest is exact.
+  const Word nul = (mine - ones) & ~mine & (ones * 0x80);
+  const Word flags = nul | (mine ^ theirs);
+  return flags == 0 ? sizeof(Word) : static_cast<unsigned>(std::countr_zero(flags)) / 8;
+}
+
+template <typename Word>
+inline unsigned first_mismatch_at(const char* mine, const char* theirs) noexcept {
+  Word a;
+  Word b;
+  std::memcpy(&a, mine, sizeof a);
+  std::memcpy(&b, theirs, sizeof b);
+  return first_mismatch(a, b);
+}
+
+// How many leading bytes `a` and `b` share, up to `common` and short of a
+// NUL. Words are compared whole; the last one may overlap bytes already
+// compared, so that no byte past `common` is read.
+template <typename Word>
+inline std::size_t shared_words(const char* a, const char* b, std::size_t common) noexcept {
+  for (std::size_t offset = 0;; offset += sizeof(Word)) {
+    const std::size_t at = offset + sizeof(Word) <= common ? offset : common - sizeof(Word);
+    const unsigned mismatch = first_mismatch_at<Word>(a + at, b + at);
+    if (mismatch < sizeof(Word)) return at + mismatch;
+    if (at + sizeof(Word) == common) return common;
+  }
+}
+
+}  // namespace detail
+
+// Inline: the aggregates and the collation call it on every row.
+inline std::size_t shared_length(const char* a, const char* b, std::size_t common) noexcept {
+  if constexpr (std::endian::native == std::endian::little) {
+    if (common >= 8) return detail::shared_words<std::uint64_t>(a, b, common);
+    if (common >= 4) return detail::shared_words<std::uint32_t>(a, b, common);
+  }
+  std::size_t shared = 0;
+  while (shared < common && a[shared] == b[shared] && a[shared] != '\0') ++shared;
+  return shared;
+}
 
 // Number against number by value, word against word by unsigned bytes, a
 // number against a word by the number's decimal text against the word.
@@ -146,49 +237,6 @@ struct version_tokenizer {
 // Unsigned byte order, a proper prefix first (strcmp's order on texts
 // without NULs). Returns -1, 0 or 1.
 [[nodiscard]] int byte_order(std::string_view lhs, std::string_view rhs) noexcept;
-
-// The outcome of ordering texts without parsing them into lists.
-struct text_order {
-  bool well_formed;  // false: `order` is meaningless
-  int order;         // -1, 0 or 1
-};
-
-// Orders the version `text` against an already parsed list without
-// allocating, exactly as parsing `text` and calling version_compare(new list,
-// parts) would. The whole text is validated even after the order is known.
-[[nodiscard]] text_order version_compare_text(std::string_view text,
-                                              const separator_set& separators,
-                                              const version_part* parts) noexcept;
-
-// Whether the version `text` is well formed and orders on the `side` (1:
-// after, -1: before) of an already parsed list, as version_compare_text()
-// would tell. Stops reading once the answer is no: a text that does not
-// win is never checked for empty tokens after the deciding one.
-//
-// A winner also tells how its own list differs from the list, so that the
-// list can be turned into the winner's (version_adopt_text()) without parsing
-// the whole text again: its tokens equal the list's parts up to and
-// including `last_kept` (nullptr: none); when `by_number`, the next token is
-// the number `number` and the list holds a number there too; then the text
-// from `tail_offset` on (kNoTail: nothing) is what is left to parse.
-struct text_win {
-  static constexpr std::size_t kNoTail = static_cast<std::size_t>(-1);
-  bool wins = false;
-  bool by_number = false;
-  std::int32_t number = 0;
-  const version_part* last_kept = nullptr;
-  std::size_t tail_offset = kNoTail;
-};
-[[nodiscard]] text_win version_text_wins(std::string_view text, const separator_set& separators,
-                                         const version_part* parts, int side) noexcept;
-
-// version_text_wins() given also `parts_text`, the text `parts` was parsed
-// from with the same separators (or nothing): the bytes it shares with
-// `text` are skipped, which pays when the two likely share leading bytes.
-[[nodiscard]] text_win version_text_wins_sharing(std::string_view text,
-                                                 const separator_set& separators,
-                                                 const version_part* parts,
-                                                 std::string_view parts_text, int side) noexcept;
 
 // Orders two version texts split at the same separators. `well_formed` is
 // true only when both are; `lhs_well_formed` / `rhs_well_formed` tell which.

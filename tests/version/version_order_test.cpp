@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "version/version_first_token.h"
 #include "version/version_part.h"
 #include "version_test_support.h"
 
@@ -53,12 +52,10 @@ TEST(VersionCompare, OrdersTheTable) {
         << c.lower << " < " << c.higher;
     EXPECT_EQ(sign(version_compare(higher.get(), lower.get())), -expected)
         << c.higher << " > " << c.lower;
-    EXPECT_EQ(sign(version_compare_text(c.lower, DEFAULT_SEPARATOR_SET, higher.get()).order),
-              expected);
-    // Only a strictly lower / higher text wins against the other's list.
-    EXPECT_EQ(version_text_wins(c.lower, DEFAULT_SEPARATOR_SET, higher.get(), -1).wins, !c.equal)
+    // Only a strictly lower / higher row replaces the winner.
+    EXPECT_EQ(owned_winner().consider({c.higher, c.lower}, -1), c.equal ? c.higher : c.lower)
         << c.lower << " against " << c.higher;
-    EXPECT_EQ(version_text_wins(c.higher, DEFAULT_SEPARATOR_SET, lower.get(), 1).wins, !c.equal)
+    EXPECT_EQ(owned_winner().consider({c.lower, c.higher}, 1), c.equal ? c.lower : c.higher)
         << c.higher << " against " << c.lower;
     const text_pair_order pair = version_compare_texts(c.lower, c.higher, DEFAULT_SEPARATOR_SET);
     EXPECT_TRUE(pair.lhs_well_formed && pair.rhs_well_formed);
@@ -93,22 +90,61 @@ TEST(VersionCompare, AbsentListsOrderFirst) {
   EXPECT_EQ(version_compare(one.get(), nullptr), 1);
 }
 
-TEST(VersionCompareText, ValidatesTheWholeText) {
-  owned_list winner = parse("1.2");
-  for (const char* text : {"2.", "0..1", "9.9.9/", "", "1.2.3.", "/5"}) {
-    EXPECT_FALSE(version_compare_text(text, DEFAULT_SEPARATOR_SET, winner.get()).well_formed)
-        << text;
+TEST(Winner, ValidatesTheRowThatWins) {
+  // Each would win by its first components.
+  for (const char* text : {"2.", "9.9.9/", "1.2.3.", "1.3..4"}) {
+    EXPECT_EQ(owned_winner().consider({"1.2", text}, 1), "1.2") << text;
+  }
+  for (const char* text : {"0..1", "", "/5", "1.1-"}) {
+    EXPECT_EQ(owned_winner().consider({"1.2", text}, -1), "1.2") << text;
   }
   const text_pair_order pair = version_compare_texts("1..2", "3", DEFAULT_SEPARATOR_SET);
   EXPECT_FALSE(pair.lhs_well_formed);
   EXPECT_TRUE(pair.rhs_well_formed);
 }
 
+TEST(Winner, DecidesFromTheFirstDifference) {
+  struct winner_case {
+    const char* winner;
+    const char* row;
+    const char* separators;
+    int side;
+    bool wins;
+  } const cases[] = {
+      {"9", "10.1", ".", 1, true},  // two digits or more make at least 10
+      {"9", "10.1", ".", -1, false},
+      {"5", "3.9", ".", 1, false},
+      {"5", "102", ".0", -1, true},  // '0' separates: the number is 1
+      {"4", "05", ".", 1, true},
+      {"5.1", "5", ".", -1, true},
+      {"1", "", ".", 1, false},
+      {"1", ".1", ".", -1, false},
+      {"9", "v2", ".", -1, false},
+      {"beta", "1", ".", 1, false},
+      {"1.2.3", "1.2.3.4", ".", 1, true},  // the winner ends inside the shared bytes
+      {"1.2.3.4", "1.2.3", ".", -1, true},
+      {"1.2.3", "1.2.3", ".", 1, false},
+      {"1.2.30", "1.2.4", ".", 1, false},  // the difference is inside a component
+      {"1.2.3a", "1.2.3b", ".", 1, false},
+      {"1.02.5", "1.2.6", ".", 1, true},  // equal by value, not by bytes
+      {"1.2-beta", "1.2-rc.1", ".-", 1, true},
+      {"1.2.1 rc2", "1.2.1 rc10", ". ", 1, false},
+  };
+  for (const winner_case& c : cases) {
+    const splitting split = make_splitting(make_separator_set(c.separators));
+    owned_winner current;
+    ASSERT_EQ(current.consider({c.winner}, c.side, split), c.winner);
+    EXPECT_EQ(current.consider({c.row}, c.side, split), c.wins ? c.row : c.winner)
+        << c.row << " against " << c.winner << " on side " << c.side;
+    const owned_list kept = parse(std::string(winner_text(current.state)), c.separators);
+    EXPECT_EQ(describe(current.state), describe({kept.get(), version_parse_status::ok}));
+  }
+}
+
 // The allocation-free comparisons must agree with parsing and comparing
 // lists, on every text and separator set.
-TEST(VersionCompareText, AgreesWithParseAndCompare) {
+TEST(Winner, AgreesWithParseAndCompare) {
   std::mt19937 random(20261208);
-  int turned_away = 0;
   for (int i = 0; i < 20000; ++i) {
     const std::string extra = i % 3 == 0 ? "a0+" : "";
     const std::string separators = std::string(DEFAULT_VERSION_SEPARATORS) + extra;
@@ -124,63 +160,25 @@ TEST(VersionCompareText, AgreesWithParseAndCompare) {
     const text_pair_order pair = version_compare_texts(a, b, set);
     ASSERT_EQ(pair.lhs_well_formed, a_list != nullptr) << a;
     ASSERT_EQ(pair.rhs_well_formed, b_list != nullptr) << b;
-    if (!b_list) continue;
-    const text_order against_list = version_compare_text(a, set, b_list.get());
-    ASSERT_EQ(against_list.well_formed, a_list != nullptr) << a;
-    const int expected = a_list ? sign(version_compare(a_list.get(), b_list.get())) : 2;
-    if (a_list) {
-      ASSERT_EQ(against_list.order, expected) << a << " vs " << b;
+    if (a_list && b_list) {
+      ASSERT_EQ(pair.order, sign(version_compare(a_list.get(), b_list.get()))) << a << " vs " << b;
     }
+    // Every fourth winner was split at the default set, the row at another.
+    const bool other_split = i % 4 == 1 && !extra.empty();
+    owned_list winner_list = other_split ? parse(b) : parse(b, separators.c_str());
+    if (!winner_list) continue;
+    const int expected = a_list ? sign(version_compare(a_list.get(), winner_list.get())) : 2;
     for (const int side : {-1, 1}) {
-      // Turning a row away by its first bytes must agree with the whole
-      // comparison.
-      if (version_text_loses_at_once(a, set, *b_list, side)) {
-        ++turned_away;
-        ASSERT_NE(expected, side) << a << " vs " << b << " on side " << side;
-      }
-      // With and without `b`'s text to skip the bytes the two share.
-      for (const std::string_view b_text : {std::string_view(), std::string_view(b)}) {
-        owned_list adopted = parse(b, separators.c_str());
-        const text_win win = version_text_wins_sharing(a, set, adopted.get(), b_text, side);
-        ASSERT_EQ(win.wins, expected == side) << a << " vs " << b;
-        if (!win.wins) continue;
-        // What the aggregates keep of the old winner must rebuild the new one.
-        version_part* list = adopted.release();
-        ASSERT_EQ(version_adopt_text(list, a, set, win), version_parse_status::ok);
-        adopted.reset(list);
-        ASSERT_EQ(describe({list, version_parse_status::ok}), describe({a_list.get(), {}}))
-            << a << " replacing " << b;
-      }
+      owned_winner current;
+      ASSERT_EQ(current.consider({b}, side, other_split ? DEFAULT_SPLITTING : make_splitting(set)),
+                b);
+      ASSERT_EQ(current.consider({a}, side, make_splitting(set)), expected == side ? a : b)
+          << a << " vs " << b << " on side " << side;
+      ASSERT_EQ(
+          describe(current.state),
+          describe({expected == side ? a_list.get() : winner_list.get(), version_parse_status::ok}))
+          << a << " vs " << b;
     }
-    if (!a_list) continue;
-    ASSERT_EQ(pair.order, expected) << a << " vs " << b;
-  }
-  EXPECT_GT(turned_away, 2000);  // the shortcut is exercised
-}
-
-TEST(VersionTextLosesAtOnce, ReadsNoMoreThanItMay) {
-  struct first_bytes_case {
-    const char* text;
-    const char* list;
-    const char* separators;
-    int side;
-    bool loses;
-  } const cases[] = {
-      {"10.1", "9", ".", 1, false},  // two digits or more make at least 10
-      {"10.1", "9", ".", -1, true},  {"3.9", "5", ".", 1, true},
-      {"102", "5", ".0", -1, false},  // '0' separates: the number is 1
-      {"05", "4", ".", 1, false},     // a leading '0' is left to the comparison
-      {"5", "5.1", ".", -1, false},   // equal first parts decide nothing
-      {"", "1", ".", 1, true},       {".1", "1", ".", -1, true},
-      {"v2", "9", ".", -1, true},    {"1", "beta", ".", 1, true},
-  };
-  for (const first_bytes_case& c : cases) {
-    const separator_set set = make_separator_set(c.separators);
-    owned_list list = parse(c.list, c.separators);
-    ASSERT_TRUE(list) << c.list;
-    EXPECT_EQ(version_text_loses_at_once(c.text, set, *list, c.side), c.loses)
-        << c.text << " against " << c.list << " on side " << c.side;
-    EXPECT_EQ(version_text_wins(c.text, set, list.get(), c.side).wins && c.loses, false) << c.text;
   }
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "version/version_part.h"
+#include "version/winner.h"
 
 namespace korvel::testing {
 
@@ -30,6 +31,40 @@ inline std::string describe(const version_parse_result& parsed) {
       out += std::to_string(part->value.number);
     } else {
       out.append(1, '\'').append(part->value.text).append(1, '\'');
+    }
+  }
+  return out;
+}
+
+// A winner as the aggregates hold one, released when it goes.
+struct owned_winner {
+  winner state{};
+  owned_winner() = default;
+  owned_winner(const owned_winner&) = delete;
+  owned_winner& operator=(const owned_winner&) = delete;
+  ~owned_winner() { winner_clear(state); }
+
+  // Considers each row in turn; the winner's text after them.
+  std::string consider(std::initializer_list<std::string_view> rows, int side,
+                       const splitting& split = DEFAULT_SPLITTING) {
+    for (std::string_view row : rows) {
+      if (winner_consider(state, row, split, side) != winner_status::ok) return "<no memory>";
+    }
+    return winner_present(state) ? std::string(winner_text(state)) : "<none>";
+  }
+};
+
+// describe() of the winner's components, which must be those of parsing its
+// text.
+inline std::string describe(const winner& current) {
+  std::string out;
+  for (std::uint32_t i = 0; i < current.count; ++i) {
+    if (!out.empty()) out += ',';
+    const version_token token = winner_token(current, current.components[i]);
+    if (token.kind == VERSION_PART_NUMBER) {
+      out += std::to_string(token.number);
+    } else {
+      out.append(1, '\'').append(token.text).append(1, '\'');
     }
   }
   return out;
