@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "version/version_token.h"
+
 // Python package versions. The reference parses str, so a text is read as
 // UTF-8: besides ASCII, only the white space of Python's \s and the four
 // non-ASCII letters its case-insensitive [a-z] matches (U+0130, U+0131,
@@ -535,8 +537,22 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
   return static_cast<std::size_t>(out - start);
 }
 
+// valid() of both texts, then compare(), with each text parsed once.
+int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  if (lhs == rhs) return 0;
+  parts l;
+  parts r;
+  const bool lhs_valid = parse(lhs, l);
+  if (lhs_valid != parse(rhs, r)) return lhs_valid ? 1 : -1;
+  if (lhs_valid) {
+    const int order = compare_parts(l, r);
+    if (order != 0) return order < 0 ? -1 : 1;
+  }
+  return byte_order(lhs, rhs);
+}
+
 }  // namespace
 
-const version_scheme PEP440_SCHEME = {valid, compare, key_bound, key, nullptr};
+const version_scheme PEP440_SCHEME = {valid, compare, key_bound, key, collate};
 
 }  // namespace korvel
