@@ -153,7 +153,7 @@ const std::string_view* expected_winner(const std::string_view (&texts)[3],
   version_part* best = nullptr;
   const std::string_view* winner = nullptr;
   for (const std::string_view& text : texts) {
-    const version_parse_result parsed = version_parse_recycling(text, separators, nullptr);
+    const version_parse_result parsed = version_parse(text, separators);
     if (parsed.parts != nullptr &&
         (winner == nullptr || sign(version_compare(parsed.parts, best)) == wanted_sign)) {
       version_free(best);
