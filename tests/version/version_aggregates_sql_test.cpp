@@ -92,11 +92,7 @@ TEST_F(VersionAggregatesSql, ReturnsTheStoredBytesEvenWithEmbeddedNuls) {
 }
 
 TEST_F(VersionAggregatesSql, UnicodeAndUtf16Databases) {
-  connection utf16 = open_plain();
-  ASSERT_EQ(exec(utf16.get(), "PRAGMA encoding = 'UTF-16le'"), "");
-  char* error = nullptr;
-  sqlite3_db_config(utf16.get(), SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 1, nullptr);
-  ASSERT_EQ(sqlite3_load_extension(utf16.get(), extension_path(), nullptr, &error), SQLITE_OK);
+  connection utf16 = open_in_encoding("UTF-16le");
   ASSERT_EQ(
       exec(utf16.get(), "CREATE TABLE t(v TEXT); INSERT INTO t VALUES ('1.é'), ('1.z'), ('1.10');"),
       "");
