@@ -127,23 +127,13 @@ TEST_F(VersionAggregatesSql, ShuffledGroupsGiveTheTrueExtremes) {
       insert += (i ? ",(" : "(") + sql_literal(texts[i]) + ")";
     ASSERT_EQ(exec(db.get(), insert), "");
 
-    const std::string* lowest = nullptr;
-    const std::string* highest = nullptr;
-    std::vector<owned_list> lists;
-    owned_list low_list, high_list;
-    for (const std::string& text : texts) {
-      owned_list list = parse(text);
-      if (!list) continue;
-      if (!lowest || version_compare(list.get(), low_list.get()) < 0)
-        lowest = &text, low_list = parse(text);
-      if (!highest || version_compare(list.get(), high_list.get()) > 0)
-        highest = &text, high_list = parse(text);
-    }
-    ASSERT_TRUE(lowest && highest);
+    const std::size_t lowest = reference_winner(texts, DEFAULT_SEPARATOR_SET, -1);
+    const std::size_t highest = reference_winner(texts, DEFAULT_SEPARATOR_SET, 1);
+    ASSERT_LT(lowest, texts.size());
     EXPECT_EQ(
         value(db.get(),
               "SELECT min_version(v) || '|' || max_version(v) FROM (SELECT v FROM g ORDER BY i)"),
-        sql_literal(*lowest + "|" + *highest));
+        sql_literal(texts[lowest] + "|" + texts[highest]));
   }
 }
 
