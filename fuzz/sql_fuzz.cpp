@@ -12,6 +12,7 @@
 #include "extension/registration.h"
 #include "fuzz_input.h"
 #include "version/version_part.h"
+#include "version_reference.h"
 
 namespace korvel::fuzzing {
 namespace {
@@ -148,23 +149,8 @@ constexpr const char* kGroupSql =
     "SELECT min_version(v, s), max_version(v, s) FROM (SELECT ?1 AS v, ?4 AS s "
     "UNION ALL SELECT ?2, ?4 UNION ALL SELECT ?3, ?4)";
 
-const std::string_view* expected_winner(const std::string_view (&texts)[3],
-                                        const separator_set& separators, int wanted_sign) {
-  version_part* best = nullptr;
-  const std::string_view* winner = nullptr;
-  for (const std::string_view& text : texts) {
-    const version_parse_result parsed = version_parse_recycling(text, separators, nullptr);
-    if (parsed.parts != nullptr &&
-        (winner == nullptr || sign(version_compare(parsed.parts, best)) == wanted_sign)) {
-      version_free(best);
-      best = parsed.parts;
-      winner = &text;
-    } else {
-      version_free(parsed.parts);
-    }
-  }
-  version_free(best);
-  return winner;
+const std::string_view* winner_or_null(const std::string_view (&texts)[3], std::size_t index) {
+  return index < 3 ? &texts[index] : nullptr;
 }
 
 void check_winner(sqlite3_stmt* statement, int column, const std::string_view* winner) {
@@ -197,8 +183,8 @@ void run_group(fuzz_input& input) {
                     static_cast<int>(separators.view().size()), SQLITE_STATIC);
   KORVEL_FUZZ_CHECK(sqlite3_step(statement) == SQLITE_ROW);
   const separator_set set = make_separator_set(separators.view());
-  check_winner(statement, 0, expected_winner(texts, set, -1));
-  check_winner(statement, 1, expected_winner(texts, set, 1));
+  check_winner(statement, 0, winner_or_null(texts, testing::reference_winner(texts, set, -1)));
+  check_winner(statement, 1, winner_or_null(texts, testing::reference_winner(texts, set, 1)));
   KORVEL_FUZZ_CHECK(sqlite3_step(statement) == SQLITE_DONE);
   sqlite3_reset(statement);
   sqlite3_clear_bindings(statement);

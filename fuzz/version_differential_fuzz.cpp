@@ -41,8 +41,8 @@ void check_wins(std::string_view a, std::string_view b, const separator_set& sep
 }
 
 void check_text_orders(std::string_view a, std::string_view b, const separator_set& separators) {
-  const version_parse_result pa = version_parse_recycling(a, separators, nullptr);
-  const version_parse_result pb = version_parse_recycling(b, separators, nullptr);
+  const version_parse_result pa = version_parse(a, separators);
+  const version_parse_result pb = version_parse(b, separators);
   const bool a_ok = pa.status == version_parse_status::ok;
   const bool b_ok = pb.status == version_parse_status::ok;
   const int listed = version_compare(pa.parts, pb.parts);

@@ -10,57 +10,39 @@ namespace {
 
 void release_word(version_part& part) noexcept {
   if (part.kind == VERSION_PART_TEXT) sqlite3_free(part.value.text);
-  part.kind = VERSION_PART_NUMBER;
-  part.value.number = 0;
 }
 
-// Gives `part` a word buffer holding `word`, keeping its old buffer when it
-// is large enough.
-bool store_word(version_part& part, std::string_view word) noexcept {
-  char* buffer = part.kind == VERSION_PART_TEXT ? part.value.text : nullptr;
-  if (buffer == nullptr || sqlite3_msize(buffer) < word.size() + 1) {
-    release_word(part);
-    buffer = static_cast<char*>(sqlite3_malloc64(word.size() + 1));
-    if (buffer == nullptr) return false;
-  }
-  std::memcpy(buffer, word.data(), word.size());
-  buffer[word.size()] = '\0';
-  part.kind = VERSION_PART_TEXT;
-  part.value.text = buffer;
-  return true;
-}
-
-version_part* take_record(version_part*& recycled) noexcept {
-  if (recycled == nullptr) {
-    auto* fresh = static_cast<version_part*>(sqlite3_malloc64(sizeof(version_part)));
-    if (fresh != nullptr) *fresh = version_part{{0}, VERSION_PART_NUMBER, nullptr};
-    return fresh;
-  }
-  version_part* record = recycled;
-  recycled = record->next;
-  record->next = nullptr;
-  return record;
-}
-
-bool fill_record(version_part& part, std::string_view token) noexcept {
+version_part* make_record(std::string_view token) noexcept {
+  auto* part = static_cast<version_part*>(sqlite3_malloc64(sizeof(version_part)));
+  if (part == nullptr) return nullptr;
+  *part = version_part{{0}, VERSION_PART_NUMBER, nullptr};
   const version_token classified = classify_version_token(token);
-  if (classified.kind == VERSION_PART_TEXT) return store_word(part, classified.text);
-  release_word(part);
-  part.value.number = classified.number;
-  return true;
+  if (classified.kind == VERSION_PART_NUMBER) {
+    part->value.number = classified.number;
+    return part;
+  }
+  const std::string_view word = classified.text;
+  char* copy = static_cast<char*>(sqlite3_malloc64(word.size() + 1));
+  if (copy == nullptr) {
+    sqlite3_free(part);
+    return nullptr;
+  }
+  std::memcpy(copy, word.data(), word.size());
+  copy[word.size()] = '\0';
+  part->kind = VERSION_PART_TEXT;
+  part->value.text = copy;
+  return part;
 }
 
-version_parse_result fail(version_parse_status status, version_part* list,
-                          version_part* recycled) noexcept {
+version_parse_result fail(version_parse_status status, version_part* list) noexcept {
   version_free(list);
-  version_free(recycled);
   return {nullptr, status};
 }
 
 }  // namespace
 
-version_parse_result version_parse_recycling(std::string_view text, const separator_set& separators,
-                                             version_part* recycled) noexcept {
+version_parse_result version_parse(std::string_view text,
+                                   const separator_set& separators) noexcept {
   version_tokenizer tokenizer = make_version_tokenizer(text, separators);
   version_part* head = nullptr;
   version_part** tail = &head;
@@ -68,25 +50,23 @@ version_parse_result version_parse_recycling(std::string_view text, const separa
   for (;;) {
     switch (next_version_token(tokenizer, token)) {
       case token_step::malformed:
-        return fail(version_parse_status::malformed, head, recycled);
+        return fail(version_parse_status::malformed, head);
       case token_step::end:
-        version_free(recycled);
         return {head, version_parse_status::ok};
       case token_step::token:
         break;
     }
-    version_part* record = take_record(recycled);
-    if (record == nullptr) return fail(version_parse_status::no_memory, head, recycled);
+    version_part* record = make_record(token);
+    if (record == nullptr) return fail(version_parse_status::no_memory, head);
     *tail = record;
     tail = &record->next;
-    if (!fill_record(*record, token)) return fail(version_parse_status::no_memory, head, recycled);
   }
 }
 
 version_parse_result version_parse(const char* text, const char* separators) noexcept {
   if (text == nullptr) return {nullptr, version_parse_status::malformed};
   const separator_set set = make_separator_set(separators != nullptr ? separators : "");
-  return version_parse_recycling(text, set, nullptr);
+  return version_parse(std::string_view(text), set);
 }
 
 void version_free(version_part* list) noexcept {

@@ -32,13 +32,9 @@ struct version_parse_result {
 // empty. Callers learn whether a failure was the text's or the allocator's.
 [[nodiscard]] version_parse_result version_parse(const char* text, const char* separators) noexcept;
 
-// The same parse of `text` (up to its length or first NUL), building the list
-// from the records and word buffers of `recycled` where they fit, so that a
-// replaced winner costs no allocation. Takes ownership of `recycled`: what is
-// not reused is released, on success and on failure alike.
-[[nodiscard]] version_parse_result version_parse_recycling(std::string_view text,
-                                                           const separator_set& separators,
-                                                           version_part* recycled) noexcept;
+// The same parse of `text`, up to its length or first NUL, split at `separators`.
+[[nodiscard]] version_parse_result version_parse(std::string_view text,
+                                                 const separator_set& separators) noexcept;
 
 // Releases every record of the list and every word text. Accepts nullptr.
 void version_free(version_part* list) noexcept;

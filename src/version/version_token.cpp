@@ -8,10 +8,14 @@
 
 namespace korvel {
 
+namespace {
+
 bool rest_is_well_formed(const version_tokenizer& tokenizer) noexcept {
   return tokenizer.finished ||
          tokens_well_formed(tokenizer.position, tokenizer.end, tokenizer.stops);
 }
+
+}  // namespace
 
 int byte_order(std::string_view lhs, std::string_view rhs) noexcept {
   const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();

@@ -101,8 +101,8 @@ TEST_F(HostileInputs, AMillionOneByteComponents) {
 std::string expected_by_parser(const std::string& low, const std::string& high,
                                const std::string& separators) {
   const separator_set set = make_separator_set(separators);
-  const version_parse_result a = version_parse_recycling(low, set, nullptr);
-  const version_parse_result b = version_parse_recycling(high, set, nullptr);
+  const version_parse_result a = version_parse(low, set);
+  const version_parse_result b = version_parse(high, set);
   std::string expected = "NULL|NULL|NULL";
   if (a.parts && b.parts) {
     const int order = version_compare(a.parts, b.parts);
@@ -187,10 +187,7 @@ TEST_F(HostileInputs, Utf16DatabasesAnswerAsUtf8Does) {
   ASSERT_EQ(exec(db.get(), kUnicodeRows), "");
   EXPECT_EQ(value(db.get(), "SELECT max_version(v) FROM t WHERE g = 1"), "'1.é'");
   for (const char* encoding : {"UTF-16le", "UTF-16be"}) {
-    connection utf16 = open_plain();
-    ASSERT_EQ(exec(utf16.get(), std::string("PRAGMA encoding = '") + encoding + "'"), "");
-    sqlite3_db_config(utf16.get(), SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 1, nullptr);
-    ASSERT_EQ(sqlite3_load_extension(utf16.get(), extension_path(), nullptr, nullptr), SQLITE_OK);
+    connection utf16 = open_in_encoding(encoding);
     ASSERT_EQ(exec(utf16.get(), kUnicodeRows), "");
     for (const char* query : kUnicodeQueries) {
       EXPECT_EQ(rows(utf16.get(), query), rows(db.get(), query)) << encoding << ": " << query;

@@ -18,13 +18,28 @@ connection open_plain(const char* filename) {
   return db;
 }
 
-connection open_with_extension(const char* filename) {
-  connection db = open_plain(filename);
-  sqlite3_db_config(db.get(), SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 1, nullptr);
+namespace {
+
+void load_extension(sqlite3* db) {
+  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 1, nullptr);
   char* error = nullptr;
-  const int rc = sqlite3_load_extension(db.get(), extension_path(), nullptr, &error);
+  const int rc = sqlite3_load_extension(db, extension_path(), nullptr, &error);
   EXPECT_EQ(rc, SQLITE_OK) << (error != nullptr ? error : "");
   sqlite3_free(error);
+}
+
+}  // namespace
+
+connection open_with_extension(const char* filename) {
+  connection db = open_plain(filename);
+  load_extension(db.get());
+  return db;
+}
+
+connection open_in_encoding(const char* encoding) {
+  connection db = open_plain();
+  EXPECT_EQ(exec(db.get(), std::string("PRAGMA encoding = '") + encoding + "'"), "");
+  load_extension(db.get());
   return db;
 }
 

@@ -26,6 +26,10 @@ connection open_with_extension(const char* filename = ":memory:");
 // A connection without the extension.
 connection open_plain(const char* filename = ":memory:");
 
+// A new in-memory database in `encoding` ("UTF-16le", ...) with the extension
+// loaded as open_with_extension() loads it.
+connection open_in_encoding(const char* encoding);
+
 // Runs every statement of `sql`; returns "" or SQLite's error message (its
 // text for the error code when SQLite had no memory for one).
 std::string exec(sqlite3* db, const std::string& sql);

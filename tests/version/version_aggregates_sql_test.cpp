@@ -92,11 +92,7 @@ TEST_F(VersionAggregatesSql, ReturnsTheStoredBytesEvenWithEmbeddedNuls) {
 }
 
 TEST_F(VersionAggregatesSql, UnicodeAndUtf16Databases) {
-  connection utf16 = open_plain();
-  ASSERT_EQ(exec(utf16.get(), "PRAGMA encoding = 'UTF-16le'"), "");
-  char* error = nullptr;
-  sqlite3_db_config(utf16.get(), SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 1, nullptr);
-  ASSERT_EQ(sqlite3_load_extension(utf16.get(), extension_path(), nullptr, &error), SQLITE_OK);
+  connection utf16 = open_in_encoding("UTF-16le");
   ASSERT_EQ(
       exec(utf16.get(), "CREATE TABLE t(v TEXT); INSERT INTO t VALUES ('1.é'), ('1.z'), ('1.10');"),
       "");
@@ -131,23 +127,13 @@ TEST_F(VersionAggregatesSql, ShuffledGroupsGiveTheTrueExtremes) {
       insert += (i ? ",(" : "(") + sql_literal(texts[i]) + ")";
     ASSERT_EQ(exec(db.get(), insert), "");
 
-    const std::string* lowest = nullptr;
-    const std::string* highest = nullptr;
-    std::vector<owned_list> lists;
-    owned_list low_list, high_list;
-    for (const std::string& text : texts) {
-      owned_list list = parse(text);
-      if (!list) continue;
-      if (!lowest || version_compare(list.get(), low_list.get()) < 0)
-        lowest = &text, low_list = parse(text);
-      if (!highest || version_compare(list.get(), high_list.get()) > 0)
-        highest = &text, high_list = parse(text);
-    }
-    ASSERT_TRUE(lowest && highest);
+    const std::size_t lowest = reference_winner(texts, DEFAULT_SEPARATOR_SET, -1);
+    const std::size_t highest = reference_winner(texts, DEFAULT_SEPARATOR_SET, 1);
+    ASSERT_LT(lowest, texts.size());
     EXPECT_EQ(
         value(db.get(),
               "SELECT min_version(v) || '|' || max_version(v) FROM (SELECT v FROM g ORDER BY i)"),
-        sql_literal(*lowest + "|" + *highest));
+        sql_literal(texts[lowest] + "|" + texts[highest]));
   }
 }
 

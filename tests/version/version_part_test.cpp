@@ -99,36 +99,17 @@ TEST(VersionParse, ManyTokensOfDifferentLengths) {
 
 TEST(VersionParse, SpanParseStopsAtLengthOrFirstNul) {
   const std::string with_nul("1.2\0.3", 6);
-  version_parse_result parsed = version_parse_recycling(with_nul, DEFAULT_SEPARATOR_SET, nullptr);
+  version_parse_result parsed = version_parse(with_nul, DEFAULT_SEPARATOR_SET);
   EXPECT_EQ(describe(parsed), "1,2");
   version_free(parsed.parts);
-  parsed = version_parse_recycling(std::string_view("1.2.3", 3), DEFAULT_SEPARATOR_SET, nullptr);
+  parsed = version_parse(std::string_view("1.2.3", 3), DEFAULT_SEPARATOR_SET);
   EXPECT_EQ(describe(parsed), "1,2");
   version_free(parsed.parts);
-  parsed = version_parse_recycling(std::string_view("1.\0"
-                                                    "2",
-                                                    4),
-                                   DEFAULT_SEPARATOR_SET, nullptr);
+  parsed = version_parse(std::string_view("1.\0"
+                                          "2",
+                                          4),
+                         DEFAULT_SEPARATOR_SET);
   EXPECT_EQ(describe(parsed), "<malformed>");
-}
-
-TEST(VersionParse, RecyclingGivesTheSameListAsAFreshParse) {
-  // Every pairing of old and new shapes: more or fewer records, words that
-  // fit the old buffer or not, words turning into numbers and back.
-  const char* const texts[] = {
-      "1",   "1.2.3.4.5", "alpha.beta", "a.b.c.d.e.f", "averyveryverylongword.1",
-      "2.x", "1..2",      "3-rc1-final"};
-  for (const char* old_text : texts) {
-    for (const char* new_text : texts) {
-      version_part* recycled = version_parse(old_text, kDefault).parts;
-      version_parse_result reused =
-          version_parse_recycling(new_text, DEFAULT_SEPARATOR_SET, recycled);
-      version_parse_result fresh = version_parse(new_text, kDefault);
-      EXPECT_EQ(describe(reused), describe(fresh)) << old_text << " -> " << new_text;
-      version_free(reused.parts);
-      version_free(fresh.parts);
-    }
-  }
 }
 
 }  // namespace

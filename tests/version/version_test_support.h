@@ -1,14 +1,14 @@
-// Helpers for the version tests: lists rendered as text, owned lists, and
-// random version texts.
+// Helpers for the version tests: lists rendered as text, owned lists and
+// winners, the collation's fixture.
 #pragma once
 
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "version/version_part.h"
 #include "version/winner.h"
+#include "version_reference.h"
 
 namespace korvel::testing {
 
@@ -82,30 +82,5 @@ inline const std::vector<std::string> kSortedTexts = {
     "1.02",     "1.2",   "1.2a",       "1.2b",              // equal versions: bytes order them
     "1.2.0",    "1.2.5", "1.2-alpha",  "1.2-beta",   "1.9", "1.10", "2", "2.0-RC1",
     "2.0-beta", "10",    "2147483647", "4294967296", "RC",  "v10",  "v2"};
-
-inline int sign(int order) {
-  return (order > 0) - (order < 0);
-}
-
-// Random texts that hit the interesting corners: numbers of every size and
-// sign, words, mixed tokens, separators at the edges and doubled.
-inline std::string random_version(std::mt19937& random, const std::string& alphabet_extra = "") {
-  static const char* const kTokens[] = {
-      "0",           "1",  "2",  "9",   "10",   "007", "2147483647", "4294967296",
-      "99999999999", "a",  "b",  "rc1", "beta", "RC",  "v2",         "v10",
-      "+0",          "-0", "+5", "-5",  "1a",   "0rc", " 5",         "~"};
-  const std::string separators = ".-/ " + alphabet_extra;
-  std::uniform_int_distribution<int> count(1, 5);
-  std::uniform_int_distribution<std::size_t> token(0, std::size(kTokens) - 1);
-  std::uniform_int_distribution<std::size_t> separator(0, separators.size() - 1);
-  std::uniform_int_distribution<int> percent(0, 99);
-  std::string text;
-  const int tokens = count(random);
-  for (int i = 0; i < tokens; ++i) {
-    if (i != 0) text += separators[separator(random)];
-    if (percent(random) >= 3) text += kTokens[token(random)];  // sometimes an empty token
-  }
-  return text;
-}
 
 }  // namespace korvel::testing
