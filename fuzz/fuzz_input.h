@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "version/version_token.h"
+#include "version/separators.h"
 
 namespace korvel::fuzzing {
 

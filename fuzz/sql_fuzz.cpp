@@ -11,7 +11,7 @@
 #include "address/ip_address.h"
 #include "extension/registration.h"
 #include "fuzz_input.h"
-#include "version/version_part.h"
+#include "version/parts.h"
 #include "version_reference.h"
 
 namespace korvel::fuzzing {

@@ -5,8 +5,8 @@
 #include <array>
 
 #include "fuzz_input.h"
-#include "version/version_collation.h"
-#include "version/version_part.h"
+#include "version/parts.h"
+#include "version/text_order.h"
 #include "version/winner.h"
 
 namespace korvel::fuzzing {
@@ -17,7 +17,9 @@ bool same_parts(const winner& current, const version_part* list) {
   std::uint32_t i = 0;
   for (; list != nullptr && i < current.count; list = list->next, ++i) {
     const version_token token = winner_token(current, current.components[i]);
-    if (token.kind != list->kind || version_token_compare(token, version_part_token(*list)) != 0) {
+    if (token.kind != list->kind) return false;
+    if (token.kind == VERSION_PART_NUMBER ? token.number != list->value.number
+                                          : token.text != list->value.text) {
       return false;
     }
   }

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "fuzz_input.h"
-#include "version/version_part.h"
+#include "version/parts.h"
 
 namespace korvel::fuzzing {
 namespace {

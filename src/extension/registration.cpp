@@ -2,10 +2,9 @@
 
 #include "address/address_functions.h"
 #include "extension/library_version.h"
+#include "version/aggregates.h"
 #include "version/scheme_functions.h"
-#include "version/version_aggregates.h"
-#include "version/version_collation.h"
-#include "version/version_functions.h"
+#include "version/sql.h"
 
 namespace korvel {
 

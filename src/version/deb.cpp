@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "version/version_token.h"
+#include "common/bytes.h"
 #include "version/words.h"
 
 namespace korvel {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "version/version_token.h"
+#include "common/bytes.h"
 
 // Python package versions. The reference parses str, so a text is read as
 // UTF-8: besides ASCII, only the white space of Python's \s and the four

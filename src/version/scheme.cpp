@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "version/version_token.h"
+#include "common/bytes.h"
 
 namespace korvel {
 

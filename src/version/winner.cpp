@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/bytes.h"
 #include "common/leading_int.h"
 #include "common/sqlite_api.h"
 

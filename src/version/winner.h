@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "version/version_token.h"
+#include "version/separators.h"
+#include "version/tokens.h"
 
 namespace korvel {
 

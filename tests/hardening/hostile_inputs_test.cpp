@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "sql_test_support.h"
-#include "version/version_part.h"
+#include "version/parts.h"
 
 namespace korvel::testing {
 namespace {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "version/version_part.h"
+#include "version/parts.h"
 
 namespace korvel::testing {
 

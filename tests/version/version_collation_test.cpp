@@ -1,4 +1,4 @@
-#include "version/version_collation.h"
+#include "version/text_order.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "version/version_token.h"
+#include "common/bytes.h"
 #include "version_test_support.h"
 
 namespace korvel::testing {

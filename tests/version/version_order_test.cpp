@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "version/version_part.h"
+#include "version/parts.h"
+#include "version/text_order.h"
 #include "version_test_support.h"
 
 namespace korvel::testing {
@@ -78,8 +79,8 @@ TEST(VersionCompare, MixedPartsCompareThroughTheDecimalText) {
     ASSERT_TRUE(word && number);
     ASSERT_EQ(word->kind, VERSION_PART_TEXT) << c.word;
     ASSERT_EQ(number->kind, VERSION_PART_NUMBER) << c.number;
-    EXPECT_EQ(sign(version_part_compare(word.get(), number.get())), c.order) << c.word;
-    EXPECT_EQ(sign(version_part_compare(number.get(), word.get())), -c.order) << c.word;
+    EXPECT_EQ(sign(version_compare(word.get(), number.get())), c.order) << c.word;
+    EXPECT_EQ(sign(version_compare(number.get(), word.get())), -c.order) << c.word;
   }
 }
 

@@ -1,4 +1,4 @@
-#include "version/version_part.h"
+#include "version/parts.h"
 
 #include <gtest/gtest.h>
 

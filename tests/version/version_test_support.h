@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "version/version_part.h"
+#include "version/parts.h"
 #include "version/winner.h"
 #include "version_reference.h"
 

@@ -1,9 +1,10 @@
-#include "version/version_functions.h"
+#include "version/sql.h"
 
 #include <string_view>
 
-#include "version/version_key.h"
-#include "version/version_token.h"
+#include "version/keys.h"
+#include "version/separators.h"
+#include "version/text_order.h"
 
 namespace korvel {
 
@@ -88,6 +89,13 @@ extern "C" void version_key_func(sqlite3_context* context, int argc,
   }
   // SQLite takes the block and frees it, on failure too.
   sqlite3_result_blob64(context, key, written.size, sqlite3_free);
+}
+
+extern "C" int version_collation(void* /*unused*/, int lhs_bytes, const void* lhs, int rhs_bytes,
+                                 const void* rhs) noexcept {
+  return version_collation_compare(
+      std::string_view(static_cast<const char*>(lhs), static_cast<std::size_t>(lhs_bytes)),
+      std::string_view(static_cast<const char*>(rhs), static_cast<std::size_t>(rhs_bytes)));
 }
 
 }  // namespace korvel

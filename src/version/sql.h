@@ -1,4 +1,5 @@
-// SQL glue for the version scalar and the "version" collation.
+// SQL glue of the default version order: its scalars and the "version"
+// collation. min_version() and max_version() are in aggregates.h.
 #pragma once
 
 #include "common/sqlite_api.h"
@@ -21,5 +22,9 @@ extern "C" void version_compare_func(sqlite3_context* context, int argc,
 //   empty component. One or two arguments; SQLite refuses other counts.
 //   The encoding is stored in users' databases: docs/version_key.md.
 extern "C" void version_key_func(sqlite3_context* context, int argc, sqlite3_value** argv) noexcept;
+
+// COLLATE version: the SQLite callback of version_collation_compare().
+extern "C" int version_collation(void* unused, int lhs_bytes, const void* lhs, int rhs_bytes,
+                                 const void* rhs) noexcept;
 
 }  // namespace korvel

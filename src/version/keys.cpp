@@ -1,7 +1,9 @@
-#include "version/version_key.h"
+#include "version/keys.h"
 
 #include <cstdint>
 #include <cstring>
+
+#include "version/tokens.h"
 
 namespace korvel {
 

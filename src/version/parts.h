@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "version/version_token.h"
+#include "version/separators.h"
+#include "version/tokens.h"
 
 namespace korvel {
 
@@ -39,14 +40,10 @@ struct version_parse_result {
 // Releases every record of the list and every word text. Accepts nullptr.
 void version_free(version_part* list) noexcept;
 
-// -1, 0 or 1: see version_token_compare().
-[[nodiscard]] int version_part_compare(const version_part* lhs, const version_part* rhs) noexcept;
-
-// Walks both lists in step; the first unequal pair decides. When one list is
-// a prefix of the other, the longer orders after it. Absent lists count as
-// empty. Returns -1, 0 or 1.
+// Walks both lists in step; the first unequal pair, as
+// version_token_compare() orders it, decides. When one list is a prefix of
+// the other, the longer orders after it. Absent lists count as empty.
+// Returns -1, 0 or 1.
 [[nodiscard]] int version_compare(const version_part* a, const version_part* b) noexcept;
-
-[[nodiscard]] version_token version_part_token(const version_part& part) noexcept;
 
 }  // namespace korvel

@@ -1,4 +1,4 @@
-#include "version/version_part.h"
+#include "version/parts.h"
 
 #include <cstring>
 
@@ -32,6 +32,11 @@ version_part* make_record(std::string_view token) noexcept {
   part->kind = VERSION_PART_TEXT;
   part->value.text = copy;
   return part;
+}
+
+version_token token_of(const version_part& part) noexcept {
+  if (part.kind == VERSION_PART_NUMBER) return {VERSION_PART_NUMBER, part.value.number, {}};
+  return {VERSION_PART_TEXT, 0, part.value.text};
 }
 
 version_parse_result fail(version_parse_status status, version_part* list) noexcept {
@@ -78,18 +83,9 @@ void version_free(version_part* list) noexcept {
   }
 }
 
-version_token version_part_token(const version_part& part) noexcept {
-  if (part.kind == VERSION_PART_NUMBER) return {VERSION_PART_NUMBER, part.value.number, {}};
-  return {VERSION_PART_TEXT, 0, part.value.text};
-}
-
-int version_part_compare(const version_part* lhs, const version_part* rhs) noexcept {
-  return version_token_compare(version_part_token(*lhs), version_part_token(*rhs));
-}
-
 int version_compare(const version_part* a, const version_part* b) noexcept {
   for (; a != nullptr && b != nullptr; a = a->next, b = b->next) {
-    const int order = version_part_compare(a, b);
+    const int order = version_token_compare(token_of(*a), token_of(*b));
     if (order != 0) return order;
   }
   return (a != nullptr) - (b != nullptr);

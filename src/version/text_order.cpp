@@ -1,9 +1,47 @@
-#include "version/version_collation.h"
+#include "version/text_order.h"
 
+#include "common/bytes.h"
 #include "common/leading_int.h"
-#include "version/version_token.h"
+#include "version/tokens.h"
 
 namespace korvel {
+
+namespace {
+
+bool rest_is_well_formed(const version_tokenizer& tokenizer) noexcept {
+  return tokenizer.finished ||
+         tokens_well_formed(tokenizer.position, tokenizer.end, tokenizer.stops);
+}
+
+}  // namespace
+
+text_pair_order version_compare_texts(std::string_view lhs, std::string_view rhs,
+                                      const separator_set& separators) noexcept {
+  version_tokenizer left = make_version_tokenizer(lhs, separators);
+  version_tokenizer right = make_version_tokenizer(rhs, separators);
+  std::string_view left_token;
+  std::string_view right_token;
+  int order = 0;
+  for (;;) {
+    const token_step left_step = next_version_token(left, left_token);
+    const token_step right_step = next_version_token(right, right_token);
+    if (left_step == token_step::malformed || right_step == token_step::malformed) {
+      const bool left_ok = left_step != token_step::malformed && rest_is_well_formed(left);
+      const bool right_ok = right_step != token_step::malformed && rest_is_well_formed(right);
+      return {left_ok, right_ok, 0};
+    }
+    if (left_step == token_step::end || right_step == token_step::end) {
+      const bool left_ok = rest_is_well_formed(left);
+      const bool right_ok = rest_is_well_formed(right);
+      if (order == 0) order = (left_step == token_step::token) - (right_step == token_step::token);
+      return {left_ok, right_ok, order};
+    }
+    if (order == 0) {
+      order = version_token_compare(classify_version_token(left_token),
+                                    classify_version_token(right_token));
+    }
+  }
+}
 
 namespace {
 
@@ -150,13 +188,6 @@ int version_collation_compare(std::string_view lhs, std::string_view rhs) noexce
     return bytes;
   }
   return order;
-}
-
-extern "C" int version_collation(void* /*unused*/, int lhs_bytes, const void* lhs, int rhs_bytes,
-                                 const void* rhs) noexcept {
-  return version_collation_compare(
-      std::string_view(static_cast<const char*>(lhs), static_cast<std::size_t>(lhs_bytes)),
-      std::string_view(static_cast<const char*>(rhs), static_cast<std::size_t>(rhs_bytes)));
 }
 
 }  // namespace korvel

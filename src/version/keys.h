@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "version/version_token.h"
+#include "version/separators.h"
 
 namespace korvel {
 

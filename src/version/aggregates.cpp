@@ -1,7 +1,8 @@
-#include "version/version_aggregates.h"
+#include "version/aggregates.h"
 
 #include <string_view>
 
+#include "version/separators.h"
 #include "version/winner.h"
 
 namespace korvel {
