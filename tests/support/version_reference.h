@@ -43,10 +43,11 @@ std::size_t reference_winner(const Texts& texts, const separator_set& separators
 // The first pair or triple of `texts` on which `compare` is not a total
 // preorder (antisymmetric; transitive, equality too), as "a / b [/ c]"; ""
 // when there is none. Every `stride`-th third text is tried, which bounds the
-// cost of long lists.
-template <typename Compare>
-std::string total_order_violation(const std::vector<std::string>& texts, Compare compare,
+// cost of long lists. Views keep a fuzzer's exactly sized copies under test.
+template <typename Text, typename Compare>
+std::string total_order_violation(const std::vector<Text>& texts, Compare compare,
                                   std::size_t stride = 1) {
+  const auto named = [&](std::size_t i) { return std::string(texts[i]); };
   const std::size_t n = texts.size();
   std::vector<int> order(n * n);
   for (std::size_t i = 0; i < n; ++i) {
@@ -54,13 +55,13 @@ std::string total_order_violation(const std::vector<std::string>& texts, Compare
   }
   for (std::size_t i = 0; i < n; ++i) {
     for (std::size_t j = 0; j < n; ++j) {
-      if (order[i * n + j] != -order[j * n + i]) return texts[i] + " / " + texts[j];
+      if (order[i * n + j] != -order[j * n + i]) return named(i) + " / " + named(j);
       if (order[i * n + j] > 0) continue;
       for (std::size_t k = i % stride; k < n; k += stride) {
         if (order[j * n + k] > 0) continue;
         if (order[i * n + k] > 0 ||
             (order[i * n + k] == 0) != (order[i * n + j] == 0 && order[j * n + k] == 0)) {
-          return texts[i] + " / " + texts[j] + " / " + texts[k];
+          return named(i) + " / " + named(j) + " / " + named(k);
         }
       }
     }

@@ -54,22 +54,6 @@ struct owned_winner {
   }
 };
 
-// describe() of the winner's components, which must be those of parsing its
-// text.
-inline std::string describe(const winner& current) {
-  std::string out;
-  for (std::uint32_t i = 0; i < current.count; ++i) {
-    if (!out.empty()) out += ',';
-    const version_token token = winner_token(current, current.components[i]);
-    if (token.kind == VERSION_PART_NUMBER) {
-      out += std::to_string(token.number);
-    } else {
-      out.append(1, '\'').append(token.text).append(1, '\'');
-    }
-  }
-  return out;
-}
-
 inline owned_list parse(const std::string& text,
                         const char* separators = DEFAULT_VERSION_SEPARATORS) {
   return owned_list(version_parse(text.c_str(), separators).parts);
