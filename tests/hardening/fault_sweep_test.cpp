@@ -97,7 +97,22 @@ std::string run_once(const sweep_case& sweep, long fail_at) {
   return problem;
 }
 
-void sweep(const sweep_case& sweep) {
+// One sweep per way of loading, text encoding and kind of failure.
+constexpr sweep_case kSweeps[] = {
+    {"LoadableOnce", library::loadable, "UTF-8", false},
+    {"LoadablePersistent", library::loadable, "UTF-8", true},
+    {"LoadableUtf16Once", library::loadable, "UTF-16le", false},
+    {"LoadableUtf16Persistent", library::loadable, "UTF-16be", true},
+    {"LinkedOnce", library::linked, "UTF-8", false},
+    {"LinkedPersistent", library::linked, "UTF-8", true},
+    {"LinkedUtf16Once", library::linked, "UTF-16le", false},
+    {"LinkedUtf16Persistent", library::linked, "UTF-16be", true},
+};
+
+class FaultSweep : public ::testing::TestWithParam<sweep_case> {};
+
+TEST_P(FaultSweep, EveryAllocationFailing) {
+  const sweep_case& sweep = GetParam();
   install_fault_injection();
   // Without a fault the workload must give its exact rows.
   ASSERT_EQ(run_once(sweep, 0), "");
@@ -115,31 +130,10 @@ void sweep(const sweep_case& sweep) {
   EXPECT_GE(swept, allocations);
 }
 
-// One test per way of loading, text encoding and kind of failure.
-TEST(FaultSweep, LoadableOnce) {
-  sweep({"LoadableOnce", library::loadable, "UTF-8", false});
-}
-TEST(FaultSweep, LoadablePersistent) {
-  sweep({"LoadablePersistent", library::loadable, "UTF-8", true});
-}
-TEST(FaultSweep, LoadableUtf16Once) {
-  sweep({"LoadableUtf16Once", library::loadable, "UTF-16le", false});
-}
-TEST(FaultSweep, LoadableUtf16Persistent) {
-  sweep({"LoadableUtf16Persistent", library::loadable, "UTF-16be", true});
-}
-TEST(FaultSweep, LinkedOnce) {
-  sweep({"LinkedOnce", library::linked, "UTF-8", false});
-}
-TEST(FaultSweep, LinkedPersistent) {
-  sweep({"LinkedPersistent", library::linked, "UTF-8", true});
-}
-TEST(FaultSweep, LinkedUtf16Once) {
-  sweep({"LinkedUtf16Once", library::linked, "UTF-16le", false});
-}
-TEST(FaultSweep, LinkedUtf16Persistent) {
-  sweep({"LinkedUtf16Persistent", library::linked, "UTF-16be", true});
-}
+INSTANTIATE_TEST_SUITE_P(Ways, FaultSweep, ::testing::ValuesIn(kSweeps),
+                         [](const ::testing::TestParamInfo<sweep_case>& info) {
+                           return std::string(info.param.name);
+                         });
 
 }  // namespace
 }  // namespace korvel::testing
