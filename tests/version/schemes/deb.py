@@ -48,6 +48,11 @@ def _noise(rng: random.Random) -> str:
 def adversarial(rng: random.Random) -> list:
     texts = {"", " ", "1", "0", "a", "1-", "-1", "1:", ":1", "1--1", "1:2:3", "1:2-3:4",
              "1.0~rc1", "1.0", "1.0-0", "1.0-~", "0:1.0", "1 2", " 1.0 ", "1\0"}
-    while len(texts) < 3000:
+    # Every byte where the word- and vector-wide checks can slip: in a first
+    # short word, in a word of its own, and in a last word that overlaps.
+    for byte in map(chr, range(256)):
+        texts.update(f"{head}{byte}{tail}" for head, tail in
+                     [("1", ""), ("1.0", "-1"), ("1.2.3.4.5", "6-1"), ("1.2.3.4.5.6.7.8.9", "-1+b1")])
+    while len(texts) < 4000:
         texts.add(_structured(rng) if rng.random() < 0.75 else _noise(rng))
     return [t.encode("latin-1") for t in sorted(texts)]
