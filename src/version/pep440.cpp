@@ -522,9 +522,7 @@ unsigned char* put_local(const parts& v, unsigned char* out) noexcept {
   return out;
 }
 
-std::size_t key(std::string_view text, unsigned char* out) noexcept {
-  parts v;
-  (void)parse(text, v);
+std::size_t put_key(const parts& v, unsigned char* out) noexcept {
   unsigned char* const start = out;
   out = put_release(v.release, put_number(v.epoch, out));
   *out++ = v.pre;
@@ -535,6 +533,17 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
   if (v.dev) out = put_number(v.dev_number, out);
   if (v.local != nullptr) out = put_local(v, out);
   return static_cast<std::size_t>(out - start);
+}
+
+std::size_t key(std::string_view text, unsigned char* out) noexcept {
+  parts v;
+  (void)parse(text, v);
+  return put_key(v, out);
+}
+
+std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
+  parts v;
+  return parse(text, v) ? put_key(v, out) : kNoKey;
 }
 
 // valid() of both texts, then compare(), with each text parsed once.
@@ -553,6 +562,6 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
 
 }  // namespace
 
-const version_scheme PEP440_SCHEME = {valid, compare, key_bound, key, collate};
+const version_scheme PEP440_SCHEME = {valid, compare, key_bound, key, collate, valid_key};
 
 }  // namespace korvel

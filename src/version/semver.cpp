@@ -582,6 +582,9 @@ unsigned char* put_number(unsigned char* out, std::uint64_t value, unsigned zero
   const auto bytes = static_cast<unsigned>(std::bit_width(value) + 7) / 8;
   *out++ = static_cast<unsigned char>(bytes + zeros);
   for (unsigned k = bytes; k-- > 0;) *out++ = static_cast<unsigned char>(value >> (8 * k));
+  // Only values past 2^53 have zeros: a call for none costs more than the
+  // bytes.
+  if (zeros == 0) return out;
   std::memset(out, 0, zeros);
   return out + zeros;
 }
@@ -589,6 +592,9 @@ unsigned char* put_number(unsigned char* out, std::uint64_t value, unsigned zero
 unsigned char* put_identifier(unsigned char* out, std::string_view text,
                               const identifier& id) noexcept {
   if (id.numeric) {
+    const std::size_t count = id.end - id.begin;
+    if (count <= kExactDigits)
+      return put_number(out, parse_small(text.data() + id.begin, count), 0);
     const rounded value = round_digits(text, id);
     return put_number(out, value.mantissa << (value.shift % 8), value.shift / 8);
   }
@@ -605,9 +611,12 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
   std::size_t i = core_start(text);
   for (int part = 0; part < 3; ++part) {
     if (part != 0) ++i;
-    const std::size_t start = i;
-    while (i < text.size() && is_digit(text[i])) ++i;
-    cursor = put_number(cursor, parse_small(text.data() + start, i - start), 0);
+    // A valid core number is below 2^53: its value is read with its digits.
+    std::uint64_t value = 0;
+    for (; i < text.size() && is_digit(text[i]); ++i) {
+      value = value * 10 + static_cast<std::uint64_t>(text[i] - '0');
+    }
+    cursor = put_number(cursor, value, 0);
   }
   if (!byte_is(text, i, '-')) {
     *cursor++ = kReleaseMark;
