@@ -232,24 +232,42 @@ unsigned char* put_digits(const char*& p, const char* end, unsigned char* out) n
   return at;
 }
 
+// Most numbers of a version are one digit: their key is written at once,
+// without the walk, a zero's second byte left to be overwritten.
+unsigned char* put_digit(char digit, unsigned char* out) noexcept {
+  const auto value = static_cast<unsigned char>(digit - '0');
+  const bool nonzero = value != 0;
+  out[0] = static_cast<unsigned char>(NUMBER_MARKER + nonzero);
+  out[1] = static_cast<unsigned char>(value << 4);
+  return out + 1 + nonzero;
+}
+
 // The segments of [p, end), a part without its '-' split, or nullptr at a
 // NUL.
 unsigned char* put_segments(const char* p, const char* end, unsigned char* out) noexcept {
   while (p != end) {
-    const kind k = kind_of(*p);
-    if (k == DIGITS) {
-      out = put_digits(p, end, out);
-    } else if (k == LETTERS) {
-      // Letter runs are a byte or a few: a call to copy them costs more.
-      *out++ = LETTERS;
-      do {
-        *out++ = static_cast<unsigned char>(*p++);
-      } while (p != end && kind_of(*p) == LETTERS);
-    } else if (k == REJECTED) {
-      return nullptr;
-    } else {
-      if (k != SEPARATOR) *out++ = k;
-      ++p;
+    switch (kind_of(*p)) {
+      case SEPARATOR:
+        ++p;
+        break;
+      case DIGITS:
+        if (is_digit(p + 1, end)) {
+          out = put_digits(p, end, out);
+        } else {
+          out = put_digit(*p++, out);
+        }
+        break;
+      case LETTERS:
+        // Letter runs are a byte or a few: a call to copy them costs more.
+        *out++ = LETTERS;
+        do {
+          *out++ = static_cast<unsigned char>(*p++);
+        } while (p != end && kind_of(*p) == LETTERS);
+        break;
+      case REJECTED:
+        return nullptr;
+      default:
+        *out++ = kind_of(*p++);
     }
   }
   *out++ = END;
