@@ -23,10 +23,4 @@ int scheme_collate(const version_scheme& scheme, std::string_view lhs,
   return byte_order(lhs, rhs);
 }
 
-std::size_t scheme_key(const version_scheme& scheme, std::string_view text,
-                       unsigned char* out) noexcept {
-  if (scheme.valid_key != nullptr) return scheme.valid_key(text, out);
-  return scheme.valid(text) ? scheme.key(text, out) : kNoKey;
-}
-
 }  // namespace korvel

@@ -38,8 +38,11 @@ inline constexpr std::size_t kNoKey = static_cast<std::size_t>(-1);
 
 // The key of `text` in `out` (key_bound(text.size()) bytes) and its length,
 // or kNoKey when the scheme rejects the text.
-[[nodiscard]] std::size_t scheme_key(const version_scheme& scheme, std::string_view text,
-                                     unsigned char* out) noexcept;
+[[nodiscard]] inline std::size_t scheme_key(const version_scheme& scheme, std::string_view text,
+                                            unsigned char* out) noexcept {
+  if (scheme.valid_key != nullptr) return scheme.valid_key(text, out);
+  return scheme.valid(text) ? scheme.key(text, out) : kNoKey;
+}
 
 // The collation's total order: texts the scheme rejects first, among
 // themselves by bytes; then valid texts in the scheme's order; equivalent
