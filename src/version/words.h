@@ -25,12 +25,6 @@ inline word load_word(const char* p) noexcept {
   return w;
 }
 
-// Writes `w` as load_word() reads it: its lowest bits at p[0].
-inline void store_word(unsigned char* p, word w) noexcept {
-  if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
-  std::memcpy(p, &w, sizeof w);
-}
-
 inline word load_four(const char* p) noexcept {
   std::uint32_t w;
   std::memcpy(&w, p, sizeof w);
@@ -59,19 +53,6 @@ inline word short_word(const char* p, std::size_t n, unsigned char pad) noexcept
 inline word bytes_equal(word w, unsigned char byte) noexcept {
   const word x = w ^ (kLowBits * byte);
   return ~(((x & ~kHighBits) + ~kHighBits) | x) & kHighBits;
-}
-
-// The high bit of every byte of `w` in [low, high), both at most 0x80.
-inline word bytes_between(word w, unsigned char low, unsigned char high) noexcept {
-  const word ascii = w & ~kHighBits;
-  const word at_least_low = ascii + kLowBits * static_cast<unsigned char>(0x80 - low);
-  const word at_least_high = ascii + kLowBits * static_cast<unsigned char>(0x80 - high);
-  return at_least_low & ~at_least_high & ~w & kHighBits;
-}
-
-// How many bytes of `w` from the lowest are flagged in `mask`, up to 8.
-inline std::size_t flagged_run(word mask) noexcept {
-  return static_cast<std::size_t>(std::countr_one(mask >> 7 | ~kLowBits)) / 8;
 }
 
 // The index of the first byte flagged in a mask that is not 0.
