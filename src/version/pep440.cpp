@@ -458,8 +458,10 @@ int compare(std::string_view lhs, std::string_view rhs) noexcept {
   return compare_parts(l, r);
 }
 
-// Numbers of more digits than this take a long length.
-constexpr std::size_t kShortLength = 0xFE - 8;
+// A number's length byte is its digit count plus this; numbers of more
+// digits than kShortLength take a long length.
+constexpr unsigned char kLengthBias = 8;
+constexpr std::size_t kShortLength = 0xFE - kLengthBias;
 constexpr unsigned char kLongLength = 0xFF;
 
 // Any valid text's key fits: no part of a text more than doubles.
@@ -470,10 +472,19 @@ std::size_t key_bound(std::size_t size) noexcept {
 // A number: its digit count (leading zeros dropped) as one byte count + 8, or
 // 0xFF and eight big-endian bytes, then its digits two to a byte.
 unsigned char* put_number(digits number, unsigned char* out) noexcept {
+  // Most numbers of a version are one digit: written at once, a zero's
+  // second byte left to be overwritten.
+  if (number.end - number.begin == 1) {
+    const auto value = static_cast<unsigned char>(*number.begin - '0');
+    const bool nonzero = value != 0;
+    out[0] = static_cast<unsigned char>(kLengthBias + nonzero);
+    out[1] = static_cast<unsigned char>(value << 4);
+    return out + 1 + nonzero;
+  }
   number = without_leading_zeros(number);
   const auto length = static_cast<std::size_t>(number.end - number.begin);
   if (length <= kShortLength) {
-    *out++ = static_cast<unsigned char>(length + 8);
+    *out++ = static_cast<unsigned char>(length + kLengthBias);
   } else {
     *out++ = kLongLength;
     for (int shift = 56; shift >= 0; shift -= 8) {
@@ -489,17 +500,17 @@ unsigned char* put_number(digits number, unsigned char* out) noexcept {
 }
 
 // Only up to the last number that is not zero: "1.0" and "1" share a key.
+// A zero is its length byte alone, dropped again unless a number that is
+// not zero follows.
 unsigned char* put_release(digits release, unsigned char* out) noexcept {
-  const char* last = release.end;
-  while (last != release.begin) {
-    const char* start = last;
-    while (start != release.begin && start[-1] != '.') --start;
-    if (!all_zeros(start, last)) break;
-    last = start == release.begin ? start : start - 1;
-  }
+  unsigned char* kept = out;
   const char* p = release.begin;
-  while (p < last) out = put_number(next_number(p, release.end), out);
-  return out;
+  while (p < release.end) {
+    unsigned char* const number = out;
+    out = put_number(next_number(p, release.end), out);
+    if (out - number > 1) kept = out;
+  }
+  return kept;
 }
 
 unsigned char* put_local(const parts& v, unsigned char* out) noexcept {
@@ -522,9 +533,7 @@ unsigned char* put_local(const parts& v, unsigned char* out) noexcept {
   return out;
 }
 
-std::size_t key(std::string_view text, unsigned char* out) noexcept {
-  parts v;
-  (void)parse(text, v);
+std::size_t put_key(const parts& v, unsigned char* out) noexcept {
   unsigned char* const start = out;
   out = put_release(v.release, put_number(v.epoch, out));
   *out++ = v.pre;
@@ -535,6 +544,17 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
   if (v.dev) out = put_number(v.dev_number, out);
   if (v.local != nullptr) out = put_local(v, out);
   return static_cast<std::size_t>(out - start);
+}
+
+std::size_t key(std::string_view text, unsigned char* out) noexcept {
+  parts v;
+  (void)parse(text, v);
+  return put_key(v, out);
+}
+
+std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
+  parts v;
+  return parse(text, v) ? put_key(v, out) : kNoKey;
 }
 
 // valid() of both texts, then compare(), with each text parsed once.
@@ -553,6 +573,6 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
 
 }  // namespace
 
-const version_scheme PEP440_SCHEME = {valid, compare, key_bound, key, collate};
+const version_scheme PEP440_SCHEME = {valid, compare, key_bound, key, collate, valid_key};
 
 }  // namespace korvel

@@ -24,12 +24,23 @@
 #include <cstdint>
 #include <cstring>
 
+#include "version/words.h"
+
 namespace korvel {
 
 namespace {
 
-// Segment kinds, valued in their order against each other.
-enum kind : unsigned char { SEPARATOR = 0, TILDE = 1, END = 2, CARET = 3, LETTERS = 4, DIGITS = 5 };
+// Segment kinds, valued in their order against each other; a NUL is no
+// segment but the byte that makes a text invalid.
+enum kind : unsigned char {
+  SEPARATOR = 0,
+  TILDE = 1,
+  END = 2,
+  CARET = 3,
+  LETTERS = 4,
+  DIGITS = 5,
+  REJECTED = 6
+};
 
 constexpr unsigned char NUMBER_MARKER = 0x05;
 constexpr std::size_t SHORT_NUMBER_DIGITS = 57;
@@ -43,6 +54,7 @@ constexpr std::array<kind, 256> make_kinds() noexcept {
   for (int c = 'A'; c <= 'Z'; ++c) kinds[static_cast<std::size_t>(c)] = LETTERS;
   kinds['~'] = TILDE;
   kinds['^'] = CARET;
+  kinds['\0'] = REJECTED;
   return kinds;
 }
 
@@ -195,50 +207,100 @@ unsigned char* put_number(digit_run number, unsigned char* out) noexcept {
   return out;
 }
 
-// The segments of [p, end), a part without its '-' split: one pass, each
-// byte's kind read once.
+bool is_digit(const char* p, const char* end) noexcept {
+  return p != end && static_cast<unsigned char>(*p - '0') < 10;
+}
+
+// The digit run at p with its digits packed as they are read; a number too
+// long for the short marker is written again by put_number().
+unsigned char* put_digits(const char*& p, const char* end, unsigned char* out) noexcept {
+  const char* digits = p;
+  while (p != end && *p == '0') ++p;
+  const char* first = p;
+  unsigned char* at = out + 1;
+  while (is_digit(p, end)) {
+    const auto high = static_cast<unsigned char>((*p++ - '0') << 4);
+    if (!is_digit(p, end)) {
+      *at++ = high;
+      break;
+    }
+    *at++ = static_cast<unsigned char>(high | (*p++ - '0'));
+  }
+  const auto size = static_cast<std::size_t>(p - first);
+  if (size > SHORT_NUMBER_DIGITS) return put_number(significant(digits, p), out);
+  *out = static_cast<unsigned char>(NUMBER_MARKER + size);
+  return at;
+}
+
+// Most numbers of a version are one digit: their key is written at once,
+// without the walk, a zero's second byte left to be overwritten.
+unsigned char* put_digit(char digit, unsigned char* out) noexcept {
+  const auto value = static_cast<unsigned char>(digit - '0');
+  const bool nonzero = value != 0;
+  out[0] = static_cast<unsigned char>(NUMBER_MARKER + nonzero);
+  out[1] = static_cast<unsigned char>(value << 4);
+  return out + 1 + nonzero;
+}
+
+// The segments of [p, end), a part without its '-' split, or nullptr at a
+// NUL.
 unsigned char* put_segments(const char* p, const char* end, unsigned char* out) noexcept {
   while (p != end) {
-    const kind k = kind_of(*p);
-    if (k == DIGITS) {
-      const char* digits = p;
-      p = skip_kind(p + 1, end, DIGITS);
-      out = put_number(significant(digits, p), out);
-    } else if (k == LETTERS) {
-      // Letter runs are a byte or a few: a call to copy them costs more.
-      *out++ = LETTERS;
-      do {
-        *out++ = static_cast<unsigned char>(*p++);
-      } while (p != end && kind_of(*p) == LETTERS);
-    } else {
-      if (k != SEPARATOR) *out++ = k;
-      ++p;
+    switch (kind_of(*p)) {
+      case SEPARATOR:
+        ++p;
+        break;
+      case DIGITS:
+        if (is_digit(p + 1, end)) {
+          out = put_digits(p, end, out);
+        } else {
+          out = put_digit(*p++, out);
+        }
+        break;
+      case LETTERS:
+        // Letter runs are a byte or a few: a call to copy them costs more.
+        *out++ = LETTERS;
+        do {
+          *out++ = static_cast<unsigned char>(*p++);
+        } while (p != end && kind_of(*p) == LETTERS);
+        break;
+      case REJECTED:
+        return nullptr;
+      default:
+        *out++ = kind_of(*p++);
     }
   }
   *out++ = END;
   return out;
 }
 
-// The last '-' of a text, looked for from its end: releases are short.
+// The last '-' of a text, looked for a word at a time from its end.
 const char* last_dash(const char* begin, const char* end) noexcept {
-  for (const char* p = end; p != begin; --p) {
-    if (p[-1] == '-') return p - 1;
+  auto left = static_cast<std::size_t>(end - begin);
+  for (; left >= kWordBytes; left -= kWordBytes) {
+    const word dashes = bytes_equal(load_word(begin + left - kWordBytes), '-');
+    if (dashes != 0) return begin + left - kWordBytes + last_flagged(dashes);
   }
-  return nullptr;
+  if (left == 0) return nullptr;
+  const word dashes = bytes_equal(short_word(begin, left, 0), '-');
+  return dashes != 0 ? begin + last_flagged(dashes) : nullptr;
 }
 
+// Checks the text while it writes: every byte past the epoch's digits is
+// read by one of the parts' walks, which stop at a NUL.
 std::size_t key(std::string_view text, unsigned char* out) noexcept {
+  if (text.empty()) return kNoKey;
   const char* version = nullptr;
   unsigned char* at = put_number(split_epoch(text, version), out);
   const char* end = text.data() + text.size();
   const char* dash = last_dash(version, end);
-  if (dash == nullptr) return static_cast<std::size_t>(put_segments(version, end, at) - out);
-  at = put_segments(version, dash, at);
-  return static_cast<std::size_t>(put_segments(dash + 1, end, at) - out);
+  at = put_segments(version, dash == nullptr ? end : dash, at);
+  if (at != nullptr && dash != nullptr) at = put_segments(dash + 1, end, at);
+  return at == nullptr ? kNoKey : static_cast<std::size_t>(at - out);
 }
 
 }  // namespace
 
-const version_scheme RPM_SCHEME = {valid, compare, key_bound, key, nullptr};
+const version_scheme RPM_SCHEME = {valid, compare, key_bound, key, nullptr, key};
 
 }  // namespace korvel

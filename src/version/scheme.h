@@ -27,7 +27,22 @@ struct version_scheme {
   // work between the two texts (nullptr: valid() and compare() are called).
   // Gives exactly what the generic path gives. -1, 0 or 1.
   int (*collate)(std::string_view lhs, std::string_view rhs) noexcept;
+  // key() of a text valid() accepts, and kNoKey for one it rejects, in one
+  // reading of the text, for a scheme that can check while it writes
+  // (nullptr: valid() and key() are called).
+  std::size_t (*valid_key)(std::string_view text, unsigned char* out) noexcept = nullptr;
 };
+
+// What valid_key() returns for a text the scheme rejects.
+inline constexpr std::size_t kNoKey = static_cast<std::size_t>(-1);
+
+// The key of `text` in `out` (key_bound(text.size()) bytes) and its length,
+// or kNoKey when the scheme rejects the text.
+[[nodiscard]] inline std::size_t scheme_key(const version_scheme& scheme, std::string_view text,
+                                            unsigned char* out) noexcept {
+  if (scheme.valid_key != nullptr) return scheme.valid_key(text, out);
+  return scheme.valid(text) ? scheme.key(text, out) : kNoKey;
+}
 
 // The collation's total order: texts the scheme rejects first, among
 // themselves by bytes; then valid texts in the scheme's order; equivalent

@@ -63,6 +63,18 @@ const version_scheme& context_scheme(sqlite3_context* context) noexcept {
   return *static_cast<const version_scheme*>(sqlite3_user_data(context));
 }
 
+// A key's `size` bytes at `key`, or NULL for kNoKey; `release` is how SQLite
+// lets go of the block, and a rejected text's block goes the same way.
+void result_key(sqlite3_context* context, unsigned char* key, std::size_t size,
+                sqlite3_destructor_type release) noexcept {
+  if (size != kNoKey) {
+    sqlite3_result_blob64(context, key, size, release);
+    return;
+  }
+  if (release != SQLITE_TRANSIENT) release(key);
+  sqlite3_result_null(context);
+}
+
 }  // namespace
 
 extern "C" void scheme_compare_func(sqlite3_context* context, int /*argc*/,
@@ -78,11 +90,16 @@ extern "C" void scheme_key_func(sqlite3_context* context, int /*argc*/,
                                 sqlite3_value** argv) noexcept {
   const version_scheme& scheme = context_scheme(context);
   std::string_view text;
-  if (!valid_texts(context, scheme, 1, argv, &text)) return;
+  const argument kind = text_argument(argv[0], text);
+  if (kind != argument::text) {
+    if (kind == argument::no_memory) sqlite3_result_error_nomem(context);
+    if (kind == argument::other) sqlite3_result_null(context);
+    return;
+  }
   const std::size_t bound = scheme.key_bound(text.size());
   if (bound <= kInlineKeyBytes) {
     unsigned char key[kInlineKeyBytes];
-    sqlite3_result_blob64(context, key, scheme.key(text, key), SQLITE_TRANSIENT);
+    result_key(context, key, scheme_key(scheme, text, key), SQLITE_TRANSIENT);
     return;
   }
   auto* key = static_cast<unsigned char*>(sqlite3_malloc64(bound));
@@ -90,8 +107,7 @@ extern "C" void scheme_key_func(sqlite3_context* context, int /*argc*/,
     sqlite3_result_error_nomem(context);
     return;
   }
-  // SQLite takes the block and frees it, on failure too.
-  sqlite3_result_blob64(context, key, scheme.key(text, key), sqlite3_free);
+  result_key(context, key, scheme_key(scheme, text, key), sqlite3_free);
 }
 
 extern "C" int scheme_collation(void* scheme, int lhs_bytes, const void* lhs, int rhs_bytes,

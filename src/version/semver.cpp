@@ -294,12 +294,14 @@ verdict check_layout(const byte_masks& m, const layout& at, std::size_t size) no
   return verdict::yes;
 }
 
-verdict quick_valid(std::string_view text) noexcept {
+// A text of 1 to 64 bytes; `m` and `at` are what it found, which describe the
+// text when it says yes.
+verdict quick_valid(std::string_view text, byte_masks& m, layout& at) noexcept {
   const std::size_t size = text.size();
-  const byte_masks m = classify(text);
+  m = classify(text);
   const std::uint64_t all = below(size);
   if ((m.known & all) != all) return verdict::unsure;
-  layout at{text[0] == 'v' ? std::size_t{1} : 0, size, size};
+  at = {text[0] == 'v' ? std::size_t{1} : 0, size, size};
   at.core_end = first_set(~(m.digit | m.dot) & all & ~below(at.start), size);
   // 16 digits, the first length that can pass 2^53-1, need a core of 20.
   if (at.core_end - at.start >= 20) return verdict::unsure;
@@ -330,7 +332,9 @@ verdict quick_valid(std::string_view text) noexcept {
 
 bool valid(std::string_view text) noexcept {
   if (text.size() - 1 < kMaskBytes) {
-    const verdict quick = quick_valid(text);
+    byte_masks m;
+    layout at;
+    const verdict quick = quick_valid(text, m, at);
     if (quick != verdict::unsure) return quick == verdict::yes;
   }
   return read_valid(text);
@@ -582,6 +586,9 @@ unsigned char* put_number(unsigned char* out, std::uint64_t value, unsigned zero
   const auto bytes = static_cast<unsigned>(std::bit_width(value) + 7) / 8;
   *out++ = static_cast<unsigned char>(bytes + zeros);
   for (unsigned k = bytes; k-- > 0;) *out++ = static_cast<unsigned char>(value >> (8 * k));
+  // Only values past 2^53 have zeros: a call for none costs more than the
+  // bytes.
+  if (zeros == 0) return out;
   std::memset(out, 0, zeros);
   return out + zeros;
 }
@@ -589,6 +596,9 @@ unsigned char* put_number(unsigned char* out, std::uint64_t value, unsigned zero
 unsigned char* put_identifier(unsigned char* out, std::string_view text,
                               const identifier& id) noexcept {
   if (id.numeric) {
+    const std::size_t count = id.end - id.begin;
+    if (count <= kExactDigits)
+      return put_number(out, parse_small(text.data() + id.begin, count), 0);
     const rounded value = round_digits(text, id);
     return put_number(out, value.mantissa << (value.shift % 8), value.shift / 8);
   }
@@ -605,9 +615,12 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
   std::size_t i = core_start(text);
   for (int part = 0; part < 3; ++part) {
     if (part != 0) ++i;
-    const std::size_t start = i;
-    while (i < text.size() && is_digit(text[i])) ++i;
-    cursor = put_number(cursor, parse_small(text.data() + start, i - start), 0);
+    // A valid core number is below 2^53: its value is read with its digits.
+    std::uint64_t value = 0;
+    for (; i < text.size() && is_digit(text[i]); ++i) {
+      value = value * 10 + static_cast<std::uint64_t>(text[i] - '0');
+    }
+    cursor = put_number(cursor, value, 0);
   }
   if (!byte_is(text, i, '-')) {
     *cursor++ = kReleaseMark;
@@ -621,8 +634,49 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
   return static_cast<std::size_t>(cursor - out);
 }
 
+// The key of a text quick_valid() accepted, its parts found in the masks
+// instead of byte by byte: the core's numbers end at its two dots and at
+// `core_end`, the prerelease's identifiers at its dots and at `build`.
+std::size_t mask_key(std::string_view text, const byte_masks& m, const layout& at,
+                     unsigned char* out) noexcept {
+  unsigned char* cursor = out;
+  std::uint64_t dots = m.dot & below(at.build);
+  std::size_t i = at.start;
+  for (int part = 0; part < 2; ++part) {
+    const std::size_t end = first_set(dots, 0);
+    cursor = put_number(cursor, parse_small(text.data() + i, end - i), 0);
+    dots &= dots - 1;
+    i = end + 1;
+  }
+  cursor = put_number(cursor, parse_small(text.data() + i, at.core_end - i), 0);
+  i = at.core_end + 1;
+  if (at.build == at.core_end) {
+    *cursor++ = kReleaseMark;
+    return static_cast<std::size_t>(cursor - out);
+  }
+  for (;;) {
+    const std::size_t end = first_set(dots, at.build);
+    const std::uint64_t span = below(end) & ~below(i);
+    cursor = put_identifier(cursor, text, {i, end, (span & ~m.digit) == 0});
+    if (end == at.build) return static_cast<std::size_t>(cursor - out);
+    dots &= dots - 1;
+    i = end + 1;
+  }
+}
+
+std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
+  if (text.size() - 1 < kMaskBytes) {
+    byte_masks m;
+    layout at;
+    const verdict quick = quick_valid(text, m, at);
+    if (quick == verdict::yes) return mask_key(text, m, at, out);
+    if (quick == verdict::no) return kNoKey;
+  }
+  return read_valid(text) ? key(text, out) : kNoKey;
+}
+
 }  // namespace
 
-const version_scheme SEMVER_SCHEME = {valid, compare, key_bound, key, nullptr};
+const version_scheme SEMVER_SCHEME = {valid, compare, key_bound, key, nullptr, valid_key};
 
 }  // namespace korvel

@@ -57,7 +57,9 @@ inline const std::vector<workload_statement>& workload_statements() {
        "version",
        {"'2_0_1'", "'2_0_10'", "'2.0'"}},
       // Each package manager's order: compare, a short and a long key (a
-      // block of its own), and the collation with a text it rejects.
+      // block of its own), and the collation with a text it rejects; and for
+      // the orders that check while they write a key, a long text rejected
+      // once its block is taken.
       {"SELECT version_compare_deb('1.0~rc1', '1.0'), length(version_key_deb('1.0~rc1')) > 0, "
        "length(version_key_deb(replace(printf('%.*c', 200, 'x'), 'x', '1.') || '1')) > 256, "
        "(SELECT group_concat(x, ' ') FROM "
@@ -65,25 +67,27 @@ inline const std::vector<workload_statement>& workload_statements() {
        "version_deb))",
        {"-1|1|1|'x 1.0~rc1 1.0'"}},
       {"SELECT version_compare_rpm('1.0~rc1', '1.0'), length(version_key_rpm('1.0~rc1')) > 0, "
+       "version_key_rpm(printf('%.*c', 300, '1') || char(0)) IS NULL, "
        "length(version_key_rpm(replace(printf('%.*c', 200, 'x'), 'x', '1.') || '1')) > 256, "
        "(SELECT group_concat(x, ' ') FROM "
        "(SELECT column1 AS x FROM (VALUES ('1.0'), (''), ('1.0~rc1')) ORDER BY x COLLATE "
        "version_rpm))",
-       {"-1|1|1|' 1.0~rc1 1.0'"}},
+       {"-1|1|1|1|' 1.0~rc1 1.0'"}},
       {"SELECT version_compare_semver('1.0.0-alpha', '1.0.0'), "
        "length(version_key_semver('1.0.0-alpha')) > 0, "
+       "version_key_semver(printf('%.*c', 300, '1')) IS NULL, "
        "length(version_key_semver('1.0.0-' || replace(printf('%.*c', 116, 'x'), 'x', 'a.') || "
        "'a')) > 256, (SELECT group_concat(x, ' ') FROM "
        "(SELECT column1 AS x FROM (VALUES ('1.0.0'), ('1.0'), ('1.0.0-alpha')) ORDER BY x COLLATE "
        "version_semver))",
-       {"-1|1|1|'1.0 1.0.0-alpha 1.0.0'"}},
+       {"-1|1|1|1|'1.0 1.0.0-alpha 1.0.0'"}},
       {"SELECT version_compare_pep440('1.0.dev1', '1.0'), length(version_key_pep440('1.0.dev1')) > "
-       "0, "
+       "0, version_key_pep440(printf('%.*c', 300, 'x')) IS NULL, "
        "length(version_key_pep440(replace(printf('%.*c', 200, 'x'), 'x', '1.') || '1')) > 256, "
        "(SELECT group_concat(x, ' ') FROM "
        "(SELECT column1 AS x FROM (VALUES ('1.0'), ('x'), ('1.0.dev1')) ORDER BY x COLLATE "
        "version_pep440))",
-       {"-1|1|1|'x 1.0.dev1 1.0'"}},
+       {"-1|1|1|1|'x 1.0.dev1 1.0'"}},
       {"SELECT typeof(korvel_sql_version())", {"'text'"}},
   };
   return statements;

@@ -81,12 +81,12 @@ const validity_case kValidity[] = {
 
 TEST(Pep440, Validity) {
   for (const validity_case& c : kValidity) {
-    EXPECT_EQ(PEP440_SCHEME.valid(c.text), c.valid) << c.text;
+    EXPECT_EQ(valid_of(PEP440_SCHEME, c.text), c.valid) << c.text;
   }
   using namespace std::string_view_literals;
-  EXPECT_FALSE(PEP440_SCHEME.valid("1.0\0"sv));
-  EXPECT_FALSE(PEP440_SCHEME.valid("1\0.0"sv));
-  EXPECT_FALSE(PEP440_SCHEME.valid("1.0+a\0"sv));
+  EXPECT_FALSE(valid_of(PEP440_SCHEME, "1.0\0"sv));
+  EXPECT_FALSE(valid_of(PEP440_SCHEME, "1\0.0"sv));
+  EXPECT_FALSE(valid_of(PEP440_SCHEME, "1.0+a\0"sv));
 }
 
 // Each row strictly below the next one, except where `equal` is set.

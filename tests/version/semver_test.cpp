@@ -96,7 +96,7 @@ TEST(SemverScheme, AcceptsWhatNpmAccepts) {
        false},  // an overlong space
       {std::string(10'000'000, ' ') + "1.2.3", false},
   };
-  for (const validity_case& c : cases) EXPECT_EQ(kScheme.valid(c.text), c.valid) << c.text;
+  for (const validity_case& c : cases) EXPECT_EQ(valid_of(kScheme, c.text), c.valid) << c.text;
 }
 
 // Ascending, each strictly above the one before.
