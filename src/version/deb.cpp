@@ -309,7 +309,7 @@ inline bool plain_lanes(lanes v) noexcept {
 
 // Whether `text` is plain, given that its bytes before `from` are plain
 // bytes: the collation reads the bytes two texts share only once.
-bool plain(std::string_view text, std::size_t from = 0) noexcept {
+[[gnu::always_inline]] inline bool plain(std::string_view text, std::size_t from = 0) noexcept {
   if (text.empty() || !is_digit(text.front()) || text.back() == '-') return false;
   const char* p = text.data() + from;
   const char* const end = text.data() + text.size();
@@ -328,7 +328,7 @@ bool plain(std::string_view text, std::size_t from = 0) noexcept {
 }
 
 // The last '-' of a plain text, read from its end: a revision is short.
-std::size_t last_dash(std::string_view text) noexcept {
+[[gnu::always_inline]] inline std::size_t last_dash(std::string_view text) noexcept {
   std::size_t end = text.size();
   for (; end > kWordBytes; end -= kWordBytes) {
     if (const word dashes = bytes_equal(load_word(text.data() + end - kWordBytes), '-'))
@@ -396,60 +396,38 @@ constexpr weight_table make_weight_table() noexcept {
 
 constexpr weight_table kWeights = make_weight_table();
 
-struct cursor {
-  std::string_view text;
-  std::size_t at = 0;
-
-  [[nodiscard]] bool done() const noexcept { return at == text.size(); }
-  // 0 at a digit or the end.
-  [[nodiscard]] int weight() const noexcept {
-    return done() ? 0 : kWeights.weights[static_cast<unsigned char>(text[at])];
-  }
-  [[nodiscard]] bool on_digit() const noexcept { return !done() && is_digit(text[at]); }
-  void skip_zeros() noexcept {
-    while (!done() && text[at] == '0') ++at;
-  }
-};
-
-// Equal weights other than 0 are two run bytes alike.
-int compare_runs(cursor& a, cursor& b) noexcept {
-  for (;;) {
-    const int wa = a.weight();
-    const int wb = b.weight();
-    if (wa != wb) return wa < wb ? -1 : 1;
-    if (wa == 0) return 0;
-    ++a.at;
-    ++b.at;
-  }
-}
-
-// Numbers of any length: the longer significant run is larger, else the
-// first differing digit decides.
-int compare_numbers(cursor& a, cursor& b) noexcept {
-  a.skip_zeros();
-  b.skip_zeros();
-  int first_difference = 0;
-  while (a.on_digit() && b.on_digit()) {
-    if (first_difference == 0 && a.text[a.at] != b.text[b.at]) {
-      first_difference = a.text[a.at] < b.text[b.at] ? -1 : 1;
-    }
-    ++a.at;
-    ++b.at;
-  }
-  if (a.on_digit()) return 1;
-  if (b.on_digit()) return -1;
-  return first_difference;
-}
-
+// dpkg's comparison of one fragment: runs of non-digits by their bytes'
+// weights (a digit or the end weighs 0), each followed by a number (none is
+// 0), until they differ.
 int compare_fragment(std::string_view lhs, std::string_view rhs) noexcept {
-  cursor a{lhs};
-  cursor b{rhs};
-  while (!a.done() || !b.done()) {
-    int order = compare_runs(a, b);
-    if (order == 0) order = compare_numbers(a, b);
-    if (order != 0) return order;
+  const auto* a = reinterpret_cast<const unsigned char*>(lhs.data());
+  const auto* b = reinterpret_cast<const unsigned char*>(rhs.data());
+  const auto* const a_end = a + lhs.size();
+  const auto* const b_end = b + rhs.size();
+  for (;;) {
+    for (;;) {
+      const int wa = a == a_end ? 0 : kWeights.weights[*a];
+      const int wb = b == b_end ? 0 : kWeights.weights[*b];
+      if (wa != wb) return wa < wb ? -1 : 1;
+      if (wa == 0) break;  // equal weights other than 0 are two bytes alike
+      ++a;
+      ++b;
+    }
+    // Numbers of any length: the longer significant run is larger, else the
+    // first differing digit decides.
+    while (a != a_end && *a == '0') ++a;
+    while (b != b_end && *b == '0') ++b;
+    int first_difference = 0;
+    for (; a != a_end && b != b_end && is_digit(static_cast<char>(*a)) &&
+           is_digit(static_cast<char>(*b));
+         ++a, ++b) {
+      if (first_difference == 0 && *a != *b) first_difference = *a < *b ? -1 : 1;
+    }
+    if (a != a_end && is_digit(static_cast<char>(*a))) return 1;
+    if (b != b_end && is_digit(static_cast<char>(*b))) return -1;
+    if (first_difference != 0) return first_difference;
+    if (a == a_end && b == b_end) return 0;
   }
-  return 0;
 }
 
 int compare(std::string_view lhs, std::string_view rhs) noexcept {
@@ -548,16 +526,18 @@ fragments fragments_of(std::string_view text, const deb_scan& s) noexcept {
 }
 
 // From `from` of both fragments, which start at the same place in both texts.
-int compare_fragments_from(std::string_view a, std::string_view b, std::size_t from,
-                           std::size_t start) noexcept {
+[[gnu::always_inline]] inline int compare_fragments_from(std::string_view a, std::string_view b,
+                                                         std::size_t from,
+                                                         std::size_t start) noexcept {
   return compare_fragment(slice(a, from - start, a.size()), slice(b, from - start, b.size()));
 }
 
 // compare() of two valid texts whose first `shared` bytes are the same: the
 // fragments before the one they part in are equal, and so are the runs of
 // that fragment before the run they part in.
-int compare_sharing(std::string_view a, const deb_scan& sa, std::string_view b, const deb_scan& sb,
-                    std::size_t shared) noexcept {
+[[gnu::always_inline]] inline int compare_sharing(std::string_view a, const deb_scan& sa,
+                                                  std::string_view b, const deb_scan& sb,
+                                                  std::size_t shared) noexcept {
   const fragments fa = fragments_of(a, sa);
   const fragments fb = fragments_of(b, sb);
   int order = 0;
