@@ -338,8 +338,24 @@ inline bool plain_lanes(lanes v) noexcept {
   return dashes != 0 ? last_flagged(dashes) : kNone;
 }
 
+// A plain version may also carry an epoch, digits and a ':' before it, as
+// the newest versions of an inventory often do: where its plain part starts
+// (just past the ':'), or kNone for any other text. The bytes before `from`
+// are known plain bytes or the same epoch.
+std::size_t epoch_start(std::string_view text, std::size_t from) noexcept {
+  std::size_t digits = 0;
+  while (digits < text.size() && is_digit(text[digits])) ++digits;
+  if (digits == 0 || digits == text.size() || text[digits] != ':' ||
+      !epoch_in_range(slice(text, 0, digits), false)) {
+    return kNone;
+  }
+  const std::size_t start = digits + 1;
+  return plain(slice(text, start, text.size()), from > start ? from - start : 0) ? start : kNone;
+}
+
 bool valid(std::string_view text) noexcept {
-  return plain(text) || scanned_valid(scan_text(text), text.size());
+  return plain(text) || epoch_start(text, 0) != kNone ||
+         scanned_valid(scan_text(text), text.size());
 }
 
 // ---- order ----
@@ -561,16 +577,48 @@ fragments fragments_of(std::string_view text, const deb_scan& s) noexcept {
   return order != 0 ? order : compare_fragment(fa.revision, fb.revision);
 }
 
+// compare_sharing() of two plain texts whose plain parts start at `a_start`
+// and `b_start`, inlined where both are 0, as they mostly are.
+[[gnu::always_inline]] inline int compare_plain(std::string_view a, std::size_t a_start,
+                                                std::string_view b, std::size_t b_start,
+                                                std::size_t shared) noexcept {
+  deb_scan sa{phase::body};
+  deb_scan sb{phase::body};
+  sa.colon = a_start != 0 ? a_start - 1 : kNone;
+  sb.colon = b_start != 0 ? b_start - 1 : kNone;
+  sa.last_dash = last_dash(a);
+  sb.last_dash = last_dash(b);
+  return compare_sharing(a, sa, b, sb, shared);
+}
+
+// Epochs mostly differ where one text has one (the newest of an inventory):
+// then the rest need not be split.
+[[gnu::noinline]] int compare_epochs(std::string_view a, std::size_t a_start, std::string_view b,
+                                     std::size_t b_start, std::size_t shared) noexcept {
+  const std::string_view a_epoch = slice(a, 0, a_start != 0 ? a_start - 1 : 0);
+  const std::string_view b_epoch = slice(b, 0, b_start != 0 ? b_start - 1 : 0);
+  if (const int order = compare_fragment(a_epoch, b_epoch); order != 0) return order;
+  return compare_plain(a, a_start, b, b_start, shared);
+}
+
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
   const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
   const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
   if (shared == common && lhs.size() == rhs.size()) return 0;
-  if (plain(lhs) && plain(rhs, shared)) {
-    deb_scan a{phase::body};
-    deb_scan b{phase::body};
-    a.last_dash = last_dash(lhs);
-    b.last_dash = last_dash(rhs);
-    const int order = compare_sharing(lhs, a, rhs, b, shared);
+  const std::size_t lhs_start = plain(lhs) ? 0 : epoch_start(lhs, 0);
+  // When both texts hold the same epoch, the rest of `rhs` is read from
+  // where the texts part.
+  const std::size_t same_epoch = lhs_start != kNone && shared >= lhs_start ? lhs_start : 0;
+  std::size_t rhs_start = kNone;
+  if (lhs_start != kNone && plain(slice(rhs, same_epoch, rhs.size()), shared - same_epoch)) {
+    rhs_start = same_epoch;
+  } else if (lhs_start != kNone && same_epoch == 0) {
+    rhs_start = epoch_start(rhs, shared);
+  }
+  if (rhs_start != kNone) {
+    const int order = lhs_start == 0 && rhs_start == 0
+                          ? compare_plain(lhs, 0, rhs, 0, shared)
+                          : compare_epochs(lhs, lhs_start, rhs, rhs_start, shared);
     if (order != 0) return order < 0 ? -1 : 1;
     return byte_order(slice(lhs, shared, lhs.size()), slice(rhs, shared, rhs.size()));
   }
