@@ -512,12 +512,22 @@ std::size_t key_bound(std::size_t size) noexcept {
   return 2 * size + 8;
 }
 
-std::size_t key(std::string_view text, unsigned char* out) noexcept {
-  const fragments parts = split(text);
-  unsigned char* end = write_fragment(parts.epoch, out);
+// An empty fragment, or one of zeros: the number 0 alone.
+unsigned char* write_zero(unsigned char* out) noexcept {
+  *out++ = kNumberBase;
+  *out++ = kFragmentEnd;
+  return out;
+}
+
+std::size_t write_key(const fragments& parts, unsigned char* out) noexcept {
+  unsigned char* end = parts.epoch.empty() ? write_zero(out) : write_fragment(parts.epoch, out);
   end = write_fragment(parts.upstream, end);
   end = write_fragment(parts.revision, end);
   return static_cast<std::size_t>(end - out);
+}
+
+std::size_t key(std::string_view text, unsigned char* out) noexcept {
+  return write_key(split(text), out);
 }
 
 // ---- collation ----
@@ -633,8 +643,20 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
   return byte_order(slice(lhs, shared, lhs.size()), slice(rhs, shared, rhs.size()));
 }
 
+// ---- keys of texts not yet checked ----
+
+// A plain text's fragments are known from its check and its last '-'.
+std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
+  const std::size_t start = plain(text) ? 0 : epoch_start(text, 0);
+  if (start == kNone) return valid(text) ? key(text, out) : kNoKey;
+  deb_scan s{phase::body};
+  s.colon = start != 0 ? start - 1 : kNone;
+  s.last_dash = last_dash(text);
+  return write_key(fragments_of(text, s), out);
+}
+
 }  // namespace
 
-const version_scheme DEB_SCHEME = {valid, compare, key_bound, key, collate};
+const version_scheme DEB_SCHEME = {valid, compare, key_bound, key, collate, valid_key};
 
 }  // namespace korvel
