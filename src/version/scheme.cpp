@@ -6,9 +6,8 @@
 
 namespace korvel {
 
-int scheme_collate(const version_scheme& scheme, std::string_view lhs,
-                   std::string_view rhs) noexcept {
-  if (scheme.collate != nullptr) return scheme.collate(lhs, rhs);
+int generic_collate(const version_scheme& scheme, std::string_view lhs,
+                    std::string_view rhs) noexcept {
   // Inventories repeat their versions, so sorts and index builds often meet
   // two identical texts: no need to read either as a version.
   if (lhs.size() == rhs.size() &&
