@@ -170,6 +170,14 @@ struct byte_masks {
   std::uint64_t known;  // any byte of the grammar
 };
 
+// What the collation's plain texts are checked on: see there.
+struct plain_masks {
+  std::uint64_t digit;
+  std::uint64_t zero;
+  std::uint64_t dot;
+  std::uint64_t plain;  // digits, letters, '-' and '.'
+};
+
 #if defined(__SSE2__)
 std::uint64_t mask_of(__m128i matches) noexcept {
   return static_cast<std::uint16_t>(_mm_movemask_epi8(matches));
@@ -214,18 +222,40 @@ __m128i chunk_at(const char* bytes) noexcept {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
 }
 
-byte_masks classify(std::string_view text) noexcept {
-  byte_masks masks{};
+// Calls add(masks, chunk, at) over chunks that cover the text, which may
+// overlap.
+template <typename Masks, typename Add>
+[[gnu::always_inline]] inline Masks over_chunks(std::string_view text, Add add) noexcept {
+  Masks masks{};
   const char* bytes = text.data();
   const std::size_t size = text.size();
-  if (size >= 16) {
-    add_chunk(masks, chunk_at(bytes), 0);
-    for (std::size_t at = 16; at + 16 < size; at += 16) add_chunk(masks, chunk_at(bytes + at), at);
-    add_chunk(masks, chunk_at(bytes + size - 16), size - 16);
+  if (size > 16) {
+    add(masks, chunk_at(bytes), 0);
+    for (std::size_t at = 16; at + 16 < size; at += 16) add(masks, chunk_at(bytes + at), at);
+    add(masks, chunk_at(bytes + size - 16), size - 16);
   } else {
-    add_chunk(masks, short_chunk(bytes, size), 0);
+    add(masks, size == 16 ? chunk_at(bytes) : short_chunk(bytes, size), 0);
   }
   return masks;
+}
+
+byte_masks classify(std::string_view text) noexcept {
+  return over_chunks<byte_masks>(text, add_chunk);
+}
+
+[[gnu::always_inline]] inline void add_plain_chunk(plain_masks& masks, __m128i chunk,
+                                                   std::size_t at) noexcept {
+  const __m128i digit = in_range(chunk, '0', 10);
+  const __m128i letter = in_range(_mm_or_si128(chunk, _mm_set1_epi8(0x20)), 'a', 26);
+  const __m128i hyphen_or_dot = in_range(chunk, '-', 2);
+  masks.digit |= mask_of(digit) << at;
+  masks.zero |= mask_of(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('0'))) << at;
+  masks.dot |= mask_of(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('.'))) << at;
+  masks.plain |= mask_of(_mm_or_si128(_mm_or_si128(digit, letter), hyphen_or_dot)) << at;
+}
+
+[[gnu::always_inline]] inline plain_masks classify_plain(std::string_view text) noexcept {
+  return over_chunks<plain_masks>(text, add_plain_chunk);
 }
 #else
 byte_masks classify(std::string_view text) noexcept {
@@ -241,6 +271,11 @@ byte_masks classify(std::string_view text) noexcept {
     if (class_of(static_cast<char>(c)) != kOther || c == '.' || c == '+') masks.known |= bit;
   }
   return masks;
+}
+
+plain_masks classify_plain(std::string_view text) noexcept {
+  const byte_masks m = classify(text);
+  return {m.digit, m.zero, m.dot, m.known & ~m.plus};
 }
 #endif
 
@@ -689,12 +724,12 @@ constexpr std::size_t kPlainCore = 20;
 bool plain(std::string_view text, plain_text& p) noexcept {
   const std::size_t size = text.size();
   if (size - 1 >= kMaskBytes) return false;
-  const byte_masks m = classify(text);
+  const plain_masks m = classify_plain(text);
   const std::uint64_t all = below(size);
-  if ((m.known & ~m.plus) != all) return false;
+  if (m.plain != all) return false;
   const std::size_t core_end = first_set(~(m.digit | m.dot) & all, size);
   if (core_end >= kPlainCore) return false;
-  if (core_end < size && (m.hyphen & bit(core_end)) == 0) return false;
+  if (core_end < size && text[core_end] != '-') return false;
   const std::uint64_t core_dots = m.dot & below(core_end);
   const std::uint64_t second_on = core_dots & (core_dots - 1);
   if (second_on == 0 || (second_on & (second_on - 1)) != 0) return false;
