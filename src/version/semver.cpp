@@ -180,13 +180,13 @@ struct plain_masks {
 
 #if defined(__SSE2__)
 std::uint64_t mask_of(__m128i matches) noexcept {
-  return static_cast<std::uint16_t>(_mm_movemask_epi8(matches));
+  return static_cast<unsigned>(_mm_movemask_epi8(matches));
 }
 
-// Bytes whose value minus `low` is below `count`, as signed compares allow.
+// Bytes whose value minus `low` is below `count`: shifted by 0x80 - low, the
+// range wraps to the lowest signed values, and one comparison finds them.
 __m128i in_range(__m128i bytes, char low, char count) noexcept {
-  const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
-  const __m128i shifted = _mm_xor_si128(_mm_sub_epi8(bytes, _mm_set1_epi8(low)), bias);
+  const __m128i shifted = _mm_add_epi8(bytes, _mm_set1_epi8(static_cast<char>(0x80 - low)));
   return _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + count)));
 }
 
@@ -704,7 +704,7 @@ std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
 
 // ---- the collation ----
 
-// Nine in ten npm versions are plain: three numbers and perhaps a
+// Almost every npm version is plain: three numbers and perhaps a
 // prerelease of digits, letters, '-' and '.', with no 'v', white space or
 // build metadata, in at most 64 bytes and with a core too short for a number
 // past 2^53-1. Such a text's shape rests only on where its digits, zeros and
