@@ -721,7 +721,7 @@ struct plain_text {
 // 16 digits, the first length that can pass 2^53-1, need a core of 20.
 constexpr std::size_t kPlainCore = 20;
 
-bool plain(std::string_view text, plain_text& p) noexcept {
+[[gnu::always_inline]] inline bool plain(std::string_view text, plain_text& p) noexcept {
   const std::size_t size = text.size();
   if (size - 1 >= kMaskBytes) return false;
   const plain_masks m = classify_plain(text);
