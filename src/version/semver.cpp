@@ -814,7 +814,9 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
     if (lhs_valid) order = compare(lhs, rhs);
   }
   if (order != 0) return order < 0 ? -1 : 1;
-  return byte_order(lhs.substr(shared), rhs.substr(shared));
+  // Bytes past the shared ones: string_view::substr() could throw.
+  return byte_order({lhs.data() + shared, lhs.size() - shared},
+                    {rhs.data() + shared, rhs.size() - shared});
 }
 
 }  // namespace
