@@ -160,6 +160,8 @@ bool identifiers(std::string_view text, std::size_t& i, bool prerelease) noexcep
 enum class verdict { no, yes, unsure };
 
 constexpr std::size_t kMaskBytes = 64;
+// 16 digits, the first length that can pass 2^53-1, need a core of 20.
+constexpr std::size_t kShortCore = 20;
 
 struct byte_masks {
   std::uint64_t digit;
@@ -213,8 +215,7 @@ __m128i in_range(__m128i bytes, char low, char count) noexcept {
 __m128i short_chunk(const char* bytes, std::size_t size) noexcept {
   if (size <= kWordBytes)
     return _mm_cvtsi64_si128(static_cast<long long>(short_word(bytes, size, 0)));
-  // Two shifts, since the upper word may hold as few as one byte.
-  const word high = load_word(bytes + size - kWordBytes) >> (8 * (16 - size - 1)) >> 8;
+  const word high = load_word(bytes + size - kWordBytes) >> (8 * (16 - size));
   return _mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(load_word(bytes)));
 }
 
@@ -330,8 +331,7 @@ verdict quick_valid(std::string_view text, byte_masks& m, layout& at) noexcept {
   if ((m.known & all) != all) return verdict::unsure;
   at = {text[0] == 'v' ? std::size_t{1} : 0, size, size};
   at.core_end = first_set(~(m.digit | m.dot) & all & ~below(at.start), size);
-  // 16 digits, the first length that can pass 2^53-1, need a core of 20.
-  if (at.core_end - at.start >= 20) return verdict::unsure;
+  if (at.core_end - at.start >= kShortCore) return verdict::unsure;
   at.build = at.core_end;
   if (at.core_end < size) {
     if ((m.plus & bit(at.core_end)) == 0) {
@@ -718,9 +718,6 @@ struct plain_text {
   std::size_t core_end;  // the prerelease's '-', or the size
 };
 
-// 16 digits, the first length that can pass 2^53-1, need a core of 20.
-constexpr std::size_t kPlainCore = 20;
-
 [[gnu::always_inline]] inline bool plain(std::string_view text, plain_text& p) noexcept {
   const std::size_t size = text.size();
   if (size - 1 >= kMaskBytes) return false;
@@ -728,7 +725,7 @@ constexpr std::size_t kPlainCore = 20;
   const std::uint64_t all = below(size);
   if (m.plain != all) return false;
   const std::size_t core_end = first_set(~(m.digit | m.dot) & all, size);
-  if (core_end >= kPlainCore) return false;
+  if (core_end >= kShortCore) return false;
   if (core_end < size && text[core_end] != '-') return false;
   const std::uint64_t core_dots = m.dot & below(core_end);
   const std::uint64_t second_on = core_dots & (core_dots - 1);
@@ -757,9 +754,8 @@ std::size_t part_start(const plain_text& p, std::size_t from, std::size_t at) no
 }
 
 // Two parts that start at `start` and agree up to byte `at`, where the texts
-// differ, with `more` the sign of the part after a part that ends at `at`
-// when the other text ends there: numbers by their length first, then
-// either by that byte or by which part goes on.
+// differ: numbers by their length first, then by that byte, or the longer
+// part is larger, or, when both end at `at`, `more`: what the rest says.
 int compare_parts(std::string_view lhs, std::size_t lhs_end, std::string_view rhs,
                   std::size_t rhs_end, std::size_t at, bool numeric, int more) noexcept {
   if (numeric && lhs_end != rhs_end) return lhs_end < rhs_end ? -1 : 1;
