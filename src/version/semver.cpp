@@ -27,7 +27,10 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__) && defined(__SIZEOF_INT128__)
+#include "common/bytes.h"
+#include "version/words.h"
+
+#if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -157,6 +160,8 @@ bool identifiers(std::string_view text, std::size_t& i, bool prerelease) noexcep
 enum class verdict { no, yes, unsure };
 
 constexpr std::size_t kMaskBytes = 64;
+// 16 digits, the first length that can pass 2^53-1, need a core of 20.
+constexpr std::size_t kShortCore = 20;
 
 struct byte_masks {
   std::uint64_t digit;
@@ -167,15 +172,23 @@ struct byte_masks {
   std::uint64_t known;  // any byte of the grammar
 };
 
-#if defined(__SSE2__) && defined(__SIZEOF_INT128__)
+// What the collation's plain texts are checked on: see there.
+struct plain_masks {
+  std::uint64_t digit;
+  std::uint64_t zero;
+  std::uint64_t dot;
+  std::uint64_t plain;  // digits, letters, '-' and '.'
+};
+
+#if defined(__SSE2__)
 std::uint64_t mask_of(__m128i matches) noexcept {
-  return static_cast<std::uint16_t>(_mm_movemask_epi8(matches));
+  return static_cast<unsigned>(_mm_movemask_epi8(matches));
 }
 
-// Bytes whose value minus `low` is below `count`, as signed compares allow.
+// Bytes whose value minus `low` is below `count`: shifted by 0x80 - low, the
+// range wraps to the lowest signed values, and one comparison finds them.
 __m128i in_range(__m128i bytes, char low, char count) noexcept {
-  const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
-  const __m128i shifted = _mm_xor_si128(_mm_sub_epi8(bytes, _mm_set1_epi8(low)), bias);
+  const __m128i shifted = _mm_add_epi8(bytes, _mm_set1_epi8(static_cast<char>(0x80 - low)));
   return _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + count)));
 }
 
@@ -197,43 +210,53 @@ __m128i in_range(__m128i bytes, char low, char count) noexcept {
   masks.known |= mask_of(known) << at;
 }
 
-unsigned __int128 load(const char* bytes, std::size_t count, std::size_t at) noexcept {
-  std::uint32_t value = 0;
-  std::memcpy(&value, bytes + at, count);
-  return static_cast<unsigned __int128>(value) << (8 * at);
-}
-
-// 4 to 16 bytes in one register, zeros after them, from four loads that
-// overlap rather than read past the text and need no branch on the size.
+// Up to sixteen bytes in one register, zeros after them, from words that
+// overlap rather than read past the text.
 __m128i short_chunk(const char* bytes, std::size_t size) noexcept {
-  const std::size_t last = size - 4;
-  const unsigned __int128 value = load(bytes, 4, 0) | load(bytes, 4, last < 4 ? last : 4) |
-                                  load(bytes, 4, last < 8 ? last : 8) | load(bytes, 4, last);
-  return _mm_set_epi64x(static_cast<long long>(value >> 64), static_cast<long long>(value));
-}
-
-__m128i tiny_chunk(const char* bytes, std::size_t size) noexcept {
-  const unsigned __int128 value =
-      load(bytes, 1, 0) | load(bytes, 1, size / 2) | load(bytes, 1, size - 1);
-  return _mm_set_epi64x(0, static_cast<long long>(value));
+  if (size <= kWordBytes)
+    return _mm_cvtsi64_si128(static_cast<long long>(short_word(bytes, size, 0)));
+  const word high = load_word(bytes + size - kWordBytes) >> (8 * (16 - size));
+  return _mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(load_word(bytes)));
 }
 
 __m128i chunk_at(const char* bytes) noexcept {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
 }
 
-byte_masks classify(std::string_view text) noexcept {
-  byte_masks masks{};
+// Calls add(masks, chunk, at) over chunks that cover the text, which may
+// overlap.
+template <typename Masks, typename Add>
+[[gnu::always_inline]] inline Masks over_chunks(std::string_view text, Add add) noexcept {
+  Masks masks{};
   const char* bytes = text.data();
   const std::size_t size = text.size();
-  if (size >= 16) {
-    add_chunk(masks, chunk_at(bytes), 0);
-    for (std::size_t at = 16; at + 16 < size; at += 16) add_chunk(masks, chunk_at(bytes + at), at);
-    add_chunk(masks, chunk_at(bytes + size - 16), size - 16);
+  if (size > 16) {
+    add(masks, chunk_at(bytes), 0);
+    for (std::size_t at = 16; at + 16 < size; at += 16) add(masks, chunk_at(bytes + at), at);
+    add(masks, chunk_at(bytes + size - 16), size - 16);
   } else {
-    add_chunk(masks, size >= 4 ? short_chunk(bytes, size) : tiny_chunk(bytes, size), 0);
+    add(masks, size == 16 ? chunk_at(bytes) : short_chunk(bytes, size), 0);
   }
   return masks;
+}
+
+byte_masks classify(std::string_view text) noexcept {
+  return over_chunks<byte_masks>(text, add_chunk);
+}
+
+[[gnu::always_inline]] inline void add_plain_chunk(plain_masks& masks, __m128i chunk,
+                                                   std::size_t at) noexcept {
+  const __m128i digit = in_range(chunk, '0', 10);
+  const __m128i letter = in_range(_mm_or_si128(chunk, _mm_set1_epi8(0x20)), 'a', 26);
+  const __m128i hyphen_or_dot = in_range(chunk, '-', 2);
+  masks.digit |= mask_of(digit) << at;
+  masks.zero |= mask_of(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('0'))) << at;
+  masks.dot |= mask_of(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('.'))) << at;
+  masks.plain |= mask_of(_mm_or_si128(_mm_or_si128(digit, letter), hyphen_or_dot)) << at;
+}
+
+[[gnu::always_inline]] inline plain_masks classify_plain(std::string_view text) noexcept {
+  return over_chunks<plain_masks>(text, add_plain_chunk);
 }
 #else
 byte_masks classify(std::string_view text) noexcept {
@@ -249,6 +272,11 @@ byte_masks classify(std::string_view text) noexcept {
     if (class_of(static_cast<char>(c)) != kOther || c == '.' || c == '+') masks.known |= bit;
   }
   return masks;
+}
+
+plain_masks classify_plain(std::string_view text) noexcept {
+  const byte_masks m = classify(text);
+  return {m.digit, m.zero, m.dot, m.known & ~m.plus};
 }
 #endif
 
@@ -303,8 +331,7 @@ verdict quick_valid(std::string_view text, byte_masks& m, layout& at) noexcept {
   if ((m.known & all) != all) return verdict::unsure;
   at = {text[0] == 'v' ? std::size_t{1} : 0, size, size};
   at.core_end = first_set(~(m.digit | m.dot) & all & ~below(at.start), size);
-  // 16 digits, the first length that can pass 2^53-1, need a core of 20.
-  if (at.core_end - at.start >= 20) return verdict::unsure;
+  if (at.core_end - at.start >= kShortCore) return verdict::unsure;
   at.build = at.core_end;
   if (at.core_end < size) {
     if ((m.plus & bit(at.core_end)) == 0) {
@@ -675,8 +702,121 @@ std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
   return read_valid(text) ? key(text, out) : kNoKey;
 }
 
+// ---- the collation ----
+
+// Almost every npm version is plain: three numbers and perhaps a
+// prerelease of digits, letters, '-' and '.', with no 'v', white space or
+// build metadata, in at most 64 bytes and with a core too short for a number
+// past 2^53-1. Such a text's shape rests only on where its digits, zeros and
+// dots are, so the masks decide it; two plain texts are then ordered by the
+// part they first differ in alone. Every other text takes valid() and
+// compare().
+struct plain_text {
+  std::uint64_t digit;
+  std::uint64_t dot;
+  std::size_t size;
+  std::size_t core_end;  // the prerelease's '-', or the size
+};
+
+[[gnu::always_inline]] inline bool plain(std::string_view text, plain_text& p) noexcept {
+  const std::size_t size = text.size();
+  if (size - 1 >= kMaskBytes) return false;
+  const plain_masks m = classify_plain(text);
+  const std::uint64_t all = below(size);
+  if (m.plain != all) return false;
+  const std::size_t core_end = first_set(~(m.digit | m.dot) & all, size);
+  if (core_end >= kShortCore) return false;
+  if (core_end < size && text[core_end] != '-') return false;
+  const std::uint64_t core_dots = m.dot & below(core_end);
+  const std::uint64_t second_on = core_dots & (core_dots - 1);
+  if (second_on == 0 || (second_on & (second_on - 1)) != 0) return false;
+  // Every part between separators is non-empty: the text starts and ends
+  // with none, and no two are neighbours.
+  const std::uint64_t separators = (m.dot | bit(core_end)) & all;
+  if ((separators & (separators << 1 | 1 | bit(size - 1))) != 0) return false;
+  // A leading zero is wrong in the core, and in the prerelease wrong only
+  // when the identifier is all digits: plain texts have none.
+  const std::uint64_t zero_then_digit = m.zero & (m.digit >> 1);
+  if (((m.dot << 1 | 1 | bit(core_end + 1)) & zero_then_digit) != 0) return false;
+  p = {m.digit, m.dot, size, core_end};
+  return true;
+}
+
+std::size_t last_set(std::uint64_t bits) noexcept {
+  return static_cast<std::size_t>(63 - std::countl_zero(bits));
+}
+
+// Where the number or identifier that holds byte `at` starts: past the last
+// dot before it, and not before `from`.
+std::size_t part_start(const plain_text& p, std::size_t from, std::size_t at) noexcept {
+  const std::uint64_t dots = p.dot & below(at) & ~below(from);
+  return dots == 0 ? from : last_set(dots) + 1;
+}
+
+// Two parts that start at `start` and agree up to byte `at`, where the texts
+// differ: numbers by their length first, then by that byte, or the longer
+// part is larger, or, when both end at `at`, `more`: what the rest says.
+int compare_parts(std::string_view lhs, std::size_t lhs_end, std::string_view rhs,
+                  std::size_t rhs_end, std::size_t at, bool numeric, int more) noexcept {
+  if (numeric && lhs_end != rhs_end) return lhs_end < rhs_end ? -1 : 1;
+  const bool lhs_in = at < lhs_end;
+  const bool rhs_in = at < rhs_end;
+  if (lhs_in && rhs_in)
+    return static_cast<unsigned char>(lhs[at]) < static_cast<unsigned char>(rhs[at]) ? -1 : 1;
+  if (lhs_in == rhs_in) return more;
+  return lhs_in ? 1 : -1;
+}
+
+std::size_t part_end(const plain_text& p, std::size_t start, std::size_t end) noexcept {
+  return first_set(p.dot & below(end) & ~below(start), end);
+}
+
+// compare() of two plain texts whose first `shared` bytes are alike and
+// whose core ends alike when the difference is past it.
+int compare_plain(std::string_view lhs, const plain_text& l, std::string_view rhs,
+                  const plain_text& r, std::size_t shared) noexcept {
+  if (shared <= l.core_end) {
+    const std::size_t start = part_start(l, 0, shared);
+    // A release sorts after its prereleases.
+    return compare_parts(lhs, part_end(l, start, l.core_end), rhs, part_end(r, start, r.core_end),
+                         shared, true, l.core_end < l.size ? -1 : 1);
+  }
+  const std::size_t start = part_start(l, l.core_end + 1, shared);
+  const std::size_t lhs_end = part_end(l, start, l.size);
+  const std::size_t rhs_end = part_end(r, start, r.size);
+  const std::uint64_t lhs_span = below(lhs_end) & ~below(start);
+  const std::uint64_t rhs_span = below(rhs_end) & ~below(start);
+  const bool lhs_numeric = (lhs_span & ~l.digit) == 0;
+  if (lhs_numeric != ((rhs_span & ~r.digit) == 0)) return lhs_numeric ? -1 : 1;
+  // Past 10^15 only the doubles tell, and may tie.
+  if (lhs_numeric && (lhs_end - start > kExactDigits || rhs_end - start > kExactDigits))
+    return compare_prereleases(lhs, start, rhs, start);
+  // A longer list of identifiers sorts after its prefix.
+  return compare_parts(lhs, lhs_end, rhs, rhs_end, shared, lhs_numeric, lhs_end < l.size ? 1 : -1);
+}
+
+int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
+  const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
+  if (shared == common && lhs.size() == rhs.size()) return 0;
+  int order = 0;
+  plain_text l;
+  plain_text r;
+  if (plain(lhs, l) && plain(rhs, r)) {
+    order = compare_plain(lhs, l, rhs, r, shared);
+  } else {
+    const bool lhs_valid = valid(lhs);
+    if (lhs_valid != valid(rhs)) return lhs_valid ? 1 : -1;
+    if (lhs_valid) order = compare(lhs, rhs);
+  }
+  if (order != 0) return order < 0 ? -1 : 1;
+  // Bytes past the shared ones: string_view::substr() could throw.
+  return byte_order({lhs.data() + shared, lhs.size() - shared},
+                    {rhs.data() + shared, rhs.size() - shared});
+}
+
 }  // namespace
 
-const version_scheme SEMVER_SCHEME = {valid, compare, key_bound, key, nullptr, valid_key};
+const version_scheme SEMVER_SCHEME = {valid, compare, key_bound, key, collate, valid_key};
 
 }  // namespace korvel

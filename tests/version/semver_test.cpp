@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -234,6 +235,43 @@ TEST(SemverScheme, KeysFollowATotalOrderOverRandomTexts) {
     if (kScheme.valid(text)) texts.push_back(text);
   }
   expect_total_order(kScheme, texts);
+}
+
+// Near misses of the usual shape, valid or not, each against the texts that
+// share the most bytes with it, as a sort meets them, and against others.
+TEST(SemverScheme, CollationAgreesWithValidAndCompare) {
+  std::mt19937 random(11);
+  const char* const numbers[] = {"0", "1", "2", "10", "123"};
+  const char* const ids[] = {"alpha", "beta", "rc", "0", "1", "11", "dev", "x-y", "20250411"};
+  const std::string bytes = "09.-+azAZv `{/:@\x80";
+  auto any = [&](const auto& pool) { return std::string(pool[random() % std::size(pool)]); };
+  std::vector<std::string> texts;
+  for (int i = 0; i < 5000; ++i) {
+    std::string text = any(numbers) + "." + any(numbers) + "." + any(numbers);
+    for (int more = random() % 4; more-- > 0;) text += (more % 2 == 0 ? "-" : ".") + any(ids);
+    for (int edits = random() % 3; edits-- > 0;) {
+      const std::size_t at = random() % (text.size() + 1);
+      if (random() % 2 == 0 && at < text.size())
+        text.erase(at, 1);
+      else
+        text.insert(at, 1, bytes[random() % bytes.size()]);
+    }
+    texts.push_back(text);
+  }
+  std::sort(texts.begin(), texts.end());
+  version_scheme generic = kScheme;
+  generic.collate = nullptr;
+  int valid = 0;
+  for (std::size_t i = 0; i + 1 < texts.size(); ++i) {
+    valid += kScheme.valid(texts[i]);
+    for (const std::string& other : {texts[i + 1], texts[random() % texts.size()]}) {
+      ASSERT_EQ(scheme_collate(kScheme, texts[i], other), scheme_collate(generic, texts[i], other))
+          << texts[i] << " / " << other;
+      ASSERT_EQ(scheme_collate(kScheme, other, texts[i]), scheme_collate(generic, other, texts[i]))
+          << other << " / " << texts[i];
+    }
+  }
+  EXPECT_GT(valid, 1000);
 }
 
 // Texts of up to 64 bytes are read twice over: at a glance and, with white

@@ -106,9 +106,20 @@ def encode(rng, text):
 HUGE_INSIDE = re.compile(rb"-(?:[0-9A-Za-z-]+\.)*[0-9]{16,}\.")
 
 
+# Every byte where the checks that class sixteen bytes at once can slip: in
+# texts that fit a word, that fill a chunk, that end one byte into a second,
+# third or fourth chunk, and that are one byte too long for the masks; first,
+# in the core, at an identifier's start and last.
+EDGES = [(b"", b""), (b"1.", b""), (b"", b".2.3"), (b"1.", b".3"), (b"1.2.3-", b""),
+         (b"1.2.3-", b".a"), (b"1.2.3-a", b""), (b"1.2.3-ab", b""), (b"1.2.3-abcdefghi", b""), (b"1.2.3-abcdefghi", b"j"),
+         (b"1.2.3-a.b.c.d.e.", b"1"), (b"1.2.3-" + b"a" * 26, b""),
+         (b"1.2.3-" + b"0." * 20, b"0" * 17), (b"1.2.3-" + b"a" * 57, b""),
+         (b"1.2.3-" + b"a" * 58, b"")]
+
+
 def adversarial(rng):
-    texts = set()
-    while len(texts) < 4000:
+    texts = {head + bytes([byte]) + tail for head, tail in EDGES for byte in range(256)}
+    while len(texts) < 4000 + 256 * len(EDGES):
         roll = rng.random()
         if roll < 0.85:
             text = surround(rng, version(rng))
