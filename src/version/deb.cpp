@@ -307,29 +307,61 @@ inline bool plain_lanes(lanes v) noexcept {
   return (ok[0] & ok[1]) == ~word{0};
 }
 
+// Where a plain text's last '-' is, as far as its check saw: the last one
+// at or after `from`, or kNone when those bytes hold none.
+struct dash_reading {
+  std::size_t at = kNone;
+  std::size_t from = 0;
+};
+
+// The last '-' of 16 checked bytes, the high half's from `high_at` and the
+// low half's from `low_at`.
+inline void read_dash(lanes v, std::size_t low_at, std::size_t high_at,
+                      dash_reading& dash) noexcept {
+  const auto dashes = reinterpret_cast<halves>(v == '-');
+  dash.at = dashes[1] != 0   ? high_at + last_flagged(dashes[1])
+            : dashes[0] != 0 ? low_at + last_flagged(dashes[0])
+                             : kNone;
+}
+
 // Whether `text` is plain, given that its bytes before `from` are plain
-// bytes: the collation reads the bytes two texts share only once.
-[[gnu::always_inline]] inline bool plain(std::string_view text, std::size_t from = 0) noexcept {
+// bytes: the collation reads the bytes two texts share only once. With
+// `dash`, the same reading notes the last '-' of the last bytes read.
+[[gnu::always_inline]] inline bool plain(std::string_view text, std::size_t from = 0,
+                                         dash_reading* dash = nullptr) noexcept {
   if (text.empty() || !is_digit(text.front()) || text.back() == '-') return false;
   const char* p = text.data() + from;
   const char* const end = text.data() + text.size();
   const auto n = static_cast<std::size_t>(end - p);
+  if (dash != nullptr) *dash = {kNone, text.size()};
   if (n == 0) return true;
   if (n < kWordBytes) {
     const word w = short_word(p, n, '0');
-    return plain_lanes(lanes_of(w, w));
+    const lanes v = lanes_of(w, w);
+    if (dash != nullptr) {
+      *dash = {kNone, from};
+      read_dash(v, from, from, *dash);
+    }
+    return plain_lanes(v);
   }
   // The last sixteen bytes overlap those before, as the last word does.
   for (; end - p > 16; p += 16) {
     if (!plain_lanes(lanes_of(load_word(p), load_word(p + kWordBytes)))) return false;
   }
   const char* const last = n > 16 ? end - 16 : p;
-  return plain_lanes(lanes_of(load_word(last), load_word(end - kWordBytes)));
+  const lanes v = lanes_of(load_word(last), load_word(end - kWordBytes));
+  if (dash != nullptr) {
+    const auto last_at = static_cast<std::size_t>(last - text.data());
+    *dash = {kNone, last_at};
+    read_dash(v, last_at, text.size() - kWordBytes, *dash);
+  }
+  return plain_lanes(v);
 }
 
 // The last '-' of a plain text, read from its end: a revision is short.
 [[gnu::always_inline]] inline std::size_t last_dash(std::string_view text) noexcept {
   std::size_t end = text.size();
+  if (end == 0) return kNone;
   for (; end > kWordBytes; end -= kWordBytes) {
     if (const word dashes = bytes_equal(load_word(text.data() + end - kWordBytes), '-'))
       return end - kWordBytes + last_flagged(dashes);
@@ -590,15 +622,22 @@ fragments fragments_of(std::string_view text, const deb_scan& s) noexcept {
 // compare_sharing() of two plain texts whose plain parts start at `a_start`
 // and `b_start`, inlined where both are 0, as they mostly are.
 [[gnu::always_inline]] inline int compare_plain(std::string_view a, std::size_t a_start,
-                                                std::string_view b, std::size_t b_start,
+                                                std::size_t a_dash, std::string_view b,
+                                                std::size_t b_start, std::size_t b_dash,
                                                 std::size_t shared) noexcept {
   deb_scan sa{phase::body};
   deb_scan sb{phase::body};
   sa.colon = a_start != 0 ? a_start - 1 : kNone;
   sb.colon = b_start != 0 ? b_start - 1 : kNone;
-  sa.last_dash = last_dash(a);
-  sb.last_dash = last_dash(b);
+  sa.last_dash = a_dash;
+  sb.last_dash = b_dash;
   return compare_sharing(a, sa, b, sb, shared);
+}
+
+// The last '-' of a plain text, from what its check saw and, if need be,
+// the bytes before.
+inline std::size_t last_dash(std::string_view text, const dash_reading& dash) noexcept {
+  return dash.at != kNone ? dash.at : last_dash(slice(text, 0, dash.from));
 }
 
 // Epochs mostly differ where one text has one (the newest of an inventory):
@@ -608,26 +647,30 @@ fragments fragments_of(std::string_view text, const deb_scan& s) noexcept {
   const std::string_view a_epoch = slice(a, 0, a_start != 0 ? a_start - 1 : 0);
   const std::string_view b_epoch = slice(b, 0, b_start != 0 ? b_start - 1 : 0);
   if (const int order = compare_fragment(a_epoch, b_epoch); order != 0) return order;
-  return compare_plain(a, a_start, b, b_start, shared);
+  return compare_plain(a, a_start, last_dash(a), b, b_start, last_dash(b), shared);
 }
 
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
   const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
   const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
   if (shared == common && lhs.size() == rhs.size()) return 0;
-  const std::size_t lhs_start = plain(lhs) ? 0 : epoch_start(lhs, 0);
+  dash_reading lhs_dash;
+  dash_reading rhs_dash;
+  const std::size_t lhs_start = plain(lhs, 0, &lhs_dash) ? 0 : epoch_start(lhs, 0);
   // When both texts hold the same epoch, the rest of `rhs` is read from
   // where the texts part.
   const std::size_t same_epoch = lhs_start != kNone && shared >= lhs_start ? lhs_start : 0;
   std::size_t rhs_start = kNone;
-  if (lhs_start != kNone && plain(slice(rhs, same_epoch, rhs.size()), shared - same_epoch)) {
+  if (lhs_start != kNone &&
+      plain(slice(rhs, same_epoch, rhs.size()), shared - same_epoch, &rhs_dash)) {
     rhs_start = same_epoch;
   } else if (lhs_start != kNone && same_epoch == 0) {
     rhs_start = epoch_start(rhs, shared);
   }
   if (rhs_start != kNone) {
     const int order = lhs_start == 0 && rhs_start == 0
-                          ? compare_plain(lhs, 0, rhs, 0, shared)
+                          ? compare_plain(lhs, 0, last_dash(lhs, lhs_dash), rhs, 0,
+                                          last_dash(rhs, rhs_dash), shared)
                           : compare_epochs(lhs, lhs_start, rhs, rhs_start, shared);
     if (order != 0) return order < 0 ? -1 : 1;
     return byte_order(slice(lhs, shared, lhs.size()), slice(rhs, shared, rhs.size()));
