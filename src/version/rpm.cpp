@@ -319,29 +319,34 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
 
 // ---- collation ----
 
+// What the bytes of a stretch of text hold that the collation asks about.
+constexpr unsigned kNul = 1;
+constexpr unsigned kDash = 2;
+
 // Sixteen bytes are checked at once through the compilers' vector extension
 // (SSE2 or NEON, else plain words): a tail is a lane or two.
 using lanes = unsigned char __attribute__((vector_size(16)));
 using halves = word __attribute__((vector_size(16)));
 
-inline bool nul_in(word low, word high) noexcept {
-  const auto zero = reinterpret_cast<halves>(reinterpret_cast<lanes>(halves{low, high}) == 0);
-  return (zero[0] | zero[1]) != 0;
+inline unsigned marks_in(word low, word high) noexcept {
+  const lanes v = reinterpret_cast<lanes>(halves{low, high});
+  const auto nul = reinterpret_cast<halves>(v == 0);
+  const auto dash = reinterpret_cast<halves>(v == '-');
+  return ((nul[0] | nul[1]) != 0 ? kNul : 0) | ((dash[0] | dash[1]) != 0 ? kDash : 0);
 }
 
-[[gnu::always_inline]] inline bool has_nul(const char* p, std::size_t n) noexcept {
+[[gnu::always_inline]] inline unsigned marks_of(const char* p, std::size_t n) noexcept {
   if (n < kWordBytes) {
-    if (n == 0) return false;
+    if (n == 0) return 0;
     const word w = short_word(p, n, '1');
-    return nul_in(w, w);
+    return marks_in(w, w);
   }
   const char* const end = p + n;
-  for (; end - p > 16; p += 16) {
-    if (nul_in(load_word(p), load_word(p + kWordBytes))) return true;
-  }
+  unsigned marks = 0;
+  for (; end - p > 16; p += 16) marks |= marks_in(load_word(p), load_word(p + kWordBytes));
   // The last sixteen bytes overlap those before, as the last word does.
   const char* const last = n > 16 ? end - 16 : p;
-  return nul_in(load_word(last), load_word(end - kWordBytes));
+  return marks | marks_in(load_word(last), load_word(end - kWordBytes));
 }
 
 kind kind_at(std::string_view text, std::size_t i) noexcept {
@@ -373,14 +378,12 @@ std::size_t run_start(std::string_view lhs, std::string_view rhs, std::size_t ve
   return start;
 }
 
-bool has_dash(const char* begin, const char* end) noexcept {
-  return begin != end && std::memchr(begin, '-', static_cast<std::size_t>(end - begin)) != nullptr;
-}
-
 // compare() of two valid texts whose first `shared` bytes are the same: both
 // texts are in the same part there unless a '-' of those bytes is the last
 // one of one text only, and then only the rest of each is read.
-int compare_sharing(std::string_view lhs, std::string_view rhs, std::size_t shared) noexcept {
+// `a_more` and `b_more`: whether a '-' follows those bytes in either text.
+int compare_sharing(std::string_view lhs, std::string_view rhs, std::size_t shared, bool a_more,
+                    bool b_more) noexcept {
   std::size_t version = shared_version(lhs, shared);
   if (version == kNoVersion) {
     const char* lhs_version = nullptr;
@@ -395,10 +398,9 @@ int compare_sharing(std::string_view lhs, std::string_view rhs, std::size_t shar
   const char* const a_end = a + lhs.size();
   const char* const b_end = b + rhs.size();
   const std::size_t start = run_start(lhs, rhs, version, shared);
-  if (!has_dash(a + version, a + start))
+  if ((marks_of(a + version, start - version) & kDash) == 0)
     return compare_from({a + start, a_end}, {b + start, b_end});
-  const bool a_more = has_dash(a + shared, a_end);
-  if (a_more != has_dash(b + shared, b_end)) return compare(lhs, rhs);
+  if (a_more != b_more) return compare(lhs, rhs);
   if (a_more) return compare_from({a + start, a_end}, {b + start, b_end});
   // Both releases from `start` on: no '-' is left to look for.
   cursor a_release{a + start, a_end, a_end};
@@ -411,11 +413,12 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
   const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
   if (shared == common && lhs.size() == rhs.size()) return 0;
   // The shared bytes hold no NUL: only the tails are checked.
-  const bool lhs_valid = !lhs.empty() && !has_nul(lhs.data() + shared, lhs.size() - shared);
-  const bool rhs_valid = !rhs.empty() && !has_nul(rhs.data() + shared, rhs.size() - shared);
-  if (lhs_valid != rhs_valid) return lhs_valid ? 1 : -1;
+  const unsigned a = lhs.empty() ? kNul : marks_of(lhs.data() + shared, lhs.size() - shared);
+  const unsigned b = rhs.empty() ? kNul : marks_of(rhs.data() + shared, rhs.size() - shared);
+  const bool lhs_valid = (a & kNul) == 0;
+  if (lhs_valid != ((b & kNul) == 0)) return lhs_valid ? 1 : -1;
   if (lhs_valid) {
-    const int order = compare_sharing(lhs, rhs, shared);
+    const int order = compare_sharing(lhs, rhs, shared, (a & kDash) != 0, (b & kDash) != 0);
     if (order != 0) return order < 0 ? -1 : 1;
   }
   const std::string_view lhs_tail(lhs.data() + shared, lhs.size() - shared);
