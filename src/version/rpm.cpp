@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/bytes.h"
 #include "version/words.h"
 
 namespace korvel {
@@ -111,9 +112,19 @@ digit_run significant(const char* begin, const char* end) noexcept {
   return {begin, static_cast<std::size_t>(end - begin)};
 }
 
+// Runs are a few bytes: a word of each, turned so that its first byte is the
+// most significant, orders them without a call.
+int compare_bytes(const char* lhs, const char* rhs, std::size_t n) noexcept {
+  if (n == 0) return 0;
+  if (n > kWordBytes) return std::memcmp(lhs, rhs, n);
+  const word a = __builtin_bswap64(short_word(lhs, n, 0));
+  const word b = __builtin_bswap64(short_word(rhs, n, 0));
+  return (a > b) - (a < b);
+}
+
 int compare_numbers(digit_run lhs, digit_run rhs) noexcept {
   if (lhs.size != rhs.size) return lhs.size < rhs.size ? -1 : 1;
-  return lhs.size == 0 ? 0 : std::memcmp(lhs.begin, rhs.begin, lhs.size);
+  return compare_bytes(lhs.begin, rhs.begin, lhs.size);
 }
 
 int compare_runs(cursor& lhs, cursor& rhs, kind k) noexcept {
@@ -126,7 +137,7 @@ int compare_runs(cursor& lhs, cursor& rhs, kind k) noexcept {
   }
   const auto lhs_size = static_cast<std::size_t>(lhs.p - lhs_begin);
   const auto rhs_size = static_cast<std::size_t>(rhs.p - rhs_begin);
-  const int order = std::memcmp(lhs_begin, rhs_begin, lhs_size < rhs_size ? lhs_size : rhs_size);
+  const int order = compare_bytes(lhs_begin, rhs_begin, lhs_size < rhs_size ? lhs_size : rhs_size);
   if (order != 0) return order;
   return (lhs_size > rhs_size) - (lhs_size < rhs_size);
 }
@@ -164,21 +175,28 @@ bool valid(std::string_view text) noexcept {
   return !text.empty() && std::memchr(text.data(), '\0', text.size()) == nullptr;
 }
 
-int compare(std::string_view lhs, std::string_view rhs) noexcept {
-  const char* lhs_version = nullptr;
-  const char* rhs_version = nullptr;
-  int order = compare_numbers(split_epoch(lhs, lhs_version), split_epoch(rhs, rhs_version));
-  if (order != 0) return order;
-  cursor a{lhs_version, lhs.data() + lhs.size()};
-  cursor b{rhs_version, rhs.data() + rhs.size()};
-  order = compare_segments(a, b);
+// The rest of two versions from the cursors on, then their releases; the
+// cursors have not met their texts' last '-' yet.
+int compare_from(cursor a, cursor b) noexcept {
+  const char* const a_end = a.end;
+  const char* const b_end = b.end;
+  const int order = compare_segments(a, b);
   if (order != 0) return order;
   if (a.release == nullptr || b.release == nullptr) {
     return (a.release != nullptr) - (b.release != nullptr);
   }
-  a.enter_release(lhs.data() + lhs.size());
-  b.enter_release(rhs.data() + rhs.size());
+  a.enter_release(a_end);
+  b.enter_release(b_end);
   return compare_segments(a, b);
+}
+
+int compare(std::string_view lhs, std::string_view rhs) noexcept {
+  const char* lhs_version = nullptr;
+  const char* rhs_version = nullptr;
+  const int order = compare_numbers(split_epoch(lhs, lhs_version), split_epoch(rhs, rhs_version));
+  if (order != 0) return order;
+  return compare_from({lhs_version, lhs.data() + lhs.size()},
+                      {rhs_version, rhs.data() + rhs.size()});
 }
 
 // Two key bytes at most for each text byte (a one-byte segment and its
@@ -299,8 +317,116 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
   return at == nullptr ? kNoKey : static_cast<std::size_t>(at - out);
 }
 
+// ---- collation ----
+
+// What the bytes of a stretch of text hold that the collation asks about.
+constexpr unsigned kNul = 1;
+constexpr unsigned kDash = 2;
+
+// Sixteen bytes are checked at once through the compilers' vector extension
+// (SSE2 or NEON, else plain words): a tail is a lane or two.
+using lanes = unsigned char __attribute__((vector_size(16)));
+using halves = word __attribute__((vector_size(16)));
+
+inline unsigned marks_in(word low, word high) noexcept {
+  const lanes v = reinterpret_cast<lanes>(halves{low, high});
+  const auto nul = reinterpret_cast<halves>(v == 0);
+  const auto dash = reinterpret_cast<halves>(v == '-');
+  return ((nul[0] | nul[1]) != 0 ? kNul : 0) | ((dash[0] | dash[1]) != 0 ? kDash : 0);
+}
+
+[[gnu::always_inline]] inline unsigned marks_of(const char* p, std::size_t n) noexcept {
+  if (n < kWordBytes) {
+    if (n == 0) return 0;
+    const word w = short_word(p, n, '1');
+    return marks_in(w, w);
+  }
+  const char* const end = p + n;
+  unsigned marks = 0;
+  for (; end - p > 16; p += 16) marks |= marks_in(load_word(p), load_word(p + kWordBytes));
+  // The last sixteen bytes overlap those before, as the last word does.
+  const char* const last = n > 16 ? end - 16 : p;
+  return marks | marks_in(load_word(last), load_word(end - kWordBytes));
+}
+
+kind kind_at(std::string_view text, std::size_t i) noexcept {
+  return i < text.size() ? kind_of(text[i]) : END;
+}
+
+// Where the version of two valid texts that share their first `shared`
+// bytes begins, when the epoch lies in those bytes or neither text has one;
+// kNoVersion when the epochs must be read apart.
+constexpr std::size_t kNoVersion = static_cast<std::size_t>(-1);
+
+std::size_t shared_version(std::string_view lhs, std::size_t shared) noexcept {
+  const char* digits_end = skip_kind(lhs.data(), lhs.data() + shared, DIGITS);
+  const auto lead = static_cast<std::size_t>(digits_end - lhs.data());
+  if (lead < shared) return *digits_end == ':' ? lead + 1 : 0;
+  return kNoVersion;
+}
+
+// Where both texts split into segments alike, at or before `shared`: a run
+// of digits or letters that goes on past it in either text is read whole.
+std::size_t run_start(std::string_view lhs, std::string_view rhs, std::size_t version,
+                      std::size_t shared) noexcept {
+  if (shared == version) return shared;
+  const kind k = kind_of(lhs[shared - 1]);
+  if ((k != DIGITS && k != LETTERS) || (kind_at(lhs, shared) != k && kind_at(rhs, shared) != k))
+    return shared;
+  std::size_t start = shared - 1;
+  while (start > version && kind_of(lhs[start - 1]) == k) --start;
+  return start;
+}
+
+// compare() of two valid texts whose first `shared` bytes are the same: both
+// texts are in the same part there unless a '-' of those bytes is the last
+// one of one text only, and then only the rest of each is read.
+// `a_more` and `b_more`: whether a '-' follows those bytes in either text.
+int compare_sharing(std::string_view lhs, std::string_view rhs, std::size_t shared, bool a_more,
+                    bool b_more) noexcept {
+  std::size_t version = shared_version(lhs, shared);
+  if (version == kNoVersion) {
+    const char* lhs_version = nullptr;
+    const char* rhs_version = nullptr;
+    split_epoch(lhs, lhs_version);
+    split_epoch(rhs, rhs_version);
+    if (lhs_version != lhs.data() || rhs_version != rhs.data()) return compare(lhs, rhs);
+    version = 0;
+  }
+  const char* a = lhs.data();
+  const char* b = rhs.data();
+  const char* const a_end = a + lhs.size();
+  const char* const b_end = b + rhs.size();
+  const std::size_t start = run_start(lhs, rhs, version, shared);
+  if ((marks_of(a + version, start - version) & kDash) == 0)
+    return compare_from({a + start, a_end}, {b + start, b_end});
+  if (a_more != b_more) return compare(lhs, rhs);
+  if (a_more) return compare_from({a + start, a_end}, {b + start, b_end});
+  // Both releases from `start` on: no '-' is left to look for.
+  cursor a_release{a + start, a_end, a_end};
+  cursor b_release{b + start, b_end, b_end};
+  return compare_segments(a_release, b_release);
+}
+
+int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
+  const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
+  if (shared == common && lhs.size() == rhs.size()) return 0;
+  // The shared bytes hold no NUL: only the tails are checked.
+  const unsigned a = lhs.empty() ? kNul : marks_of(lhs.data() + shared, lhs.size() - shared);
+  const unsigned b = rhs.empty() ? kNul : marks_of(rhs.data() + shared, rhs.size() - shared);
+  const bool lhs_valid = (a & kNul) == 0;
+  if (lhs_valid != ((b & kNul) == 0)) return lhs_valid ? 1 : -1;
+  if (lhs_valid) {
+    const int order = compare_sharing(lhs, rhs, shared, (a & kDash) != 0, (b & kDash) != 0);
+    if (order != 0) return order < 0 ? -1 : 1;
+  }
+  const std::string_view lhs_tail(lhs.data() + shared, lhs.size() - shared);
+  return byte_order(lhs_tail, std::string_view(rhs.data() + shared, rhs.size() - shared));
+}
+
 }  // namespace
 
-const version_scheme RPM_SCHEME = {valid, compare, key_bound, key, nullptr, key};
+const version_scheme RPM_SCHEME = {valid, compare, key_bound, key, collate, key};
 
 }  // namespace korvel

@@ -60,4 +60,11 @@ def adversarial(rng: random.Random) -> list[bytes]:
             texts.append(_mutate(rng, text))
         if rng.random() < 0.02:
             texts.append(text[: rng.randint(0, len(text))] + b"\0" + text)
+    # Every byte where the collation's word- and lane-wide checks can slip:
+    # in a first short word, at a word's edges, and in a last sixteen bytes
+    # that overlap those before, each beside a neighbour that shares the rest.
+    for byte in (bytes([b]) for b in range(256)):
+        for head, tail in [(b"1", b""), (b"1.0", b"-1"), (b"1.2.3.4", b"-1.fc39"),
+                           (b"1.2.3.4.5.6.7.8.9", b"-1.el9_2"), (b"2:1.2.3-4.", b"5")]:
+            texts += [head + byte + tail, head + b"0" + tail]
     return texts
