@@ -383,22 +383,24 @@ digits next_segment(const char*& p, const char* end, bool& numeric) noexcept {
 }
 
 // Words before numbers; a label that is a prefix of another first.
-int compare_local(const parts& lhs, const parts& rhs) noexcept {
-  if (lhs.local == nullptr || rhs.local == nullptr) {
-    return (lhs.local != nullptr) - (rhs.local != nullptr);
-  }
-  const char* l = lhs.local;
-  const char* r = rhs.local;
-  while (l != lhs.local_end && r != rhs.local_end) {
+int compare_labels(const char* l, const char* l_end, const char* r, const char* r_end) noexcept {
+  while (l != l_end && r != r_end) {
     bool l_numeric = false;
     bool r_numeric = false;
-    const digits ls = next_segment(l, lhs.local_end, l_numeric);
-    const digits rs = next_segment(r, rhs.local_end, r_numeric);
+    const digits ls = next_segment(l, l_end, l_numeric);
+    const digits rs = next_segment(r, r_end, r_numeric);
     if (l_numeric != r_numeric) return l_numeric ? 1 : -1;
     const int order = l_numeric ? compare_numbers(ls, rs) : compare_words(ls, rs);
     if (order != 0) return order;
   }
-  return (l != lhs.local_end) - (r != rhs.local_end);
+  return (l != l_end) - (r != r_end);
+}
+
+int compare_local(const parts& lhs, const parts& rhs) noexcept {
+  if (lhs.local == nullptr || rhs.local == nullptr) {
+    return (lhs.local != nullptr) - (rhs.local != nullptr);
+  }
+  return compare_labels(lhs.local, lhs.local_end, rhs.local, rhs.local_end);
 }
 
 int compare_slot(unsigned char lhs_rank, digits lhs_number, unsigned char rhs_rank,
