@@ -612,7 +612,7 @@ __m128i in_range(__m128i bytes, char low, char count) noexcept {
 
 // Up to sixteen bytes in one register, zeros after them, from words that
 // overlap rather than read past the text.
-__m128i short_chunk(const char* bytes, std::size_t size) noexcept {
+[[gnu::always_inline]] inline __m128i short_chunk(const char* bytes, std::size_t size) noexcept {
   if (size <= kWordBytes)
     return _mm_cvtsi64_si128(static_cast<long long>(short_word(bytes, size, 0)));
   const word high = load_word(bytes + size - kWordBytes) >> (8 * (16 - size));
