@@ -1,9 +1,15 @@
 #include "version/pep440.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
 #include "common/bytes.h"
+#include "version/words.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 // Python package versions. The reference parses str, so a text is read as
 // UTF-8: besides ASCII, only the white space of Python's \s and the four
@@ -383,22 +389,24 @@ digits next_segment(const char*& p, const char* end, bool& numeric) noexcept {
 }
 
 // Words before numbers; a label that is a prefix of another first.
-int compare_local(const parts& lhs, const parts& rhs) noexcept {
-  if (lhs.local == nullptr || rhs.local == nullptr) {
-    return (lhs.local != nullptr) - (rhs.local != nullptr);
-  }
-  const char* l = lhs.local;
-  const char* r = rhs.local;
-  while (l != lhs.local_end && r != rhs.local_end) {
+int compare_labels(const char* l, const char* l_end, const char* r, const char* r_end) noexcept {
+  while (l != l_end && r != r_end) {
     bool l_numeric = false;
     bool r_numeric = false;
-    const digits ls = next_segment(l, lhs.local_end, l_numeric);
-    const digits rs = next_segment(r, rhs.local_end, r_numeric);
+    const digits ls = next_segment(l, l_end, l_numeric);
+    const digits rs = next_segment(r, r_end, r_numeric);
     if (l_numeric != r_numeric) return l_numeric ? 1 : -1;
     const int order = l_numeric ? compare_numbers(ls, rs) : compare_words(ls, rs);
     if (order != 0) return order;
   }
-  return (l != lhs.local_end) - (r != rhs.local_end);
+  return (l != l_end) - (r != r_end);
+}
+
+int compare_local(const parts& lhs, const parts& rhs) noexcept {
+  if (lhs.local == nullptr || rhs.local == nullptr) {
+    return (lhs.local != nullptr) - (rhs.local != nullptr);
+  }
+  return compare_labels(lhs.local, lhs.local_end, rhs.local, rhs.local_end);
 }
 
 int compare_slot(unsigned char lhs_rank, digits lhs_number, unsigned char rhs_rank,
@@ -557,18 +565,212 @@ std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
   return parse(text, v) ? put_key(v, out) : kNoKey;
 }
 
-// valid() of both texts, then compare(), with each text parsed once.
-int collate(std::string_view lhs, std::string_view rhs) noexcept {
-  if (lhs == rhs) return 0;
-  parts l;
-  parts r;
-  const bool lhs_valid = parse(lhs, l);
-  if (lhs_valid != parse(rhs, r)) return lhs_valid ? 1 : -1;
-  if (lhs_valid) {
-    const int order = compare_parts(l, r);
-    if (order != 0) return order < 0 ? -1 : 1;
+// ---- the collation ----
+
+// Almost every Python version in an inventory is plain: numbers joined by
+// single dots, without leading zeros, perhaps a local label of letters and
+// digits in dot-joined segments after a '+', in at most 64 bytes. Whether a
+// text is plain rests only on where its digits, zeros, dots and '+' are, so
+// bit masks of those, one bit a byte, decide it without a branch per byte;
+// two plain texts are then ordered by the part they first differ in. Every
+// other text is parsed.
+constexpr std::size_t kMaskBytes = 64;
+
+struct plain_masks {
+  std::uint64_t digit;
+  std::uint64_t zero;
+  std::uint64_t dot;
+  std::uint64_t plus;
+  std::uint64_t plain;  // digits, letters, '.' and '+'
+};
+
+#if defined(__SSE2__)
+std::uint64_t mask_of(__m128i matches) noexcept {
+  return static_cast<unsigned>(_mm_movemask_epi8(matches));
+}
+
+// Bytes whose value minus `low` is below `count`: shifted by 0x80 - low, the
+// range wraps to the lowest signed values, and one comparison finds them.
+__m128i in_range(__m128i bytes, char low, char count) noexcept {
+  const __m128i shifted = _mm_add_epi8(bytes, _mm_set1_epi8(static_cast<char>(0x80 - low)));
+  return _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + count)));
+}
+
+// Chunks may overlap: their masks are or-ed at their offsets.
+[[gnu::always_inline]] inline void add_chunk(plain_masks& m, __m128i chunk,
+                                             std::size_t at) noexcept {
+  const __m128i digit = in_range(chunk, '0', 10);
+  const __m128i letter = in_range(_mm_or_si128(chunk, _mm_set1_epi8(0x20)), 'a', 26);
+  const __m128i dot = _mm_cmpeq_epi8(chunk, _mm_set1_epi8('.'));
+  const __m128i plus = _mm_cmpeq_epi8(chunk, _mm_set1_epi8('+'));
+  m.digit |= mask_of(digit) << at;
+  m.zero |= mask_of(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('0'))) << at;
+  m.dot |= mask_of(dot) << at;
+  m.plus |= mask_of(plus) << at;
+  m.plain |= mask_of(_mm_or_si128(_mm_or_si128(digit, letter), _mm_or_si128(dot, plus))) << at;
+}
+
+// Up to sixteen bytes in one register, zeros after them, from words that
+// overlap rather than read past the text.
+[[gnu::always_inline]] inline __m128i short_chunk(const char* bytes, std::size_t size) noexcept {
+  if (size <= kWordBytes)
+    return _mm_cvtsi64_si128(static_cast<long long>(short_word(bytes, size, 0)));
+  const word high = load_word(bytes + size - kWordBytes) >> (8 * (16 - size));
+  return _mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(load_word(bytes)));
+}
+
+__m128i chunk_at(const char* bytes) noexcept {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+}
+
+// 1 to 64 bytes; the chunks that cover them may overlap.
+[[gnu::always_inline]] inline plain_masks classify(const char* bytes, std::size_t size) noexcept {
+  plain_masks m{};
+  if (size > 16) {
+    add_chunk(m, chunk_at(bytes), 0);
+    for (std::size_t at = 16; at + 16 < size; at += 16) add_chunk(m, chunk_at(bytes + at), at);
+    add_chunk(m, chunk_at(bytes + size - 16), size - 16);
+  } else {
+    add_chunk(m, size == 16 ? chunk_at(bytes) : short_chunk(bytes, size), 0);
   }
-  return byte_order(lhs, rhs);
+  return m;
+}
+#else
+plain_masks classify(const char* bytes, std::size_t size) noexcept {
+  plain_masks m{};
+  for (std::size_t at = 0; at < size; ++at) {
+    const auto b = static_cast<unsigned char>(bytes[at]);
+    const std::uint64_t bit = std::uint64_t{1} << at;
+    const bool digit = is_digit(b);
+    const bool letter = static_cast<unsigned char>((b | 0x20) - 'a') < 26u;
+    if (digit) m.digit |= bit;
+    if (b == '0') m.zero |= bit;
+    if (b == '.') m.dot |= bit;
+    if (b == '+') m.plus |= bit;
+    if (digit || letter || b == '.' || b == '+') m.plain |= bit;
+  }
+  return m;
+}
+#endif
+
+// Bits [0, count).
+std::uint64_t below(std::size_t count) noexcept {
+  return count >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
+}
+
+std::uint64_t bit(std::size_t at) noexcept {
+  return at >= 64 ? 0 : std::uint64_t{1} << at;
+}
+
+std::size_t first_set(std::uint64_t bits, std::size_t none) noexcept {
+  return bits == 0 ? none : static_cast<std::size_t>(std::countr_zero(bits));
+}
+
+std::size_t last_set(std::uint64_t bits) noexcept {
+  return static_cast<std::size_t>(63 - std::countl_zero(bits));
+}
+
+struct plain_text {
+  std::uint64_t nonzero;  // digits other than '0'
+  std::uint64_t dot;
+  std::size_t size;
+  std::size_t release_end;  // the label's '+', or the size
+};
+
+[[gnu::always_inline]] inline bool plain(std::string_view text, plain_text& p) noexcept {
+  const std::size_t size = text.size();
+  if (size - 1 >= kMaskBytes) return false;
+  const plain_masks m = classify(text.data(), size);
+  const std::uint64_t all = below(size);
+  if (m.plain != all) return false;
+  const std::size_t release_end = first_set(~(m.digit | m.dot) & all, size);
+  // The only byte past the release that is neither a letter, a digit nor a
+  // dot is one '+' just after it.
+  if (m.plus != (bit(release_end) & all)) return false;
+  // Every number and segment is non-empty: the text starts and ends with no
+  // separator, and no two are neighbours.
+  const std::uint64_t separators = m.dot | m.plus;
+  if ((separators & (separators << 1 | 1 | bit(size - 1))) != 0) return false;
+  const std::uint64_t zero_then_digit = m.zero & (m.digit >> 1);
+  if (((m.dot << 1 | 1) & below(release_end) & zero_then_digit) != 0) return false;
+  p = {m.digit & ~m.zero, m.dot, size, release_end};
+  return true;
+}
+
+// Just past the last dot of `p` in [from, at), or `from` without one.
+std::size_t part_start(const plain_text& p, std::size_t from, std::size_t at) noexcept {
+  const std::uint64_t dots = p.dot & below(at) & ~below(from);
+  return dots == 0 ? from : last_set(dots) + 1;
+}
+
+// The first dot of the release at or after `start`, or its end.
+std::size_t number_end(const plain_text& p, std::size_t start) noexcept {
+  return first_set(p.dot & below(p.release_end) & ~below(start), p.release_end);
+}
+
+bool nonzero_from(const plain_text& p, std::size_t at) noexcept {
+  return (p.nonzero & below(p.release_end) & ~below(at)) != 0;
+}
+
+int compare_labels_from(std::string_view lhs, std::size_t l, const plain_text& lp,
+                        std::string_view rhs, std::size_t r, const plain_text& rp) noexcept {
+  return compare_labels(lhs.data() + l, lhs.data() + lp.size, rhs.data() + r, rhs.data() + rp.size);
+}
+
+// Equal releases up to `at`, where the one text's release goes on with a dot
+// or its label starts, or the text ends: zeros added to a release do not
+// count, and a version without a label orders first.
+int compare_release_end(std::string_view lhs, const plain_text& l, std::string_view rhs,
+                        const plain_text& r, std::size_t at) noexcept {
+  if (nonzero_from(l, at)) return 1;
+  if (nonzero_from(r, at)) return -1;
+  const bool l_label = l.release_end != l.size;
+  const bool r_label = r.release_end != r.size;
+  if (l_label != r_label || !l_label) return int{l_label} - int{r_label};
+  return compare_labels_from(lhs, l.release_end + 1, l, rhs, r.release_end + 1, r);
+}
+
+// compare() of two plain texts whose first `shared` bytes are alike.
+int compare_plain(std::string_view lhs, const plain_text& l, std::string_view rhs,
+                  const plain_text& r, std::size_t shared) noexcept {
+  if (shared > l.release_end) {
+    // The same release and '+': the label decides from its segment that
+    // holds the difference on.
+    const std::size_t start = part_start(l, l.release_end + 1, shared);
+    return compare_labels_from(lhs, start, l, rhs, start, r);
+  }
+  const std::size_t start = part_start(l, 0, shared);
+  const std::size_t lhs_end = number_end(l, start);
+  const std::size_t rhs_end = number_end(r, start);
+  // Numbers without leading zeros: the longer is larger.
+  if (lhs_end != rhs_end) return lhs_end < rhs_end ? -1 : 1;
+  if (shared < lhs_end) {
+    return static_cast<unsigned char>(lhs[shared]) < static_cast<unsigned char>(rhs[shared]) ? -1
+                                                                                             : 1;
+  }
+  return compare_release_end(lhs, l, rhs, r, shared);
+}
+
+int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
+  const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
+  if (shared == common && lhs.size() == rhs.size()) return 0;
+  int order = 0;
+  plain_text lp;
+  plain_text rp;
+  if (plain(lhs, lp) && plain(rhs, rp)) {
+    order = compare_plain(lhs, lp, rhs, rp, shared);
+  } else {
+    parts l;
+    parts r;
+    const bool lhs_valid = parse(lhs, l);
+    if (lhs_valid != parse(rhs, r)) return lhs_valid ? 1 : -1;
+    if (lhs_valid) order = compare_parts(l, r);
+  }
+  if (order != 0) return order < 0 ? -1 : 1;
+  // Bytes past the shared ones: string_view::substr() could throw.
+  return byte_order({lhs.data() + shared, lhs.size() - shared},
+                    {rhs.data() + shared, rhs.size() - shared});
 }
 
 }  // namespace
