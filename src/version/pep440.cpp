@@ -5,11 +5,8 @@
 #include <cstring>
 
 #include "common/bytes.h"
+#include "version/chunks.h"
 #include "version/words.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 // Python package versions. The reference parses str, so a text is read as
 // UTF-8: besides ASCII, only the white space of Python's \s and the four
@@ -585,17 +582,6 @@ struct plain_masks {
 };
 
 #if defined(__SSE2__)
-std::uint64_t mask_of(__m128i matches) noexcept {
-  return static_cast<unsigned>(_mm_movemask_epi8(matches));
-}
-
-// Bytes whose value minus `low` is below `count`: shifted by 0x80 - low, the
-// range wraps to the lowest signed values, and one comparison finds them.
-__m128i in_range(__m128i bytes, char low, char count) noexcept {
-  const __m128i shifted = _mm_add_epi8(bytes, _mm_set1_epi8(static_cast<char>(0x80 - low)));
-  return _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + count)));
-}
-
 // Chunks may overlap: their masks are or-ed at their offsets.
 [[gnu::always_inline]] inline void add_chunk(plain_masks& m, __m128i chunk,
                                              std::size_t at) noexcept {
@@ -610,30 +596,9 @@ __m128i in_range(__m128i bytes, char low, char count) noexcept {
   m.plain |= mask_of(_mm_or_si128(_mm_or_si128(digit, letter), _mm_or_si128(dot, plus))) << at;
 }
 
-// Up to sixteen bytes in one register, zeros after them, from words that
-// overlap rather than read past the text.
-[[gnu::always_inline]] inline __m128i short_chunk(const char* bytes, std::size_t size) noexcept {
-  if (size <= kWordBytes)
-    return _mm_cvtsi64_si128(static_cast<long long>(short_word(bytes, size, 0)));
-  const word high = load_word(bytes + size - kWordBytes) >> (8 * (16 - size));
-  return _mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(load_word(bytes)));
-}
-
-__m128i chunk_at(const char* bytes) noexcept {
-  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
-}
-
 // 1 to 64 bytes; the chunks that cover them may overlap.
 [[gnu::always_inline]] inline plain_masks classify(const char* bytes, std::size_t size) noexcept {
-  plain_masks m{};
-  if (size > 16) {
-    add_chunk(m, chunk_at(bytes), 0);
-    for (std::size_t at = 16; at + 16 < size; at += 16) add_chunk(m, chunk_at(bytes + at), at);
-    add_chunk(m, chunk_at(bytes + size - 16), size - 16);
-  } else {
-    add_chunk(m, size == 16 ? chunk_at(bytes) : short_chunk(bytes, size), 0);
-  }
-  return m;
+  return over_chunks<plain_masks>(std::string_view(bytes, size), add_chunk);
 }
 #else
 plain_masks classify(const char* bytes, std::size_t size) noexcept {

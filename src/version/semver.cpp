@@ -28,11 +28,8 @@
 #include <cstring>
 
 #include "common/bytes.h"
+#include "version/chunks.h"
 #include "version/words.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace korvel {
 
@@ -181,17 +178,6 @@ struct plain_masks {
 };
 
 #if defined(__SSE2__)
-std::uint64_t mask_of(__m128i matches) noexcept {
-  return static_cast<unsigned>(_mm_movemask_epi8(matches));
-}
-
-// Bytes whose value minus `low` is below `count`: shifted by 0x80 - low, the
-// range wraps to the lowest signed values, and one comparison finds them.
-__m128i in_range(__m128i bytes, char low, char count) noexcept {
-  const __m128i shifted = _mm_add_epi8(bytes, _mm_set1_epi8(static_cast<char>(0x80 - low)));
-  return _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + count)));
-}
-
 // Chunks may overlap: their masks are or-ed at their offsets.
 [[gnu::always_inline]] inline void add_chunk(byte_masks& masks, __m128i chunk,
                                              std::size_t at) noexcept {
@@ -208,36 +194,6 @@ __m128i in_range(__m128i bytes, char low, char count) noexcept {
   masks.hyphen |= mask_of(hyphen) << at;
   masks.plus |= mask_of(plus) << at;
   masks.known |= mask_of(known) << at;
-}
-
-// Up to sixteen bytes in one register, zeros after them, from words that
-// overlap rather than read past the text.
-__m128i short_chunk(const char* bytes, std::size_t size) noexcept {
-  if (size <= kWordBytes)
-    return _mm_cvtsi64_si128(static_cast<long long>(short_word(bytes, size, 0)));
-  const word high = load_word(bytes + size - kWordBytes) >> (8 * (16 - size));
-  return _mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(load_word(bytes)));
-}
-
-__m128i chunk_at(const char* bytes) noexcept {
-  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
-}
-
-// Calls add(masks, chunk, at) over chunks that cover the text, which may
-// overlap.
-template <typename Masks, typename Add>
-[[gnu::always_inline]] inline Masks over_chunks(std::string_view text, Add add) noexcept {
-  Masks masks{};
-  const char* bytes = text.data();
-  const std::size_t size = text.size();
-  if (size > 16) {
-    add(masks, chunk_at(bytes), 0);
-    for (std::size_t at = 16; at + 16 < size; at += 16) add(masks, chunk_at(bytes + at), at);
-    add(masks, chunk_at(bytes + size - 16), size - 16);
-  } else {
-    add(masks, size == 16 ? chunk_at(bytes) : short_chunk(bytes, size), 0);
-  }
-  return masks;
 }
 
 byte_masks classify(std::string_view text) noexcept {

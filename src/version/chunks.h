@@ -1,0 +1,59 @@
+// Sixteen bytes at a time through SSE2, for the orders that check a usual
+// shape from bit masks, one bit a byte, without a branch per byte. Where
+// SSE2 is missing, those orders class their bytes one at a time instead.
+#pragma once
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "version/words.h"
+
+namespace korvel {
+
+inline std::uint64_t mask_of(__m128i matches) noexcept {
+  return static_cast<unsigned>(_mm_movemask_epi8(matches));
+}
+
+// Bytes whose value minus `low` is below `count`: shifted by 0x80 - low, the
+// range wraps to the lowest signed values, and one comparison finds them.
+inline __m128i in_range(__m128i bytes, char low, char count) noexcept {
+  const __m128i shifted = _mm_add_epi8(bytes, _mm_set1_epi8(static_cast<char>(0x80 - low)));
+  return _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + count)));
+}
+
+// Up to sixteen bytes in one register, zeros after them, from words that
+// overlap rather than read past the text.
+[[gnu::always_inline]] inline __m128i short_chunk(const char* bytes, std::size_t size) noexcept {
+  if (size <= kWordBytes)
+    return _mm_cvtsi64_si128(static_cast<long long>(short_word(bytes, size, 0)));
+  const word high = load_word(bytes + size - kWordBytes) >> (8 * (16 - size));
+  return _mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(load_word(bytes)));
+}
+
+inline __m128i chunk_at(const char* bytes) noexcept {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+}
+
+// Calls add(masks, chunk, at) over chunks that cover the text, which may
+// overlap.
+template <typename Masks, typename Add>
+[[gnu::always_inline]] inline Masks over_chunks(std::string_view text, Add add) noexcept {
+  Masks masks{};
+  const char* bytes = text.data();
+  const std::size_t size = text.size();
+  if (size > 16) {
+    add(masks, chunk_at(bytes), 0);
+    for (std::size_t at = 16; at + 16 < size; at += 16) add(masks, chunk_at(bytes + at), at);
+    add(masks, chunk_at(bytes + size - 16), size - 16);
+  } else {
+    add(masks, size == 16 ? chunk_at(bytes) : short_chunk(bytes, size), 0);
+  }
+  return masks;
+}
+
+}  // namespace korvel
+#endif
