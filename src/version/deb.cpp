@@ -283,29 +283,43 @@ deb_scan scan_text(std::string_view text) noexcept {
 //
 // Sixteen bytes are classed at once through the compilers' vector
 // extension (SSE2 or NEON, else plain words): a few operations, where a
-// lookup per byte costs three.
+// lookup per byte costs three. No function takes or returns a vector:
+// where SSE2 is missing (32-bit x86) that would change the calling
+// convention.
 using lanes = unsigned char __attribute__((vector_size(16)));
 using signed_lanes = signed char __attribute__((vector_size(16)));
 using halves = word __attribute__((vector_size(16)));
 
-inline lanes lanes_of(word low, word high) noexcept {
-  return reinterpret_cast<lanes>(halves{low, high});
-}
+// The '-' bytes of two words, 0xFF each.
+struct halves_of_dashes {
+  word low;
+  word high;
+};
 
-// The lanes in [lo, hi], in two operations: shifted by 0x80 - lo, the range
-// wraps to the lowest signed values, and one comparison finds them.
-inline signed_lanes in_range(lanes v, unsigned char lo, unsigned char hi) noexcept {
-  const auto shifted = reinterpret_cast<signed_lanes>(v + static_cast<unsigned char>(0x80 - lo));
-  return shifted < static_cast<signed char>(hi - lo + 1 - 0x80);
-}
+// Each range [lo, hi] in two operations: shifted by 0x80 - lo, it wraps to
+// the lowest signed values, and one comparison finds them.
+#define KORVEL_IN_RANGE(v, lo, hi)                                                 \
+  (reinterpret_cast<signed_lanes>((v) + static_cast<unsigned char>(0x80 - (lo))) < \
+   static_cast<signed char>((hi) - (lo) + 1 - 0x80))
 
-inline bool plain_lanes(lanes v) noexcept {
-  const signed_lanes digit = in_range(v, '0', '9');
-  const signed_lanes letter = in_range(v | 0x20, 'a', 'z');  // either case
-  const signed_lanes plus_to_dot = in_range(v, '+', '.') & ~(v == ',');
+// Whether the sixteen bytes are plain bytes; `dashes`, when given, gets
+// their '-' bytes.
+[[gnu::always_inline]] inline bool plain_bytes(word low, word high,
+                                               halves_of_dashes* dashes = nullptr) noexcept {
+  const auto v = reinterpret_cast<lanes>(halves{low, high});
+  const lanes folded = v | 0x20;  // letters to lower case
+  const signed_lanes digit = KORVEL_IN_RANGE(v, '0', '9');
+  const signed_lanes letter = KORVEL_IN_RANGE(folded, 'a', 'z');
+  const signed_lanes plus_to_dot = KORVEL_IN_RANGE(v, '+', '.') & ~(v == ',');
   const auto ok = reinterpret_cast<halves>(digit | letter | plus_to_dot | (v == '~'));
+  if (dashes != nullptr) {
+    const auto found = reinterpret_cast<halves>(v == '-');
+    *dashes = {found[0], found[1]};
+  }
   return (ok[0] & ok[1]) == ~word{0};
 }
+
+#undef KORVEL_IN_RANGE
 
 // Where a plain text's last '-' is, as far as its check saw: the last one
 // at or after `from`, or kNone when those bytes hold none.
@@ -314,14 +328,13 @@ struct dash_reading {
   std::size_t from = 0;
 };
 
-// The last '-' of 16 checked bytes, the high half's from `high_at` and the
-// low half's from `low_at`.
-inline void read_dash(lanes v, std::size_t low_at, std::size_t high_at,
-                      dash_reading& dash) noexcept {
-  const auto dashes = reinterpret_cast<halves>(v == '-');
-  dash.at = dashes[1] != 0   ? high_at + last_flagged(dashes[1])
-            : dashes[0] != 0 ? low_at + last_flagged(dashes[0])
-                             : kNone;
+// The last '-' of two checked words, the high one's bytes from `high_at` and
+// the low one's from `low_at`.
+inline std::size_t last_of(const halves_of_dashes& dashes, std::size_t low_at,
+                           std::size_t high_at) noexcept {
+  return dashes.high != 0  ? high_at + last_flagged(dashes.high)
+         : dashes.low != 0 ? low_at + last_flagged(dashes.low)
+                           : kNone;
 }
 
 // Whether `text` is plain, given that its bytes before `from` are plain
@@ -337,25 +350,24 @@ inline void read_dash(lanes v, std::size_t low_at, std::size_t high_at,
   if (n == 0) return true;
   if (n < kWordBytes) {
     const word w = short_word(p, n, '0');
-    const lanes v = lanes_of(w, w);
-    if (dash != nullptr) {
-      *dash = {kNone, from};
-      read_dash(v, from, from, *dash);
-    }
-    return plain_lanes(v);
+    halves_of_dashes dashes{};
+    const bool ok = plain_bytes(w, w, dash != nullptr ? &dashes : nullptr);
+    if (dash != nullptr) *dash = {last_of(dashes, from, from), from};
+    return ok;
   }
   // The last sixteen bytes overlap those before, as the last word does.
   for (; end - p > 16; p += 16) {
-    if (!plain_lanes(lanes_of(load_word(p), load_word(p + kWordBytes)))) return false;
+    if (!plain_bytes(load_word(p), load_word(p + kWordBytes))) return false;
   }
   const char* const last = n > 16 ? end - 16 : p;
-  const lanes v = lanes_of(load_word(last), load_word(end - kWordBytes));
+  halves_of_dashes dashes{};
+  const bool ok = plain_bytes(load_word(last), load_word(end - kWordBytes),
+                              dash != nullptr ? &dashes : nullptr);
   if (dash != nullptr) {
     const auto last_at = static_cast<std::size_t>(last - text.data());
-    *dash = {kNone, last_at};
-    read_dash(v, last_at, text.size() - kWordBytes, *dash);
+    *dash = {last_of(dashes, last_at, text.size() - kWordBytes), last_at};
   }
-  return plain_lanes(v);
+  return ok;
 }
 
 // The last '-' of a plain text, read from its end: a revision is short.
