@@ -703,7 +703,7 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
 // A plain text's fragments are known from its check and its last '-'.
 std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
   const std::size_t start = plain(text) ? 0 : epoch_start(text, 0);
-  if (start == kNone) return valid(text) ? key(text, out) : kNoKey;
+  if (start == kNone) return scanned_valid(scan_text(text), text.size()) ? key(text, out) : kNoKey;
   deb_scan s{phase::body};
   s.colon = start != 0 ? start - 1 : kNone;
   s.last_dash = last_dash(text);
