@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "common/bytes.h"
+#include "version/chunks.h"
 #include "version/words.h"
 
 namespace korvel {
@@ -536,6 +537,98 @@ unsigned char* write_number(const char*& at, const char* end, unsigned char* out
   return cursor + 8;
 }
 
+// An empty fragment, or one of zeros: the number 0 alone.
+unsigned char* write_zero(unsigned char* out) noexcept {
+  *out++ = kNumberBase;
+  *out++ = kFragmentEnd;
+  return out;
+}
+
+#if defined(__SSE2__)
+// The key bytes of up to sixteen fragment bytes: letters and digits as
+// themselves, '~' as kTilde, every other byte with its high bit set.
+inline __m128i key_bytes(__m128i bytes) noexcept {
+  const __m128i letter = in_range(_mm_or_si128(bytes, _mm_set1_epi8(0x20)), 'a', 26);
+  const __m128i kept = _mm_or_si128(letter, in_range(bytes, '0', 10));
+  const __m128i tilde = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('~'));
+  const __m128i marked = _mm_or_si128(bytes, _mm_andnot_si128(kept, _mm_set1_epi8(char(0x80))));
+  return _mm_or_si128(_mm_andnot_si128(tilde, marked),
+                      _mm_and_si128(tilde, _mm_set1_epi8(static_cast<char>(kTilde))));
+}
+
+inline void store_chunk(unsigned char* out, const unsigned char* from) noexcept {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), chunk_at(reinterpret_cast<const char*>(from)));
+}
+
+// The bits of `mask` from bit `at` on.
+inline unsigned bits_from(unsigned mask, unsigned at) noexcept {
+  return mask & (~0U << at);
+}
+
+// The lowest set bit of a mask that has one.
+inline unsigned lowest(unsigned mask) noexcept {
+  return static_cast<unsigned>(__builtin_ctz(mask));
+}
+
+// A plain text's bytes as bit masks, one bit a byte, and its key bytes.
+struct chunk_masks {
+  alignas(16) unsigned char bytes[32];
+  unsigned digits;
+  unsigned significant;  // digits but '0'
+};
+
+// The fragment [at, end) of a text of at most sixteen bytes, written run by
+// run rather than byte by byte: each run is one sixteen-byte store, and the
+// runs and a number's leading zeros are found in the masks. The stores reach
+// up to sixteen bytes past what is written.
+unsigned char* write_runs(const chunk_masks& m, unsigned at, unsigned end,
+                          unsigned char* out) noexcept {
+  const unsigned stop = 1U << end;
+  for (;;) {
+    const unsigned number = lowest(bits_from(m.digits | stop, at));
+    store_chunk(out, m.bytes + at);
+    out += number - at;
+    if (number == end) {
+      *out++ = kNumberBase;
+      break;
+    }
+    at = lowest(bits_from(~m.digits, number));
+    const unsigned first = lowest(bits_from(m.significant | stop, number));
+    const unsigned from = first < at ? first : at;
+    *out = static_cast<unsigned char>(kNumberBase + (at - from));
+    store_chunk(out + 1, m.bytes + from);
+    out += 1 + at - from;
+    if (at == end) break;
+  }
+  *out++ = kFragmentEnd;
+  return out;
+}
+
+// The key of a plain text of at most sixteen bytes whose upstream starts at
+// `start` and whose last '-' is at `dash`, all of it from one register.
+std::size_t write_short_plain(std::string_view text, std::size_t start, std::size_t dash,
+                              unsigned char* out) noexcept {
+  const auto n = static_cast<unsigned>(text.size());
+  const __m128i chunk = n == 16 ? chunk_at(text.data()) : short_chunk(text.data(), n);
+  chunk_masks m;
+  _mm_store_si128(reinterpret_cast<__m128i*>(m.bytes), key_bytes(chunk));
+  _mm_store_si128(reinterpret_cast<__m128i*>(m.bytes + 16), _mm_setzero_si128());
+  // The padding is 0, neither a digit nor '0'.
+  m.digits = static_cast<unsigned>(mask_of(in_range(chunk, '0', 10)));
+  m.significant =
+      m.digits & ~static_cast<unsigned>(mask_of(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('0'))));
+  unsigned char* end = start == 0 ? write_zero(out) : write_runs(m, 0, start - 1, out);
+  if (dash == kNone) {
+    end = write_runs(m, start, n, end);
+    end = write_zero(end);
+  } else {
+    end = write_runs(m, start, dash, end);
+    end = write_runs(m, dash + 1, n, end);
+  }
+  return static_cast<std::size_t>(end - out);
+}
+#endif
+
 unsigned char* write_fragment(std::string_view text, unsigned char* out) noexcept {
   const char* at = text.data();
   const char* const end = at + text.size();
@@ -551,16 +644,9 @@ unsigned char* write_fragment(std::string_view text, unsigned char* out) noexcep
 // Each fragment byte costs at most two key bytes (a run byte and the number
 // byte after it, or a digit and its share of a number's length); each
 // fragment adds its first number byte and its end, and a missing revision
-// is written as "0".
+// is written as "0"; whole-register stores reach sixteen bytes further.
 std::size_t key_bound(std::size_t size) noexcept {
-  return 2 * size + 8;
-}
-
-// An empty fragment, or one of zeros: the number 0 alone.
-unsigned char* write_zero(unsigned char* out) noexcept {
-  *out++ = kNumberBase;
-  *out++ = kFragmentEnd;
-  return out;
+  return 2 * size + 8 + 16;
 }
 
 std::size_t write_key(const fragments& parts, unsigned char* out) noexcept {
@@ -662,7 +748,196 @@ inline std::size_t last_dash(std::string_view text, const dash_reading& dash) no
   return compare_plain(a, a_start, last_dash(a), b, b_start, last_dash(b), shared);
 }
 
+#if defined(__SSE2__)
+constexpr std::size_t kShortText = 32;
+
+// A text of 1 to 32 bytes in two registers, and its classes as bit masks,
+// bit i for byte i.
+struct short_text {
+  __m128i low;
+  __m128i high;
+  std::uint64_t digits;
+  std::uint64_t dashes;
+  int colon;   // where its plain part starts, less one: -1 when it has no epoch
+  bool plain;  // plain, perhaps behind an epoch
+};
+
+inline bool bit(std::uint64_t mask, unsigned at) noexcept {
+  return ((mask >> at) & 1) != 0;
+}
+
+struct chunk_classes {
+  std::uint64_t plain;
+  std::uint64_t digits;
+  std::uint64_t dashes;
+  std::uint64_t colons;
+};
+
+inline chunk_classes classes_of(__m128i chunk) noexcept {
+  const __m128i digit = in_range(chunk, '0', 10);
+  const __m128i letter = in_range(_mm_or_si128(chunk, _mm_set1_epi8(0x20)), 'a', 26);
+  const __m128i plus_to_dot =
+      _mm_andnot_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(',')), in_range(chunk, '+', 4));
+  const __m128i tilde = _mm_cmpeq_epi8(chunk, _mm_set1_epi8('~'));
+  return {mask_of(_mm_or_si128(_mm_or_si128(digit, letter), _mm_or_si128(plus_to_dot, tilde))),
+          mask_of(digit), mask_of(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('-'))),
+          mask_of(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(':')))};
+}
+
+// Whether the masks make a plain text of `n` bytes, perhaps behind an
+// epoch; the epoch's colon goes to `colon`.
+inline bool plain_masks(std::string_view text, const chunk_classes& c, int& colon) noexcept {
+  const auto n = static_cast<unsigned>(text.size());
+  const std::uint64_t live = (std::uint64_t{1} << n) - 1;
+  const std::uint64_t last = std::uint64_t{1} << (n - 1);
+  if ((c.digits & 1) == 0 || (c.dashes & last) != 0) return false;
+  if (c.colons == 0) {
+    colon = -1;
+    return (c.plain & live) == live;
+  }
+  // One ':' after digits alone, a digit after it, and an epoch dpkg takes.
+  const auto at = static_cast<unsigned>(__builtin_ctzll(c.colons));
+  const std::uint64_t epoch = (std::uint64_t{1} << at) - 1;
+  if ((c.colons & (c.colons - 1)) != 0 || (c.digits & epoch) != epoch || at + 1 == n ||
+      !bit(c.digits, at + 1) || ((c.plain | c.colons) & live) != live ||
+      !epoch_in_range(text.substr(0, at), false)) {
+    return false;
+  }
+  colon = static_cast<int>(at);
+  return true;
+}
+
+[[gnu::always_inline]] inline short_text read_short(std::string_view text) noexcept {
+  const auto n = text.size();
+  const char* p = text.data();
+  const __m128i low = n >= 16 ? chunk_at(p) : short_chunk(p, n);
+  const __m128i high = n <= 16   ? _mm_setzero_si128()
+                       : n == 32 ? chunk_at(p + 16)
+                                 : short_chunk(p + 16, n - 16);
+  chunk_classes c = classes_of(low);
+  if (n > 16) {
+    const chunk_classes h = classes_of(high);
+    c = {c.plain | h.plain << 16, c.digits | h.digits << 16, c.dashes | h.dashes << 16,
+         c.colons | h.colons << 16};
+  }
+  short_text t{low, high, c.digits, c.dashes, -1, false};
+  t.plain = plain_masks(text, c, t.colon);
+  return t;
+}
+
+// The position of the last '-', or -1.
+inline int last_dash_of(std::uint64_t dashes) noexcept {
+  return dashes == 0 ? -1 : 63 - __builtin_clzll(dashes);
+}
+
+constexpr int kUndecided = 2;
+
+// One side of a fragment at the first byte where two texts part.
+struct side {
+  std::string_view text;
+  std::uint64_t digits;
+  unsigned end;  // where the fragment ends
+};
+
+inline int weight_at(const side& s, unsigned at) noexcept {
+  return at < s.end ? kWeights.weights[static_cast<unsigned char>(s.text[at])] : 0;
+}
+
+inline bool digit_at(const side& s, unsigned at) noexcept {
+  return at < s.end && bit(s.digits, at);
+}
+
+// Two fragments alike before `at`, where they part: the order
+// compare_fragment() would give, read off the masks where the byte at `at`
+// or its number decides; kUndecided where the fragments may yet be equal
+// (leading zeros, both ending there). A fragment follows a byte that is not
+// a digit ('-' or ':'), so its first number cannot start before it.
+int decide_at(const side& a, const side& b, unsigned at) noexcept {
+  unsigned number = at;  // where the number holding `at` starts
+  if (at > 0 && bit(a.digits, at - 1)) {
+    const std::uint64_t before = ~a.digits & ((std::uint64_t{1} << at) - 1);
+    number = before == 0 ? 0 : 64 - static_cast<unsigned>(__builtin_clzll(before));
+  } else {
+    const int wa = weight_at(a, at);
+    const int wb = weight_at(b, at);
+    if (wa != wb) return wa < wb ? -1 : 1;
+  }
+  if ((number < a.end && a.text[number] == '0') || (number < b.end && b.text[number] == '0'))
+    return kUndecided;
+  const bool a_digit = digit_at(a, at);
+  const bool b_digit = digit_at(b, at);
+  if (a_digit != b_digit) return a_digit ? 1 : -1;
+  if (!a_digit) {
+    const int wa = weight_at(a, at);
+    const int wb = weight_at(b, at);
+    return wa != wb ? (wa < wb ? -1 : 1) : kUndecided;
+  }
+  const auto a_run = static_cast<unsigned>(__builtin_ctzll(~a.digits >> at));
+  const auto b_run = static_cast<unsigned>(__builtin_ctzll(~b.digits >> at));
+  if (a_run != b_run) return a_run > b_run ? 1 : -1;
+  return static_cast<unsigned char>(a.text[at]) < static_cast<unsigned char>(b.text[at]) ? -1 : 1;
+}
+
+inline std::string_view epoch_of(std::string_view text, int colon) noexcept {
+  return colon < 0 ? std::string_view() : slice(text, 0, static_cast<std::size_t>(colon));
+}
+
+inline std::string_view revision_of(std::string_view text, int dash) noexcept {
+  return dash < 0 ? kZero : slice(text, static_cast<std::size_t>(dash) + 1, text.size());
+}
+
+// The fragments' order from the first difference at `at` on, past equal
+// epochs: the revision of both, or the upstream of both, or the one whose
+// last '-' is before `at`, whose upstream is the shorter.
+int compare_from(const side& a, const side& b, int a_dash, int b_dash, unsigned at) noexcept {
+  const bool a_revision = a_dash >= 0 && static_cast<unsigned>(a_dash) < at;
+  const bool b_revision = b_dash >= 0 && static_cast<unsigned>(b_dash) < at;
+  if (a_revision != b_revision) return a_revision ? -1 : 1;
+  if (const int order = decide_at(a, b, at); order != kUndecided) return order;
+  const std::size_t from = run_start(a.text, 0, at);
+  const int order = compare_fragment(slice(a.text, from, a.end), slice(b.text, from, b.end));
+  if (order != 0 || a_revision) return order;
+  return compare_fragment(revision_of(a.text, a_dash), revision_of(b.text, b_dash));
+}
+
+// collate() of two plain texts of at most 32 bytes, from masks of two
+// registers each: where they part and where their epochs and revisions
+// start decide which fragments to compare, from the run that holds the
+// first difference. kUndecided for any other texts.
+int collate_short(std::string_view a, std::string_view b) noexcept {
+  const short_text ta = read_short(a);
+  const short_text tb = read_short(b);
+  if (!ta.plain || !tb.plain) return kUndecided;
+  const auto low = static_cast<unsigned>(mask_of(_mm_cmpeq_epi8(ta.low, tb.low)));
+  const auto high = static_cast<unsigned>(mask_of(_mm_cmpeq_epi8(ta.high, tb.high)));
+  const std::uint64_t differ = ~(std::uint64_t{low} | std::uint64_t{high} << 16) & 0xFFFFFFFF;
+  if (differ == 0) return 0;  // the padding is alike only for texts alike
+  const auto at = static_cast<unsigned>(__builtin_ctzll(differ));
+  int order = 0;
+  if (ta.colon != tb.colon || (ta.colon >= 0 && at <= static_cast<unsigned>(ta.colon))) {
+    order = compare_fragment(epoch_of(a, ta.colon), epoch_of(b, tb.colon));
+    if (order == 0) return kUndecided;
+  } else {
+    const int a_dash = last_dash_of(ta.dashes);
+    const int b_dash = last_dash_of(tb.dashes);
+    const bool revision = a_dash >= 0 && static_cast<unsigned>(a_dash) < at;
+    const auto a_end = static_cast<unsigned>(revision || a_dash < 0 ? a.size() : a_dash);
+    const auto b_end = static_cast<unsigned>(revision || b_dash < 0 ? b.size() : b_dash);
+    order = compare_from({a, ta.digits, a_end}, {b, tb.digits, b_end}, a_dash, b_dash, at);
+  }
+  if (order != 0) return order < 0 ? -1 : 1;
+  const auto a_byte = static_cast<unsigned char>(at < a.size() ? a[at] : 0);
+  const auto b_byte = static_cast<unsigned char>(at < b.size() ? b[at] : 0);
+  return a_byte < b_byte ? -1 : 1;
+}
+#endif
+
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
+#if defined(__SSE2__)
+  if (!lhs.empty() && !rhs.empty() && lhs.size() <= kShortText && rhs.size() <= kShortText) {
+    if (const int order = collate_short(lhs, rhs); order != kUndecided) return order;
+  }
+#endif
   const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
   const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
   if (shared == common && lhs.size() == rhs.size()) return 0;
@@ -707,6 +982,9 @@ std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
   deb_scan s{phase::body};
   s.colon = start != 0 ? start - 1 : kNone;
   s.last_dash = last_dash(text);
+#if defined(__SSE2__)
+  if (text.size() <= 16) return write_short_plain(text, start, s.last_dash, out);
+#endif
   return write_key(fragments_of(text, s), out);
 }
 
