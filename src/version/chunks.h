@@ -38,6 +38,30 @@ inline __m128i chunk_at(const char* bytes) noexcept {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
 }
 
+// Up to 32 bytes in two registers, zeros after them.
+struct chunk_pair {
+  __m128i low;
+  __m128i high;
+};
+
+[[gnu::always_inline]] inline chunk_pair read_chunks(const char* bytes, std::size_t size) noexcept {
+  const __m128i low = size >= 16 ? chunk_at(bytes) : short_chunk(bytes, size);
+  if (size <= 16) return {low, _mm_setzero_si128()};
+  return {low, size == 32 ? chunk_at(bytes + 16) : short_chunk(bytes + 16, size - 16)};
+}
+
+// The two registers' masks as one, bit i for byte i.
+inline std::uint64_t joined(std::uint64_t low, std::uint64_t high) noexcept {
+  return low | high << 16;
+}
+
+// The bytes where two texts of up to 32 bytes differ, the padding of a
+// shorter one included.
+inline std::uint64_t differing(const chunk_pair& a, const chunk_pair& b) noexcept {
+  return ~joined(mask_of(_mm_cmpeq_epi8(a.low, b.low)), mask_of(_mm_cmpeq_epi8(a.high, b.high))) &
+         0xFFFFFFFF;
+}
+
 // Calls add(masks, chunk, at) over chunks that cover the text, which may
 // overlap.
 template <typename Masks, typename Add>

@@ -754,8 +754,6 @@ constexpr std::size_t kShortText = 32;
 // A text of 1 to 32 bytes in two registers, and its classes as bit masks,
 // bit i for byte i.
 struct short_text {
-  __m128i low;
-  __m128i high;
   std::uint64_t digits;
   std::uint64_t dashes;
   int colon;   // where its plain part starts, less one: -1 when it has no epoch
@@ -807,20 +805,15 @@ inline bool plain_masks(std::string_view text, const chunk_classes& c, int& colo
   return true;
 }
 
-[[gnu::always_inline]] inline short_text read_short(std::string_view text) noexcept {
-  const auto n = text.size();
-  const char* p = text.data();
-  const __m128i low = n >= 16 ? chunk_at(p) : short_chunk(p, n);
-  const __m128i high = n <= 16   ? _mm_setzero_si128()
-                       : n == 32 ? chunk_at(p + 16)
-                                 : short_chunk(p + 16, n - 16);
-  chunk_classes c = classes_of(low);
-  if (n > 16) {
-    const chunk_classes h = classes_of(high);
-    c = {c.plain | h.plain << 16, c.digits | h.digits << 16, c.dashes | h.dashes << 16,
-         c.colons | h.colons << 16};
+[[gnu::always_inline]] inline short_text read_short(std::string_view text,
+                                                    const chunk_pair& chunks) noexcept {
+  chunk_classes c = classes_of(chunks.low);
+  if (text.size() > 16) {
+    const chunk_classes h = classes_of(chunks.high);
+    c = {joined(c.plain, h.plain), joined(c.digits, h.digits), joined(c.dashes, h.dashes),
+         joined(c.colons, h.colons)};
   }
-  short_text t{low, high, c.digits, c.dashes, -1, false};
+  short_text t{c.digits, c.dashes, -1, false};
   t.plain = plain_masks(text, c, t.colon);
   return t;
 }
@@ -905,12 +898,12 @@ int compare_from(const side& a, const side& b, int a_dash, int b_dash, unsigned 
 // start decide which fragments to compare, from the run that holds the
 // first difference. kUndecided for any other texts.
 int collate_short(std::string_view a, std::string_view b) noexcept {
-  const short_text ta = read_short(a);
-  const short_text tb = read_short(b);
+  const chunk_pair a_chunks = read_chunks(a.data(), a.size());
+  const chunk_pair b_chunks = read_chunks(b.data(), b.size());
+  const short_text ta = read_short(a, a_chunks);
+  const short_text tb = read_short(b, b_chunks);
   if (!ta.plain || !tb.plain) return kUndecided;
-  const auto low = static_cast<unsigned>(mask_of(_mm_cmpeq_epi8(ta.low, tb.low)));
-  const auto high = static_cast<unsigned>(mask_of(_mm_cmpeq_epi8(ta.high, tb.high)));
-  const std::uint64_t differ = ~(std::uint64_t{low} | std::uint64_t{high} << 16) & 0xFFFFFFFF;
+  const std::uint64_t differ = differing(a_chunks, b_chunks);
   if (differ == 0) return 0;  // the padding is alike only for texts alike
   const auto at = static_cast<unsigned>(__builtin_ctzll(differ));
   int order = 0;

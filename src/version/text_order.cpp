@@ -2,6 +2,7 @@
 
 #include "common/bytes.h"
 #include "common/leading_int.h"
+#include "version/chunks.h"
 #include "version/tokens.h"
 
 namespace korvel {
@@ -112,6 +113,19 @@ struct reading {
   return version_token_compare(classify_version_token(a_token), classify_version_token(b_token));
 }
 
+// The order of two well-formed texts without a NUL from the token starts
+// `a.at` and `b.at` on, alike before them.
+inline int tokens_order(reading a, reading b) noexcept {
+  for (;;) {
+    if (const int order = token_pair_order(a, b); order != 0) return order;
+    const bool a_last = a.at == a.end;
+    const bool b_last = b.at == b.end;
+    if (a_last || b_last) return int{!a_last} - int{!b_last};
+    ++a.at;
+    ++b.at;
+  }
+}
+
 struct pair_reading {
   bool a_well_formed;
   bool b_well_formed;
@@ -157,6 +171,139 @@ struct pair_reading {
   return byte_order(lhs, rhs);
 }
 
+#if defined(__SSE2__)
+constexpr std::size_t kShortText = 32;
+constexpr int kUndecided = 2;
+
+// A text of 1 to 32 bytes as bit masks, bit i for byte i.
+struct short_text {
+  std::uint64_t digits;
+  std::uint64_t separators;
+  bool has_nul;
+  bool well_formed;
+};
+
+struct chunk_classes {
+  std::uint64_t digits;
+  std::uint64_t separators;
+  std::uint64_t nuls;
+};
+
+inline chunk_classes classes_of(__m128i chunk) noexcept {
+  const __m128i dot_dash_slash = in_range(chunk, '-', 3);
+  const __m128i space = _mm_cmpeq_epi8(chunk, _mm_set1_epi8(' '));
+  static_assert(DEFAULT_VERSION_SEPARATORS[0] == '.' && DEFAULT_VERSION_SEPARATORS[1] == '-' &&
+                DEFAULT_VERSION_SEPARATORS[2] == '/' && DEFAULT_VERSION_SEPARATORS[3] == ' ' &&
+                DEFAULT_VERSION_SEPARATORS[4] == '\0');
+  return {mask_of(in_range(chunk, '0', 10)), mask_of(_mm_or_si128(dot_dash_slash, space)),
+          mask_of(_mm_cmpeq_epi8(chunk, _mm_setzero_si128()))};
+}
+
+inline bool bit(std::uint64_t mask, unsigned at) noexcept {
+  return ((mask >> at) & 1) != 0;
+}
+
+[[gnu::always_inline]] inline short_text read_short(std::size_t size,
+                                                    const chunk_pair& chunks) noexcept {
+  chunk_classes c = classes_of(chunks.low);
+  if (size > 16) {
+    const chunk_classes h = classes_of(chunks.high);
+    c = {joined(c.digits, h.digits), joined(c.separators, h.separators), joined(c.nuls, h.nuls)};
+  }
+  const std::uint64_t live = (std::uint64_t{1} << size) - 1;
+  const std::uint64_t s = c.separators;
+  // No empty token: no separator first, last or after another.
+  const bool well_formed =
+      (s & 1) == 0 && !bit(s, static_cast<unsigned>(size - 1)) && (s & (s << 1)) == 0;
+  return {c.digits, s, (c.nuls & live) != 0, well_formed};
+}
+
+// One text's side at the first byte where two texts part.
+struct short_side {
+  std::string_view text;
+  const short_text& masks;
+
+  [[nodiscard]] unsigned char at(unsigned i) const noexcept {
+    return static_cast<unsigned char>(i < text.size() ? text[i] : 0);
+  }
+  [[nodiscard]] bool stops(unsigned i) const noexcept {
+    return i >= text.size() || bit(masks.separators, i);
+  }
+  // The length of the digit run from `i`.
+  [[nodiscard]] unsigned digit_run(unsigned i) const noexcept {
+    return static_cast<unsigned>(__builtin_ctzll(~masks.digits >> i));
+  }
+};
+
+// The order of two well-formed texts alike before `at` from the token that
+// holds `at`, as read_pair() gives it, `bytes` where that is 0, as far as
+// the masks tell; else kUndecided (numbers alike with more tokens after
+// them, or of ten digits or more, or with leading zeros; tokens that start
+// with neither a digit nor a word's byte; words alike up to their ends).
+int token_order(const short_side& a, const short_side& b, unsigned start, unsigned at,
+                int bytes) noexcept {
+  const bool a_digit = bit(a.masks.digits, start);
+  const bool b_digit = bit(b.masks.digits, start);
+  if (a_digit && b_digit) {
+    const unsigned a_run = a.digit_run(start);
+    const unsigned b_run = b.digit_run(start);
+    if (a_run > 9 || b_run > 9 || (a.at(start) == '0' && a_run > 1) ||
+        (b.at(start) == '0' && b_run > 1)) {
+      return kUndecided;
+    }
+    if (a_run != b_run) return a_run > b_run ? 1 : -1;
+    if (at < start + a_run) return a.at(at) < b.at(at) ? -1 : 1;
+    // Equal numbers, such as 8+deb12u1 and 8+deb12u2: the last tokens of
+    // both leave the bytes to decide, and a version with more tokens orders
+    // after one without.
+    const std::uint64_t after = ~std::uint64_t{0} << at;
+    const bool a_more = (a.masks.separators & after) != 0;
+    const bool b_more = (b.masks.separators & after) != 0;
+    if (a_more != b_more) return a_more ? 1 : -1;
+    return a_more ? kUndecided : bytes;
+  }
+  if (a_digit != b_digit) {
+    // A number's decimal text starts with a digit, which orders before a
+    // word's first byte above '9' and after one below '0'.
+    const unsigned char word = a_digit ? b.at(start) : a.at(start);
+    if (!byte_starts_word(word)) return kUndecided;
+    return (word > '9') == a_digit ? -1 : 1;
+  }
+  if (!byte_starts_word(a.at(start)) || !byte_starts_word(b.at(start))) return kUndecided;
+  const bool a_stop = a.stops(at);
+  const bool b_stop = b.stops(at);
+  if (a_stop || b_stop) return a_stop && b_stop ? kUndecided : (a_stop ? -1 : 1);
+  return a.at(at) < b.at(at) ? -1 : 1;
+}
+
+// version_collation_compare() of two texts of 1 to 32 bytes without a NUL,
+// from masks of two registers each: where they part, and which token holds
+// that byte, mostly decide. kUndecided where they do not.
+int collate_short(std::string_view lhs, std::string_view rhs) noexcept {
+  const chunk_pair lhs_chunks = read_chunks(lhs.data(), lhs.size());
+  const chunk_pair rhs_chunks = read_chunks(rhs.data(), rhs.size());
+  const short_text a = read_short(lhs.size(), lhs_chunks);
+  const short_text b = read_short(rhs.size(), rhs_chunks);
+  if (a.has_nul || b.has_nul) return kUndecided;
+  const std::uint64_t differ = differing(lhs_chunks, rhs_chunks);
+  if (differ == 0) return 0;  // the padding is alike only for texts alike
+  if (a.well_formed != b.well_formed) return a.well_formed ? 1 : -1;
+  const auto at = static_cast<unsigned>(__builtin_ctzll(differ));
+  const short_side sa{lhs, a};
+  const short_side sb{rhs, b};
+  const int bytes = sa.at(at) < sb.at(at) ? -1 : 1;
+  if (!a.well_formed) return bytes;
+  const std::uint64_t before = a.separators & ((std::uint64_t{1} << at) - 1);
+  const unsigned start = before == 0 ? 0 : 64 - static_cast<unsigned>(__builtin_clzll(before));
+  int order = token_order(sa, sb, start, at, bytes);
+  if (order == kUndecided) {
+    order = tokens_order({lhs.data() + start, lhs.data() + lhs.size()},
+                         {rhs.data() + start, rhs.data() + rhs.size()});
+  }
+  return order != 0 ? order : bytes;
+}
+#endif
+
 }  // namespace
 
 // Sorts and index builds compare neighbours that mostly share their leading
@@ -164,6 +311,11 @@ struct pair_reading {
 // the token holding the first differing byte and stops at the first token
 // that differs in order.
 int version_collation_compare(std::string_view lhs, std::string_view rhs) noexcept {
+#if defined(__SSE2__)
+  if (!lhs.empty() && !rhs.empty() && lhs.size() <= kShortText && rhs.size() <= kShortText) {
+    if (const int order = collate_short(lhs, rhs); order != kUndecided) return order;
+  }
+#endif
   const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
   const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
   // Identical texts, common in inventories, need no reading as versions.
