@@ -502,17 +502,25 @@ struct plain_masks {
   m.plain |= mask_of(_mm_or_si128(_mm_or_si128(digit, letter), _mm_or_si128(dot, plus))) << at;
 }
 
+// Where a plain text's key is written from: the text, and zeros after it.
+// The text's first sixteen bytes are stored last, so that a load within them
+// is served from that one store.
+[[gnu::always_inline]] inline void copy_text(std::string_view text, char* copy) noexcept {
+  const std::size_t size = text.size();
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(copy + size), _mm_setzero_si128());
+  if (size > 16) {
+    std::memcpy(copy, text.data(), size);
+    return;
+  }
+  const __m128i chunk = size == 16 ? chunk_at(text.data()) : short_chunk(text.data(), size);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(copy), chunk);
+}
+
 // 1 to 64 bytes; the chunks that cover them may overlap. With `copy`
-// (kCopyBytes), the chunks are stored there too.
+// (kCopyBytes), the text is copied there too.
 [[gnu::always_inline]] inline plain_masks classify(std::string_view text, char* copy) noexcept {
-  if (copy == nullptr) return over_chunks<plain_masks>(text, add_chunk);
-  const plain_masks m =
-      over_chunks<plain_masks>(text, [copy](plain_masks& masks, __m128i chunk, std::size_t at) {
-        add_chunk(masks, chunk, at);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(copy + at), chunk);
-      });
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(copy + text.size()), _mm_setzero_si128());
-  return m;
+  if (copy != nullptr) copy_text(text, copy);
+  return over_chunks<plain_masks>(text, add_chunk);
 }
 #else
 plain_masks classify(std::string_view text, char* copy) noexcept {
@@ -576,7 +584,7 @@ std::size_t epoch_end(std::string_view text, const plain_masks& m, std::uint64_t
   const std::size_t size = text.size();
   if (size - 1 >= kMaskBytes) return false;
   const plain_masks m = classify(text, copy);
-  const std::uint64_t all = below(size);
+  const std::uint64_t all = ~std::uint64_t{0} >> (kMaskBytes - size);
   const std::uint64_t other = ~m.plain & all;
   const std::size_t start = other == 0 ? 0 : epoch_end(text, m, other);
   if (other != 0 && start == 0) return false;
@@ -737,19 +745,23 @@ digit_pairs pairs_of(const char* copy) noexcept {
 unsigned char* put_short_release(const char* copy, const plain_text& p,
                                  unsigned char* out) noexcept {
   const digit_pairs pairs = pairs_of(copy);
+  const std::uint64_t nonzero = p.nonzero;
+  // The bits of the bytes that end a number, the release's end the last.
+  std::uint64_t ends = (p.dot & below(p.release_end)) | std::uint64_t{1} << p.release_end;
   unsigned char* kept = out;
-  std::uint64_t dots = p.dot & below(p.release_end);
-  for (std::size_t at = p.start;; dots &= dots - 1) {
-    const std::size_t end = first_set(dots, p.release_end);
+  std::size_t at = p.start;
+  do {
+    const auto end = static_cast<std::size_t>(std::countr_zero(ends));
     // Only "0" starts with a zero, and its key has no digits.
-    const std::size_t length = (p.nonzero >> at & 1) * (end - at);
+    const std::size_t length = (end - at) & (0 - (nonzero >> at & 1));
     out[0] = static_cast<unsigned char>(kLengthBias + length);
     store_word(out + 1, ((at & 1) != 0 ? pairs.odd : pairs.even) >> (4 * (at & ~std::size_t{1})));
     out += 1 + (length + 1) / 2;
     kept = length != 0 ? out : kept;
-    if (dots == 0) return kept;
     at = end + 1;
-  }
+    ends &= ends - 1;
+  } while (ends != 0);
+  return kept;
 }
 
 // put_release() from the dots' bits, a number at a time.
@@ -796,7 +808,8 @@ unsigned char* put_plain_local(const char* copy, const plain_text& p, unsigned c
 }
 
 // put_key() of a plain text: no pre-release, post-release or dev part.
-std::size_t put_plain_key(const char* copy, const plain_text& p, unsigned char* out) noexcept {
+[[gnu::always_inline]] inline std::size_t put_plain_key(const char* copy, const plain_text& p,
+                                                        unsigned char* out) noexcept {
   unsigned char* const start = out;
   if (p.start == 0) {
     *out++ = kLengthBias;
