@@ -579,27 +579,40 @@ std::size_t epoch_end(std::string_view text, const plain_masks& m, std::uint64_t
   return epoch ? bang + 1 : 0;
 }
 
+// Whether the masks of a text of `size` bytes, 1 to 64, whose release starts
+// at `start`, show a plain text. The masks have no bits past the text, so
+// that the first bit of `ends` is the release's end, or none for a release
+// of 64 bytes.
+[[gnu::always_inline]] inline bool plain_from(const plain_masks& m, std::size_t size,
+                                              std::size_t start, plain_text& p) noexcept {
+  const std::uint64_t all = ~std::uint64_t{0} >> (kMaskBytes - size);
+  const std::uint64_t first = std::uint64_t{1} << start;
+  const std::uint64_t ends = ~(m.digit | m.dot) & (0 - first);
+  const std::uint64_t release_end = ends & (0 - ends);
+  // The only byte past the release that is neither a letter, a digit nor a
+  // dot is one '+' just after it.
+  if (m.plus != (release_end & all)) return false;
+  // Every number and segment is non-empty: the release starts and the text
+  // ends with no separator, and no two are neighbours.
+  const std::uint64_t separators = m.dot | m.plus;
+  if ((separators & (separators << 1 | first | (all ^ all >> 1))) != 0) return false;
+  const std::uint64_t zero_then_digit = m.zero & (m.digit >> 1);
+  if (((m.dot << 1 | first) & (release_end - 1) & zero_then_digit) != 0) return false;
+  p = {m.digit, m.digit & ~m.zero,
+       m.dot,   size,
+       start,   static_cast<std::size_t>(std::countr_zero(ends))};
+  return true;
+}
+
 [[gnu::always_inline]] inline bool plain(std::string_view text, plain_text& p,
                                          char* copy = nullptr) noexcept {
   const std::size_t size = text.size();
   if (size - 1 >= kMaskBytes) return false;
   const plain_masks m = classify(text, copy);
-  const std::uint64_t all = ~std::uint64_t{0} >> (kMaskBytes - size);
-  const std::uint64_t other = ~m.plain & all;
-  const std::size_t start = other == 0 ? 0 : epoch_end(text, m, other);
-  if (other != 0 && start == 0) return false;
-  const std::size_t release_end = first_set(~(m.digit | m.dot) & all & ~below(start), size);
-  // The only byte past the release that is neither a letter, a digit nor a
-  // dot is one '+' just after it.
-  if (m.plus != (bit(release_end) & all)) return false;
-  // Every number and segment is non-empty: the release starts and the text
-  // ends with no separator, and no two are neighbours.
-  const std::uint64_t separators = m.dot | m.plus;
-  if ((separators & (separators << 1 | bit(start) | bit(size - 1))) != 0) return false;
-  const std::uint64_t zero_then_digit = m.zero & (m.digit >> 1);
-  if (((m.dot << 1 | bit(start)) & below(release_end) & zero_then_digit) != 0) return false;
-  p = {m.digit, m.digit & ~m.zero, m.dot, size, start, release_end};
-  return true;
+  const std::uint64_t other = ~m.plain & (~std::uint64_t{0} >> (kMaskBytes - size));
+  if (other == 0) return plain_from(m, size, 0, p);
+  const std::size_t start = epoch_end(text, m, other);
+  return start != 0 && plain_from(m, size, start, p);
 }
 
 // A number's length byte is its digit count plus this; numbers of more
@@ -912,6 +925,20 @@ int compare_plain(std::string_view lhs, const plain_text& l, std::string_view rh
   return compare_release_end(lhs, l, rhs, r, shared);
 }
 
+// What parse() gives for a text seen to be plain, without reading it again:
+// it has no pre-release, post-release or dev part.
+bool plain_parts(std::string_view text, const plain_text& p, parts& out) noexcept {
+  const char* const bytes = text.data();
+  out.epoch = {bytes, bytes + (p.start == 0 ? 0 : p.start - 1)};
+  out.release = {bytes + p.start, bytes + p.release_end};
+  out.pre = PRE_NONE;
+  out.post = POST_NONE;
+  out.dev = false;
+  out.local = p.release_end != p.size ? bytes + p.release_end + 1 : nullptr;
+  out.local_end = bytes + p.size;
+  return true;
+}
+
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
   const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
   const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
@@ -919,12 +946,15 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
   int order = kUndecided;
   plain_text lp;
   plain_text rp;
-  if (plain(lhs, lp) && plain(rhs, rp)) order = compare_plain(lhs, lp, rhs, rp, shared);
+  const bool lhs_plain = plain(lhs, lp);
+  if (lhs_plain && plain(rhs, rp)) {
+    order = compare_plain(lhs, lp, rhs, rp, shared);
+  }
   if (order == kUndecided) {
     order = 0;
     parts l;
     parts r;
-    const bool lhs_valid = parse(lhs, l);
+    const bool lhs_valid = lhs_plain ? plain_parts(lhs, lp, l) : parse(lhs, l);
     if (lhs_valid != parse(rhs, r)) return lhs_valid ? 1 : -1;
     if (lhs_valid) order = compare_parts(l, r);
   }
