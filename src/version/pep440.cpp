@@ -755,8 +755,9 @@ digit_pairs pairs_of(const char* copy) noexcept {
 // put_release() of a release within the first sixteen bytes, whose numbers
 // have no leading zeros: a number's length byte and the word of its digits
 // are written whether or not they are kept.
-unsigned char* put_short_release(const char* copy, const plain_text& p,
-                                 unsigned char* out) noexcept {
+[[gnu::always_inline]] inline unsigned char* put_short_release(const char* copy,
+                                                               const plain_text& p,
+                                                               unsigned char* out) noexcept {
   const digit_pairs pairs = pairs_of(copy);
   const std::uint64_t nonzero = p.nonzero;
   // The bits of the bytes that end a number, the release's end the last.
