@@ -705,8 +705,9 @@ std::size_t put_key(const parts& v, unsigned char* out) noexcept {
 
 // ---- the keys of plain texts ----
 
-// Each written whole from a word of the copy; a word stored past what is
-// kept is overwritten or lies past the key, within key_bound().
+// Numbers and words are stored a word at a time from the copy: the bytes
+// stored past what is kept are overwritten or lie past the key, within
+// key_bound().
 
 void store_word(unsigned char* out, word w) noexcept {
   if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
