@@ -463,6 +463,158 @@ int compare(std::string_view lhs, std::string_view rhs) noexcept {
   return compare_parts(l, r);
 }
 
+// ---- plain texts ----
+
+// Almost every Python version in an inventory is plain: numbers joined by
+// single dots, without leading zeros, perhaps after an epoch of digits and a
+// '!', perhaps a local label of letters and digits in dot-joined segments
+// after a '+', in at most 64 bytes. Whether a text is plain rests only on
+// where its digits, zeros, dots and '+' are, so bit masks of those, one bit a
+// byte, decide it without a branch per byte; a plain text's key is written
+// from them, and two plain texts are ordered by the part they first differ
+// in. Every other text is parsed.
+constexpr std::size_t kMaskBytes = 64;
+
+// A plain text's bytes with zeros after them, so that a word can be loaded at
+// any of its bytes.
+constexpr std::size_t kCopyBytes = kMaskBytes + 16;
+
+struct plain_masks {
+  std::uint64_t digit;
+  std::uint64_t zero;
+  std::uint64_t dot;
+  std::uint64_t plus;
+  std::uint64_t plain;  // digits, letters, '.' and '+'
+};
+
+#if defined(__SSE2__)
+// Chunks may overlap: their masks are or-ed at their offsets.
+[[gnu::always_inline]] inline void add_chunk(plain_masks& m, __m128i chunk,
+                                             std::size_t at) noexcept {
+  const __m128i digit = in_range(chunk, '0', 10);
+  const __m128i letter = in_range(_mm_or_si128(chunk, _mm_set1_epi8(0x20)), 'a', 26);
+  const __m128i dot = _mm_cmpeq_epi8(chunk, _mm_set1_epi8('.'));
+  const __m128i plus = _mm_cmpeq_epi8(chunk, _mm_set1_epi8('+'));
+  m.digit |= mask_of(digit) << at;
+  m.zero |= mask_of(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('0'))) << at;
+  m.dot |= mask_of(dot) << at;
+  m.plus |= mask_of(plus) << at;
+  m.plain |= mask_of(_mm_or_si128(_mm_or_si128(digit, letter), _mm_or_si128(dot, plus))) << at;
+}
+
+// Where a plain text's key is written from: the text, and zeros after it.
+// The text's first sixteen bytes are stored last, so that a load within them
+// is served from that one store.
+[[gnu::always_inline]] inline void copy_text(std::string_view text, char* copy) noexcept {
+  const std::size_t size = text.size();
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(copy + size), _mm_setzero_si128());
+  if (size > 16) {
+    std::memcpy(copy, text.data(), size);
+    return;
+  }
+  const __m128i chunk = size == 16 ? chunk_at(text.data()) : short_chunk(text.data(), size);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(copy), chunk);
+}
+
+// 1 to 64 bytes; the chunks that cover them may overlap. With `copy`
+// (kCopyBytes), the text is copied there too.
+[[gnu::always_inline]] inline plain_masks classify(std::string_view text, char* copy) noexcept {
+  if (copy != nullptr) copy_text(text, copy);
+  return over_chunks<plain_masks>(text, add_chunk);
+}
+#else
+plain_masks classify(std::string_view text, char* copy) noexcept {
+  plain_masks m{};
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const auto b = static_cast<unsigned char>(text[at]);
+    const std::uint64_t bit = std::uint64_t{1} << at;
+    const bool digit = is_digit(b);
+    const bool letter = static_cast<unsigned char>((b | 0x20) - 'a') < 26u;
+    if (digit) m.digit |= bit;
+    if (b == '0') m.zero |= bit;
+    if (b == '.') m.dot |= bit;
+    if (b == '+') m.plus |= bit;
+    if (digit || letter || b == '.' || b == '+') m.plain |= bit;
+  }
+  if (copy != nullptr) {
+    std::memcpy(copy, text.data(), text.size());
+    std::memset(copy + text.size(), 0, kCopyBytes - kMaskBytes);
+  }
+  return m;
+}
+#endif
+
+// Bits [0, count).
+std::uint64_t below(std::size_t count) noexcept {
+  return count >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
+}
+
+std::uint64_t bit(std::size_t at) noexcept {
+  return at >= 64 ? 0 : std::uint64_t{1} << at;
+}
+
+std::size_t first_set(std::uint64_t bits, std::size_t none) noexcept {
+  return bits == 0 ? none : static_cast<std::size_t>(std::countr_zero(bits));
+}
+
+std::size_t last_set(std::uint64_t bits) noexcept {
+  return static_cast<std::size_t>(63 - std::countl_zero(bits));
+}
+
+struct plain_text {
+  std::uint64_t digit;
+  std::uint64_t nonzero;  // digits other than '0'
+  std::uint64_t dot;
+  std::size_t size;
+  std::size_t start;        // of the release: past the epoch's '!', or 0
+  std::size_t release_end;  // the label's '+', or the size
+};
+
+// Where the release starts after the epoch whose '!' is the one byte in
+// `other`, or 0 when the epoch is not digits or no release follows.
+std::size_t epoch_end(std::string_view text, const plain_masks& m, std::uint64_t other) noexcept {
+  const auto bang = static_cast<std::size_t>(std::countr_zero(other));
+  const bool epoch = other == bit(bang) && text[bang] == '!' && bang != 0 &&
+                     bang + 1 < text.size() && (m.digit & below(bang)) == below(bang);
+  return epoch ? bang + 1 : 0;
+}
+
+// Whether the masks of a text of `size` bytes, 1 to 64, whose release starts
+// at `start`, show a plain text. The masks have no bits past the text, so
+// that the first bit of `ends` is the release's end, or none for a release
+// of 64 bytes.
+[[gnu::always_inline]] inline bool plain_from(const plain_masks& m, std::size_t size,
+                                              std::size_t start, plain_text& p) noexcept {
+  const std::uint64_t all = ~std::uint64_t{0} >> (kMaskBytes - size);
+  const std::uint64_t first = std::uint64_t{1} << start;
+  const std::uint64_t ends = ~(m.digit | m.dot) & (0 - first);
+  const std::uint64_t release_end = ends & (0 - ends);
+  // The only byte past the release that is neither a letter, a digit nor a
+  // dot is one '+' just after it.
+  if (m.plus != (release_end & all)) return false;
+  // Every number and segment is non-empty: the release starts and the text
+  // ends with no separator, and no two are neighbours.
+  const std::uint64_t separators = m.dot | m.plus;
+  if ((separators & (separators << 1 | first | (all ^ all >> 1))) != 0) return false;
+  const std::uint64_t zero_then_digit = m.zero & (m.digit >> 1);
+  if (((m.dot << 1 | first) & (release_end - 1) & zero_then_digit) != 0) return false;
+  p = {m.digit, m.digit & ~m.zero,
+       m.dot,   size,
+       start,   static_cast<std::size_t>(std::countr_zero(ends))};
+  return true;
+}
+
+[[gnu::always_inline]] inline bool plain(std::string_view text, plain_text& p,
+                                         char* copy = nullptr) noexcept {
+  const std::size_t size = text.size();
+  if (size - 1 >= kMaskBytes) return false;
+  const plain_masks m = classify(text, copy);
+  const std::uint64_t other = ~m.plain & (~std::uint64_t{0} >> (kMaskBytes - size));
+  if (other == 0) return plain_from(m, size, 0, p);
+  const std::size_t start = epoch_end(text, m, other);
+  return start != 0 && plain_from(m, size, start, p);
+}
+
 // A number's length byte is its digit count plus this; numbers of more
 // digits than kShortLength take a long length.
 constexpr unsigned char kLengthBias = 8;
@@ -551,116 +703,161 @@ std::size_t put_key(const parts& v, unsigned char* out) noexcept {
   return static_cast<std::size_t>(out - start);
 }
 
+// ---- the keys of plain texts ----
+
+// Numbers and words are stored a word at a time from the copy: the bytes
+// stored past what is kept are overwritten or lie past the key, within
+// key_bound().
+
+void store_word(unsigned char* out, word w) noexcept {
+  if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+  std::memcpy(out, &w, sizeof w);
+}
+
+// The digits of a plain text's first sixteen bytes packed two to a byte
+// from every offset: byte k of `even` holds digits 2k and 2k + 1, of `odd`
+// digits 2k + 1 and 2k + 2, a byte that is not a digit as 0. A number's
+// digits are then one shift of either.
+struct digit_pairs {
+  word even;
+  word odd;
+};
+
+#if defined(__SSE2__)
+digit_pairs pairs_of(const char* copy) noexcept {
+  const __m128i bytes = chunk_at(copy);
+  const __m128i values =
+      _mm_and_si128(_mm_sub_epi8(bytes, _mm_set1_epi8('0')), in_range(bytes, '0', 10));
+  // A value is below 16: shifted by a nibble it stays in its byte.
+  const __m128i pairs = _mm_or_si128(_mm_slli_epi16(values, 4), _mm_srli_si128(values, 1));
+  const __m128i low = _mm_set1_epi16(0x00FF);
+  alignas(16) char packed[16];
+  _mm_store_si128(reinterpret_cast<__m128i*>(packed),
+                  _mm_packus_epi16(_mm_and_si128(pairs, low), _mm_srli_epi16(pairs, 8)));
+  return {load_word(packed), load_word(packed + kWordBytes)};
+}
+#else
+digit_pairs pairs_of(const char* copy) noexcept {
+  unsigned char values[17] = {};
+  for (std::size_t i = 0; i < 16; ++i) {
+    const auto b = static_cast<unsigned char>(copy[i]);
+    values[i] = is_digit(b) ? static_cast<unsigned char>(b - '0') : 0;
+  }
+  digit_pairs pairs = {0, 0};
+  for (std::size_t k = 0; k < 8; ++k) {
+    pairs.even |= word{static_cast<unsigned char>(values[2 * k] << 4 | values[2 * k + 1])} << 8 * k;
+    pairs.odd |= word{static_cast<unsigned char>(values[2 * k + 1] << 4 | values[2 * k + 2])}
+                 << 8 * k;
+  }
+  return pairs;
+}
+#endif
+
+// put_release() of a release within the first sixteen bytes, whose numbers
+// have no leading zeros: a number's length byte and the word of its digits
+// are written whether or not they are kept.
+[[gnu::always_inline]] inline unsigned char* put_short_release(const char* copy,
+                                                               const plain_text& p,
+                                                               unsigned char* out) noexcept {
+  const digit_pairs pairs = pairs_of(copy);
+  const std::uint64_t nonzero = p.nonzero;
+  // The bits of the bytes that end a number, the release's end the last.
+  std::uint64_t ends = (p.dot & below(p.release_end)) | std::uint64_t{1} << p.release_end;
+  unsigned char* kept = out;
+  std::size_t at = p.start;
+  do {
+    const auto end = static_cast<std::size_t>(std::countr_zero(ends));
+    // Only "0" starts with a zero, and its key has no digits.
+    const std::size_t length = (end - at) & (0 - (nonzero >> at & 1));
+    out[0] = static_cast<unsigned char>(kLengthBias + length);
+    store_word(out + 1, ((at & 1) != 0 ? pairs.odd : pairs.even) >> (4 * (at & ~std::size_t{1})));
+    out += 1 + (length + 1) / 2;
+    kept = length != 0 ? out : kept;
+    at = end + 1;
+    ends &= ends - 1;
+  } while (ends != 0);
+  return kept;
+}
+
+// put_release() from the dots' bits, a number at a time.
+unsigned char* put_long_release(const char* copy, const plain_text& p,
+                                unsigned char* out) noexcept {
+  unsigned char* kept = out;
+  std::uint64_t dots = p.dot & below(p.release_end);
+  for (std::size_t at = p.start;; dots &= dots - 1) {
+    const std::size_t end = first_set(dots, p.release_end);
+    unsigned char* const number = out;
+    out = put_number({copy + at, copy + end}, out);
+    kept = out - number > 1 ? out : kept;
+    if (dots == 0) return kept;
+    at = end + 1;
+  }
+}
+
+// A segment with a letter, lowered a word at a time: its bytes are ASCII
+// letters and digits, and 0x20 lowers a letter and keeps a digit.
+unsigned char* put_plain_word(const char* bytes, std::size_t length, unsigned char* out) noexcept {
+  out[0] = 1;
+  store_word(out + 1, load_word(bytes) | kLowBits * 0x20);
+  for (std::size_t i = kWordBytes; i < length; i += kWordBytes) {
+    store_word(out + 1 + i, load_word(bytes + i) | kLowBits * 0x20);
+  }
+  out[1 + length] = 0;
+  return out + 2 + length;
+}
+
+unsigned char* put_plain_local(const char* copy, const plain_text& p, unsigned char* out) noexcept {
+  std::uint64_t dots = p.dot & ~below(p.release_end);
+  for (std::size_t at = p.release_end + 1;; dots &= dots - 1) {
+    const std::size_t end = first_set(dots, p.size);
+    const std::uint64_t segment = below(end) & ~below(at);
+    if ((p.digit & segment) == segment) {
+      *out++ = 2;
+      out = put_number({copy + at, copy + end}, out);
+    } else {
+      out = put_plain_word(copy + at, end - at, out);
+    }
+    if (dots == 0) return out;
+    at = end + 1;
+  }
+}
+
+// put_key() of a plain text: no pre-release, post-release or dev part.
+[[gnu::always_inline]] inline std::size_t put_plain_key(const char* copy, const plain_text& p,
+                                                        unsigned char* out) noexcept {
+  unsigned char* const start = out;
+  if (p.start == 0) {
+    *out++ = kLengthBias;
+  } else {
+    out = put_number({copy, copy + p.start - 1}, out);
+  }
+  out = p.release_end <= 16 ? put_short_release(copy, p, out) : put_long_release(copy, p, out);
+  out[0] = PRE_NONE;
+  out[1] = POST_NONE;
+  out[2] = 1;
+  out += 3;
+  if (p.release_end != p.size) out = put_plain_local(copy, p, out);
+  return static_cast<std::size_t>(out - start);
+}
+
 std::size_t key(std::string_view text, unsigned char* out) noexcept {
+  char copy[kCopyBytes];
+  plain_text p;
+  if (plain(text, p, copy)) return put_plain_key(copy, p, out);
   parts v;
   (void)parse(text, v);
   return put_key(v, out);
 }
 
 std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
+  char copy[kCopyBytes];
+  plain_text p;
+  if (plain(text, p, copy)) return put_plain_key(copy, p, out);
   parts v;
   return parse(text, v) ? put_key(v, out) : kNoKey;
 }
 
 // ---- the collation ----
-
-// Almost every Python version in an inventory is plain: numbers joined by
-// single dots, without leading zeros, perhaps a local label of letters and
-// digits in dot-joined segments after a '+', in at most 64 bytes. Whether a
-// text is plain rests only on where its digits, zeros, dots and '+' are, so
-// bit masks of those, one bit a byte, decide it without a branch per byte;
-// two plain texts are then ordered by the part they first differ in. Every
-// other text is parsed.
-constexpr std::size_t kMaskBytes = 64;
-
-struct plain_masks {
-  std::uint64_t digit;
-  std::uint64_t zero;
-  std::uint64_t dot;
-  std::uint64_t plus;
-  std::uint64_t plain;  // digits, letters, '.' and '+'
-};
-
-#if defined(__SSE2__)
-// Chunks may overlap: their masks are or-ed at their offsets.
-[[gnu::always_inline]] inline void add_chunk(plain_masks& m, __m128i chunk,
-                                             std::size_t at) noexcept {
-  const __m128i digit = in_range(chunk, '0', 10);
-  const __m128i letter = in_range(_mm_or_si128(chunk, _mm_set1_epi8(0x20)), 'a', 26);
-  const __m128i dot = _mm_cmpeq_epi8(chunk, _mm_set1_epi8('.'));
-  const __m128i plus = _mm_cmpeq_epi8(chunk, _mm_set1_epi8('+'));
-  m.digit |= mask_of(digit) << at;
-  m.zero |= mask_of(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('0'))) << at;
-  m.dot |= mask_of(dot) << at;
-  m.plus |= mask_of(plus) << at;
-  m.plain |= mask_of(_mm_or_si128(_mm_or_si128(digit, letter), _mm_or_si128(dot, plus))) << at;
-}
-
-// 1 to 64 bytes; the chunks that cover them may overlap.
-[[gnu::always_inline]] inline plain_masks classify(const char* bytes, std::size_t size) noexcept {
-  return over_chunks<plain_masks>(std::string_view(bytes, size), add_chunk);
-}
-#else
-plain_masks classify(const char* bytes, std::size_t size) noexcept {
-  plain_masks m{};
-  for (std::size_t at = 0; at < size; ++at) {
-    const auto b = static_cast<unsigned char>(bytes[at]);
-    const std::uint64_t bit = std::uint64_t{1} << at;
-    const bool digit = is_digit(b);
-    const bool letter = static_cast<unsigned char>((b | 0x20) - 'a') < 26u;
-    if (digit) m.digit |= bit;
-    if (b == '0') m.zero |= bit;
-    if (b == '.') m.dot |= bit;
-    if (b == '+') m.plus |= bit;
-    if (digit || letter || b == '.' || b == '+') m.plain |= bit;
-  }
-  return m;
-}
-#endif
-
-// Bits [0, count).
-std::uint64_t below(std::size_t count) noexcept {
-  return count >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
-}
-
-std::uint64_t bit(std::size_t at) noexcept {
-  return at >= 64 ? 0 : std::uint64_t{1} << at;
-}
-
-std::size_t first_set(std::uint64_t bits, std::size_t none) noexcept {
-  return bits == 0 ? none : static_cast<std::size_t>(std::countr_zero(bits));
-}
-
-std::size_t last_set(std::uint64_t bits) noexcept {
-  return static_cast<std::size_t>(63 - std::countl_zero(bits));
-}
-
-struct plain_text {
-  std::uint64_t nonzero;  // digits other than '0'
-  std::uint64_t dot;
-  std::size_t size;
-  std::size_t release_end;  // the label's '+', or the size
-};
-
-[[gnu::always_inline]] inline bool plain(std::string_view text, plain_text& p) noexcept {
-  const std::size_t size = text.size();
-  if (size - 1 >= kMaskBytes) return false;
-  const plain_masks m = classify(text.data(), size);
-  const std::uint64_t all = below(size);
-  if (m.plain != all) return false;
-  const std::size_t release_end = first_set(~(m.digit | m.dot) & all, size);
-  // The only byte past the release that is neither a letter, a digit nor a
-  // dot is one '+' just after it.
-  if (m.plus != (bit(release_end) & all)) return false;
-  // Every number and segment is non-empty: the text starts and ends with no
-  // separator, and no two are neighbours.
-  const std::uint64_t separators = m.dot | m.plus;
-  if ((separators & (separators << 1 | 1 | bit(size - 1))) != 0) return false;
-  const std::uint64_t zero_then_digit = m.zero & (m.digit >> 1);
-  if (((m.dot << 1 | 1) & below(release_end) & zero_then_digit) != 0) return false;
-  p = {m.digit & ~m.zero, m.dot, size, release_end};
-  return true;
-}
 
 // Just past the last dot of `p` in [from, at), or `from` without one.
 std::size_t part_start(const plain_text& p, std::size_t from, std::size_t at) noexcept {
@@ -695,16 +892,30 @@ int compare_release_end(std::string_view lhs, const plain_text& l, std::string_v
   return compare_labels_from(lhs, l.release_end + 1, l, rhs, r.release_end + 1, r);
 }
 
-// compare() of two plain texts whose first `shared` bytes are alike.
+// What compare_plain() gives for two texts it leaves to compare_parts().
+constexpr int kUndecided = 2;
+
+digits epoch_of(std::string_view text, const plain_text& p) noexcept {
+  return {text.data(), text.data() + (p.start == 0 ? 0 : p.start - 1)};
+}
+
+// compare() of two plain texts whose first `shared` bytes are alike, or
+// kUndecided.
 int compare_plain(std::string_view lhs, const plain_text& l, std::string_view rhs,
                   const plain_text& r, std::size_t shared) noexcept {
+  if ((l.start | r.start) != 0 && (l.start != r.start || shared < l.start)) {
+    // Equal epochs spelt apart ("0!1" and "1") shift the rest from each
+    // other.
+    const int order = compare_numbers(epoch_of(lhs, l), epoch_of(rhs, r));
+    return order != 0 ? order : kUndecided;
+  }
   if (shared > l.release_end) {
     // The same release and '+': the label decides from its segment that
     // holds the difference on.
     const std::size_t start = part_start(l, l.release_end + 1, shared);
     return compare_labels_from(lhs, start, l, rhs, start, r);
   }
-  const std::size_t start = part_start(l, 0, shared);
+  const std::size_t start = part_start(l, l.start, shared);
   const std::size_t lhs_end = number_end(l, start);
   const std::size_t rhs_end = number_end(r, start);
   // Numbers without leading zeros: the longer is larger.
@@ -716,19 +927,36 @@ int compare_plain(std::string_view lhs, const plain_text& l, std::string_view rh
   return compare_release_end(lhs, l, rhs, r, shared);
 }
 
+// What parse() gives for a text seen to be plain, without reading it again:
+// it has no pre-release, post-release or dev part.
+bool plain_parts(std::string_view text, const plain_text& p, parts& out) noexcept {
+  const char* const bytes = text.data();
+  out.epoch = {bytes, bytes + (p.start == 0 ? 0 : p.start - 1)};
+  out.release = {bytes + p.start, bytes + p.release_end};
+  out.pre = PRE_NONE;
+  out.post = POST_NONE;
+  out.dev = false;
+  out.local = p.release_end != p.size ? bytes + p.release_end + 1 : nullptr;
+  out.local_end = bytes + p.size;
+  return true;
+}
+
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
   const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
   const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
   if (shared == common && lhs.size() == rhs.size()) return 0;
-  int order = 0;
+  int order = kUndecided;
   plain_text lp;
   plain_text rp;
-  if (plain(lhs, lp) && plain(rhs, rp)) {
+  const bool lhs_plain = plain(lhs, lp);
+  if (lhs_plain && plain(rhs, rp)) {
     order = compare_plain(lhs, lp, rhs, rp, shared);
-  } else {
+  }
+  if (order == kUndecided) {
+    order = 0;
     parts l;
     parts r;
-    const bool lhs_valid = parse(lhs, l);
+    const bool lhs_valid = lhs_plain ? plain_parts(lhs, lp, l) : parse(lhs, l);
     if (lhs_valid != parse(rhs, r)) return lhs_valid ? 1 : -1;
     if (lhs_valid) order = compare_parts(l, r);
   }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -199,6 +200,52 @@ TEST(Pep440, KeysAndCollationAgreeWithCompare) {
     if (PEP440_SCHEME.valid(text)) texts.push_back(text);
   }
   expect_total_order(PEP440_SCHEME, texts);
+}
+
+// Texts of the usual shape, whose keys and order come from their byte
+// masks: numbers and label segments about a word and a chunk long, epochs.
+std::string plain_text(std::mt19937& rng) {
+  static const char* const kNumbers[] = {"0",
+                                         "1",
+                                         "9",
+                                         "10",
+                                         "99",
+                                         "100",
+                                         "1234",
+                                         "12345678",
+                                         "123456789",
+                                         "1234567890123456",
+                                         "12345678901234567",
+                                         "20141231235959123456"};
+  static const char* const kSegments[] = {
+      "a",        "DS",       "dfsg1",     "0",       "007",
+      "12345678", "abcdefgh", "abcdefghi", "Repack2", "x1234567890123456"};
+  auto pick = [&rng](const auto& table) { return std::string(table[rng() % std::size(table)]); };
+  std::string text = rng() % 5 == 0 ? pick(kNumbers) + "!" : "";
+  text += pick(kNumbers);
+  for (int n = static_cast<int>(rng() % 6); n > 0; --n) text += "." + pick(kNumbers);
+  if (rng() % 5 < 2) {
+    text += "+" + pick(kSegments);
+    for (int n = static_cast<int>(rng() % 4); n > 0; --n) text += "." + pick(kSegments);
+  }
+  return text;
+}
+
+TEST(Pep440, PlainKeysAreTheParsedOnes) {
+  std::mt19937 rng(16);
+  for (int i = 0; i < 20000; ++i) {
+    const std::string text = plain_text(rng);
+    ASSERT_TRUE(valid_of(PEP440_SCHEME, text)) << text;
+    // A leading 'v' leaves the version as it is and the text to the parser.
+    EXPECT_EQ(key_of(text), key_of("v" + text)) << text;
+  }
+}
+
+TEST(Pep440, PlainTextsInTotalOrder) {
+  std::mt19937 rng(64);
+  std::set<std::string> texts;
+  while (texts.size() < 300) texts.insert(plain_text(rng));
+  expect_total_order(PEP440_SCHEME, std::vector<std::string>(texts.begin(), texts.end()));
 }
 
 TEST(Pep440, LongTextsInOnePass) {

@@ -103,12 +103,16 @@ def adversarial(rng):
         encoded.append(text[:i] + rng.choice(INVALID_BYTES) + text[i:])
     encoded += [b"1.0\x00", b"\x001.0", b"1\x00.0", b"1.0+a\x00"]
     # Every byte where the checks of sixteen bytes at once can slip: in a
-    # short text, at a chunk's edges, in a last chunk that overlaps, past 64.
+    # short text, at a chunk's edges, in a last chunk that overlaps, past 64;
+    # about an epoch, and where a key's number or word crosses a word.
     for byte in range(256):
         encoded += [head + bytes([byte]) + tail for head, tail in
                     [(b"1", b""), (b"1.0", b"+a"), (b"1.0+a", b""), (b"1.2+ds", b"1"),
                      (b"1.2.3.4.5.6", b"7+ds1"), (b"1.2.3+dfsg.12", b"x.1"),
                      (b"1.2.3.4.5.6.7.8", b"+dfsg.1"), (b"1.2.3.4.5.6+dfsg", b"2.a"),
                      (b"1.2.3.4.5.6.7.8.9.10", b".11+ds"), (b"1.2.3+" + b"a" * 26, b"b.1"),
-                     (b"1." * 31, b"1"), (b"1+" + b"a" * 61, b"a"), (b"1." * 32, b"")]]
+                     (b"1." * 31, b"1"), (b"1+" + b"a" * 61, b"a"), (b"1." * 32, b""),
+                     (b"1!", b".0"), (b"12", b"1.0"), (b"2!1.0+ab", b""), (b"12345678", b"9"),
+                     (b"1.2.3.4.5.6.7.", b""), (b"1.2.3.4.5.6.7.8", b"+a"),
+                     (b"9!1.2.3.4.5.6.7.8", b"9"), (b"1+abcdefg", b"hi.1")]]
     return encoded
