@@ -73,6 +73,15 @@ void copy_bytes(char* to, const char* from, std::size_t bytes) noexcept {
   }
 }
 
+// The row's text as the winner's, once its components are in place and
+// the room for it reserved.
+void take_text(winner& current, std::string_view row, const splitting& split) noexcept {
+  copy_bytes(current.text, row.data(), row.size());
+  current.text_bytes = static_cast<std::uint32_t>(row.size());
+  current.split_at = split.set;
+  current.split_at_default = split.is_default;
+}
+
 enum class split_outcome : std::uint8_t { ok, malformed, no_memory };
 
 // Splits `text` from byte `from`, the start of a token, into the components
@@ -117,19 +126,23 @@ winner_status adopt(winner& current, std::string_view row, const splitting& spli
     }
     return outcome == split_outcome::no_memory ? winner_status::no_memory : winner_status::ok;
   }
-  copy_bytes(current.text, row.data(), row.size());
-  current.text_bytes = static_cast<std::uint32_t>(row.size());
-  current.split_at = split.set;
-  current.split_at_default = split.is_default;
+  take_text(current, row, split);
   return winner_status::ok;
 }
 
-// The token at `cursor` against the component. Sets `stop` to the token's
-// end only when they are equal.
+// How far order_at() read the row's token.
+struct token_reading {
+  const char* stop = nullptr;        // the token's end, when it equals the component
+  const char* digits_end = nullptr;  // where its digits end, when it was read as a number
+  std::int32_t number = 0;           // their value
+};
+
+// The token at `cursor` against the component.
 template <typename Set>
 [[gnu::always_inline]] inline int order_at(const char* cursor, const char* end, const Set& stops,
                                            const winner& current, const winner_component& component,
-                                           const char*& stop) noexcept {
+                                           token_reading& reading) noexcept {
+  const char*& stop = reading.stop;
   const auto first = static_cast<unsigned char>(*cursor);
   if (component.kind == VERSION_PART_NUMBER && is_decimal_digit(static_cast<char>(first))) {
     // A token starting with a digit is a number: its leading digits.
@@ -141,6 +154,8 @@ template <typename Set>
       magnitude = push_decimal_digit(magnitude, *read);
     }
     const std::int32_t value = clamp_to_int32(magnitude);
+    reading.digits_end = read;
+    reading.number = value;
     if (value != component.number) return value > component.number ? 1 : -1;
     stop = token_end(read, end, stops);
     return 0;
@@ -196,6 +211,7 @@ template <typename Set>
   const char* const end = row.data() + row.size();
   const char* cursor = row.data() + from;
   int order = 0;
+  token_reading reading;
   for (std::uint32_t component = index;; ++component) {
     // An empty token: the row is malformed and ignored.
     if (cursor == end || stops.contains(static_cast<unsigned char>(*cursor))) {
@@ -205,16 +221,28 @@ template <typename Set>
       order = 1;
       break;
     }
-    const char* stop = nullptr;
-    order = order_at(cursor, end, stops, current, current.components[component], stop);
+    reading = token_reading{};
+    order = order_at(cursor, end, stops, current, current.components[component], reading);
     if (order != 0) break;
-    if (ends_text(stop, end)) {
+    if (ends_text(reading.stop, end)) {
       order = component + 1 < current.count ? -1 : 0;
       break;
     }
-    cursor = stop + 1;
+    cursor = reading.stop + 1;
   }
   if (order != side) return winner_status::ok;
+  // A row that wins on its first unshared token, a number that ends it, as
+  // each row of a release log in release order does: that token is all
+  // there is to split.
+  if (cursor == row.data() + from && reading.digits_end == end &&
+      row.size() <= current.text_capacity) {
+    current.components[index] = {reading.number, static_cast<std::uint32_t>(from),
+                                 static_cast<std::uint32_t>(row.size() - from),
+                                 VERSION_PART_NUMBER};
+    current.count = index + 1;
+    take_text(current, row, split);
+    return winner_status::ok;
+  }
   return adopt(current, row, split, stops, from, index);
 }
 
