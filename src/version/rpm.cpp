@@ -25,6 +25,7 @@
 #include <cstring>
 
 #include "common/bytes.h"
+#include "version/chunks.h"
 #include "version/words.h"
 
 namespace korvel {
@@ -199,13 +200,18 @@ int compare(std::string_view lhs, std::string_view rhs) noexcept {
                       {rhs_version, rhs.data() + rhs.size()});
 }
 
+// The masked writer stores a segment's bytes sixteen at a time, past the
+// key's end at the last one.
+constexpr std::size_t kStoreSlack = 16;
+
 // Two key bytes at most for each text byte (a one-byte segment and its
-// marker), and three for the epoch a text may leave out and the two ends;
-// saturated, so that a 32-bit host asks for an impossible block instead of
-// a short one.
+// marker), three for the epoch a text may leave out and the two ends, and
+// the slack; saturated, so that a 32-bit host asks for an impossible block
+// instead of a short one.
 std::size_t key_bound(std::size_t size) noexcept {
   constexpr std::size_t most = static_cast<std::size_t>(-1);
-  return size > (most - 3) / 2 ? most : 2 * size + 3;
+  constexpr std::size_t fixed = 3 + kStoreSlack;
+  return size > (most - fixed) / 2 ? most : 2 * size + fixed;
 }
 
 unsigned char* put_number(digit_run number, unsigned char* out) noexcept {
@@ -306,7 +312,7 @@ const char* last_dash(const char* begin, const char* end) noexcept {
 
 // Checks the text while it writes: every byte past the epoch's digits is
 // read by one of the parts' walks, which stop at a NUL.
-std::size_t key(std::string_view text, unsigned char* out) noexcept {
+std::size_t walked_key(std::string_view text, unsigned char* out) noexcept {
   if (text.empty()) return kNoKey;
   const char* version = nullptr;
   unsigned char* at = put_number(split_epoch(text, version), out);
@@ -316,6 +322,171 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
   if (at != nullptr && dash != nullptr) at = put_segments(dash + 1, end, at);
   return at == nullptr ? kNoKey : static_cast<std::size_t>(at - out);
 }
+
+#if defined(__SSE2__)
+// ---- keys from bit masks ----
+
+// A usual text splits into a dozen segments whose kinds follow no pattern a
+// branch predictor learns. Up to kMaskedBytes, the segments are found from
+// bit masks, one bit a byte, and every one is written by the same
+// instructions whatever its kind: its marker, then sixteen bytes from where
+// its payload lies, of which the pointer keeps as many as the segment has.
+// The masks' top bit is never a byte of the text, so every run ends in them.
+constexpr std::size_t kMaskedBytes = 63;
+
+// Staged bytes: the text with zeros after it, then the digits packed two to
+// a byte from every even position and, kOddPairs further, from every odd
+// one, so that a payload is one load from an offset one rotation gives.
+constexpr std::size_t kTextBytes = 80;
+constexpr std::size_t kPairBytes = 48;
+constexpr std::size_t kOddPairs = 128;
+constexpr std::size_t kPairsAt = kTextBytes;
+constexpr std::size_t kStagedBytes = kPairsAt + kOddPairs + kPairBytes;
+
+static_assert(DIGITS == NUMBER_MARKER, "a number's marker counts up from its kind");
+
+// The marker of the segment a byte begins; a '-' begins none, but the last
+// one ends the version.
+constexpr std::array<unsigned char, 256> make_markers() noexcept {
+  std::array<unsigned char, 256> markers{};
+  for (std::size_t c = 0; c < 256; ++c) markers[c] = KINDS[c] == REJECTED ? 0 : KINDS[c];
+  markers['-'] = END;
+  return markers;
+}
+
+constexpr std::array<unsigned char, 256> MARKERS = make_markers();
+
+struct byte_masks {
+  word digits = 0;
+  word letters = 0;
+  word zeros = 0;
+  word marks = 0;  // '~' and '^'
+  word dashes = 0;
+  word nuls = 0;
+};
+
+// The text's bytes at `staged`, zeros after them, from loads inside it.
+[[gnu::always_inline]] inline void stage(std::string_view text, unsigned char* staged) noexcept {
+  const char* bytes = text.data();
+  const std::size_t size = text.size();
+  auto* chunks = reinterpret_cast<__m128i*>(staged);
+  if (size < 16) {
+    _mm_store_si128(chunks, short_chunk(bytes, size));
+    return;
+  }
+  _mm_store_si128(chunks, chunk_at(bytes));
+  if (size > 32) {
+    _mm_store_si128(chunks + 1, chunk_at(bytes + 16));
+    if (size > 48) _mm_store_si128(chunks + 2, chunk_at(bytes + 32));
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(staged + size - 16), chunk_at(bytes + size - 16));
+}
+
+// The masks of the sixteen staged bytes at `at`, and their digits' values.
+[[gnu::always_inline]] inline __m128i classify(const unsigned char* staged, unsigned at,
+                                               byte_masks& masks) noexcept {
+  const __m128i bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(staged + at));
+  const __m128i digits = in_range(bytes, '0', 10);
+  const __m128i letters = in_range(_mm_or_si128(bytes, _mm_set1_epi8(0x20)), 'a', 26);
+  const auto equal = [bytes](char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
+  masks.digits |= mask_of(digits) << at;
+  masks.letters |= mask_of(letters) << at;
+  masks.zeros |= mask_of(equal('0')) << at;
+  masks.marks |= mask_of(_mm_or_si128(equal('~'), equal('^'))) << at;
+  masks.dashes |= mask_of(equal('-')) << at;
+  masks.nuls |= mask_of(equal('\0')) << at;
+  return _mm_and_si128(_mm_sub_epi8(bytes, _mm_set1_epi8('0')), digits);
+}
+
+// Each byte's digit in the high nibble and the next byte's in the low one;
+// a digit is below 16, so the 16-bit shift keeps it in its byte.
+[[gnu::always_inline]] inline __m128i pairs_of(__m128i values, __m128i next) noexcept {
+  return _mm_or_si128(_mm_slli_epi16(values, 4),
+                      _mm_or_si128(_mm_srli_si128(values, 1), _mm_slli_si128(next, 15)));
+}
+
+// The pairs of thirty-two positions, those at even ones and those at odd.
+[[gnu::always_inline]] inline void store_pairs(__m128i low, __m128i high, unsigned char* staged,
+                                               std::size_t at) noexcept {
+  const __m128i even = _mm_set1_epi16(0x00ff);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(staged + kPairsAt + at / 2),
+                   _mm_packus_epi16(_mm_and_si128(low, even), _mm_and_si128(high, even)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(staged + kPairsAt + kOddPairs + at / 2),
+                   _mm_packus_epi16(_mm_srli_epi16(low, 8), _mm_srli_epi16(high, 8)));
+}
+
+[[gnu::always_inline]] inline byte_masks classify_staged(std::size_t size,
+                                                         unsigned char* staged) noexcept {
+  byte_masks masks;
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i v0 = classify(staged, 0, masks);
+  const __m128i v1 = classify(staged, 16, masks);
+  if (size > 32) {
+    const __m128i v2 = classify(staged, 32, masks);
+    const __m128i v3 = classify(staged, 48, masks);
+    store_pairs(pairs_of(v0, v1), pairs_of(v1, v2), staged, 0);
+    store_pairs(pairs_of(v2, v3), pairs_of(v3, zero), staged, 32);
+  } else {
+    store_pairs(pairs_of(v0, v1), pairs_of(v1, zero), staged, 0);
+  }
+  return masks;
+}
+
+// One segment starting at `at`: a number from its first significant digit,
+// a letter run, or a lone marker. Returns how many payload bytes it keeps.
+[[gnu::always_inline]] inline std::size_t put_masked(const byte_masks& masks,
+                                                     const unsigned char* staged, unsigned at,
+                                                     unsigned char* out) noexcept {
+  // All ones at a digit, else 0: selects by masks, which compilers keep
+  // branch-free where a conditional would become a jump.
+  const word digit = 0 - ((masks.digits >> at) & 1);
+  const word run = ((masks.digits & digit) | (masks.letters & ~digit)) >> at;
+  const auto zeros = static_cast<std::size_t>(__builtin_ctzll(~(masks.zeros >> at)));
+  const std::size_t size = static_cast<std::size_t>(__builtin_ctzll(~run)) - zeros;
+  const std::size_t first = at + zeros;
+  const std::size_t pair = kPairsAt + std::rotr(static_cast<unsigned char>(first), 1);
+  const std::size_t from = first + ((pair - first) & digit);
+  *out = static_cast<unsigned char>(MARKERS[staged[at]] + (size & digit));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 1),
+                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(staged + from)));
+  return (size - digit) >> (digit & 1);
+}
+
+// key() of a text of 1 to kMaskedBytes bytes, or kNoKey; walked_key()
+// writes a segment of more than fifteen payload bytes.
+std::size_t masked_key(std::string_view text, unsigned char* out) noexcept {
+  alignas(16) unsigned char staged[kStagedBytes] = {};
+  stage(text, staged);
+  const byte_masks masks = classify_staged(text.size(), staged);
+  if ((masks.nuls & (~word{0} >> (64 - text.size()))) != 0) return kNoKey;
+  const auto lead = static_cast<std::size_t>(std::countr_one(masks.digits));
+  // A missing or empty epoch is 0; a present one is the first segment.
+  *out = NUMBER_MARKER;
+  unsigned char* at = out + (staged[lead] != ':' || lead == 0);
+  const word last_dash = (word{1} << (63 - std::countl_zero(masks.dashes | 1))) & masks.dashes;
+  word starts = (masks.digits & ~(masks.digits << 1)) | (masks.letters & ~(masks.letters << 1)) |
+                masks.marks | last_dash;
+  std::size_t widest = 0;
+  for (; starts != 0; starts &= starts - 1) {
+    const std::size_t kept =
+        put_masked(masks, staged, static_cast<unsigned>(std::countr_zero(starts)), at);
+    at += 1 + kept;
+    widest |= kept;
+  }
+  *at++ = END;
+  if (widest >= 16) return walked_key(text, out);
+  return static_cast<std::size_t>(at - out);
+}
+
+std::size_t key(std::string_view text, unsigned char* out) noexcept {
+  if (text.empty() || text.size() > kMaskedBytes) return walked_key(text, out);
+  return masked_key(text, out);
+}
+#else
+std::size_t key(std::string_view text, unsigned char* out) noexcept {
+  return walked_key(text, out);
+}
+#endif
 
 // ---- collation ----
 
