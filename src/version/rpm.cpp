@@ -365,37 +365,63 @@ struct byte_masks {
   word nuls = 0;
 };
 
-// The text's bytes at `staged`, zeros after them, from loads inside it.
-[[gnu::always_inline]] inline void stage(std::string_view text, unsigned char* staged) noexcept {
+// Whether each byte is at most `most`, unsigned.
+[[gnu::always_inline]] inline __m128i at_most(__m128i bytes, char most) noexcept {
+  return _mm_cmpeq_epi8(_mm_min_epu8(bytes, _mm_set1_epi8(most)), bytes);
+}
+
+// Each byte's digit, and 0 at every other byte.
+[[gnu::always_inline]] inline __m128i digit_values(__m128i bytes) noexcept {
+  const __m128i values = _mm_sub_epi8(bytes, _mm_set1_epi8('0'));
+  return _mm_and_si128(values, at_most(values, 9));
+}
+
+// Adds the masks of the sixteen text bytes at `at`. Letters and the marks
+// are found in lower case: '^' is '~' in upper case.
+[[gnu::always_inline]] inline void classify(__m128i bytes, std::size_t at,
+                                            byte_masks& masks) noexcept {
+  const __m128i values = _mm_sub_epi8(bytes, _mm_set1_epi8('0'));
+  const __m128i lower = _mm_or_si128(bytes, _mm_set1_epi8(0x20));
+  const __m128i letters = at_most(_mm_sub_epi8(lower, _mm_set1_epi8('a')), 'z' - 'a');
+  const __m128i zero = _mm_setzero_si128();
+  masks.digits |= mask_of(at_most(values, 9)) << at;
+  masks.letters |= mask_of(letters) << at;
+  masks.zeros |= mask_of(_mm_cmpeq_epi8(values, zero)) << at;
+  masks.marks |= mask_of(_mm_cmpeq_epi8(lower, _mm_set1_epi8('~'))) << at;
+  masks.dashes |= mask_of(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('-'))) << at;
+  masks.nuls |= mask_of(_mm_cmpeq_epi8(bytes, zero)) << at;
+}
+
+// The text's chunks classified as they are loaded, and stored at `staged`
+// with zeros after them; zeros too where a payload load reads past the
+// pairs store_pairs() writes. The masks come from the loaded registers, not
+// from `staged`, whose loads would wait on the overlapping stores.
+[[gnu::always_inline]] inline byte_masks stage(std::string_view text,
+                                               unsigned char* staged) noexcept {
   const char* bytes = text.data();
   const std::size_t size = text.size();
   auto* chunks = reinterpret_cast<__m128i*>(staged);
+  for (std::size_t at = 0; at < kTextBytes; at += 16)
+    _mm_store_si128(chunks + at / 16, _mm_setzero_si128());
+  for (std::size_t at :
+       {kPairsAt + 16, kPairsAt + 32, kPairsAt + kOddPairs + 16, kPairsAt + kOddPairs + 32})
+    _mm_store_si128(chunks + at / 16, _mm_setzero_si128());
+  byte_masks masks;
+  const auto put = [&](__m128i chunk, std::size_t at) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(staged + at), chunk);
+    classify(chunk, at, masks);
+  };
   if (size < 16) {
-    _mm_store_si128(chunks, short_chunk(bytes, size));
-    return;
+    put(short_chunk(bytes, size), 0);
+    return masks;
   }
-  _mm_store_si128(chunks, chunk_at(bytes));
+  put(chunk_at(bytes), 0);
   if (size > 32) {
-    _mm_store_si128(chunks + 1, chunk_at(bytes + 16));
-    if (size > 48) _mm_store_si128(chunks + 2, chunk_at(bytes + 32));
+    put(chunk_at(bytes + 16), 16);
+    if (size > 48) put(chunk_at(bytes + 32), 32);
   }
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(staged + size - 16), chunk_at(bytes + size - 16));
-}
-
-// The masks of the sixteen staged bytes at `at`, and their digits' values.
-[[gnu::always_inline]] inline __m128i classify(const unsigned char* staged, unsigned at,
-                                               byte_masks& masks) noexcept {
-  const __m128i bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(staged + at));
-  const __m128i digits = in_range(bytes, '0', 10);
-  const __m128i letters = in_range(_mm_or_si128(bytes, _mm_set1_epi8(0x20)), 'a', 26);
-  const auto equal = [bytes](char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
-  masks.digits |= mask_of(digits) << at;
-  masks.letters |= mask_of(letters) << at;
-  masks.zeros |= mask_of(equal('0')) << at;
-  masks.marks |= mask_of(_mm_or_si128(equal('~'), equal('^'))) << at;
-  masks.dashes |= mask_of(equal('-')) << at;
-  masks.nuls |= mask_of(equal('\0')) << at;
-  return _mm_and_si128(_mm_sub_epi8(bytes, _mm_set1_epi8('0')), digits);
+  put(chunk_at(bytes + size - 16), size - 16);
+  return masks;
 }
 
 // Each byte's digit in the high nibble and the next byte's in the low one;
@@ -415,61 +441,76 @@ struct byte_masks {
                    _mm_packus_epi16(_mm_srli_epi16(low, 8), _mm_srli_epi16(high, 8)));
 }
 
-[[gnu::always_inline]] inline byte_masks classify_staged(std::size_t size,
-                                                         unsigned char* staged) noexcept {
-  byte_masks masks;
+// The pairs of the staged text, from its digits' values.
+[[gnu::always_inline]] inline void pair_staged(std::size_t size, unsigned char* staged) noexcept {
+  const auto values = [staged](std::size_t at) {
+    return digit_values(_mm_load_si128(reinterpret_cast<const __m128i*>(staged + at)));
+  };
   const __m128i zero = _mm_setzero_si128();
-  const __m128i v0 = classify(staged, 0, masks);
-  const __m128i v1 = classify(staged, 16, masks);
+  const __m128i v0 = values(0);
+  const __m128i v1 = values(16);
   if (size > 32) {
-    const __m128i v2 = classify(staged, 32, masks);
-    const __m128i v3 = classify(staged, 48, masks);
+    const __m128i v2 = values(32);
+    const __m128i v3 = values(48);
     store_pairs(pairs_of(v0, v1), pairs_of(v1, v2), staged, 0);
     store_pairs(pairs_of(v2, v3), pairs_of(v3, zero), staged, 32);
   } else {
     store_pairs(pairs_of(v0, v1), pairs_of(v1, zero), staged, 0);
   }
-  return masks;
 }
 
-// One segment starting at `at`: a number from its first significant digit,
-// a letter run, or a lone marker. Returns how many payload bytes it keeps.
-[[gnu::always_inline]] inline std::size_t put_masked(const byte_masks& masks,
-                                                     const unsigned char* staged, unsigned at,
-                                                     unsigned char* out) noexcept {
+// The digits a number keeps: every digit but the zeros that lead a run.
+// Adding a run's first zero carries through the zeros after it, which
+// clears exactly those that lead.
+word significant_digits(const byte_masks& masks) noexcept {
+  const word run_starts = masks.digits & ~(masks.digits << 1);
+  const word leading = masks.zeros & ~(masks.zeros + (run_starts & masks.zeros));
+  return masks.digits & ~leading;
+}
+
+// Where segments start: a number at its first significant digit, or at its
+// last zero when it has none, a letter run, a lone '~' or '^', and the last
+// '-', which ends the version.
+word segment_starts(const byte_masks& masks, word significant) noexcept {
+  const word zero_runs = masks.digits & ~significant & ~(masks.digits >> 1);
+  const word last_dash = (word{1} << (63 - std::countl_zero(masks.dashes | 1))) & masks.dashes;
+  return (significant & ~(significant << 1)) | zero_runs | (masks.letters & ~(masks.letters << 1)) |
+         masks.marks | last_dash;
+}
+
+// The segment starting at `at`; returns how many payload bytes it keeps.
+[[gnu::always_inline]] inline unsigned put_masked(const byte_masks& masks, word significant,
+                                                  const unsigned char* staged, unsigned at,
+                                                  unsigned char* out) noexcept {
   // All ones at a digit, else 0: selects by masks, which compilers keep
   // branch-free where a conditional would become a jump.
   const word digit = 0 - ((masks.digits >> at) & 1);
-  const word run = ((masks.digits & digit) | (masks.letters & ~digit)) >> at;
-  const auto zeros = static_cast<std::size_t>(__builtin_ctzll(~(masks.zeros >> at)));
-  const std::size_t size = static_cast<std::size_t>(__builtin_ctzll(~run)) - zeros;
-  const std::size_t first = at + zeros;
-  const std::size_t pair = kPairsAt + std::rotr(static_cast<unsigned char>(first), 1);
-  const std::size_t from = first + ((pair - first) & digit);
+  const word run = (((significant ^ masks.letters) & digit) ^ masks.letters) >> at;
+  const auto size = static_cast<unsigned>(__builtin_ctzll(~run));
+  const unsigned pair = kPairsAt + std::rotr(static_cast<unsigned char>(at), 1);
+  const unsigned from = at + ((pair - at) & static_cast<unsigned>(digit));
   *out = static_cast<unsigned char>(MARKERS[staged[at]] + (size & digit));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 1),
                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(staged + from)));
-  return (size - digit) >> (digit & 1);
+  return size - ((size >> 1) & static_cast<unsigned>(digit));
 }
 
 // key() of a text of 1 to kMaskedBytes bytes, or kNoKey; walked_key()
 // writes a segment of more than fifteen payload bytes.
 std::size_t masked_key(std::string_view text, unsigned char* out) noexcept {
-  alignas(16) unsigned char staged[kStagedBytes] = {};
-  stage(text, staged);
-  const byte_masks masks = classify_staged(text.size(), staged);
+  alignas(16) unsigned char staged[kStagedBytes];
+  const byte_masks masks = stage(text, staged);
+  pair_staged(text.size(), staged);
   if ((masks.nuls & (~word{0} >> (64 - text.size()))) != 0) return kNoKey;
   const auto lead = static_cast<std::size_t>(std::countr_one(masks.digits));
   // A missing or empty epoch is 0; a present one is the first segment.
   *out = NUMBER_MARKER;
   unsigned char* at = out + (staged[lead] != ':' || lead == 0);
-  const word last_dash = (word{1} << (63 - std::countl_zero(masks.dashes | 1))) & masks.dashes;
-  word starts = (masks.digits & ~(masks.digits << 1)) | (masks.letters & ~(masks.letters << 1)) |
-                masks.marks | last_dash;
-  std::size_t widest = 0;
-  for (; starts != 0; starts &= starts - 1) {
-    const std::size_t kept =
-        put_masked(masks, staged, static_cast<unsigned>(std::countr_zero(starts)), at);
+  const word significant = significant_digits(masks);
+  unsigned widest = 0;
+  for (word starts = segment_starts(masks, significant); starts != 0; starts &= starts - 1) {
+    const unsigned kept =
+        put_masked(masks, significant, staged, static_cast<unsigned>(__builtin_ctzll(starts)), at);
     at += 1 + kept;
     widest |= kept;
   }
