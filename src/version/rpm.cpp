@@ -336,7 +336,7 @@ constexpr std::size_t kMaskedBytes = 63;
 
 // Staged bytes: the text with zeros after it, then the digits packed two to
 // a byte from every even position and, kOddPairs further, from every odd
-// one, so that a payload is one load from an offset one rotation gives.
+// one, so that a payload is one load.
 constexpr std::size_t kTextBytes = 80;
 constexpr std::size_t kPairBytes = 48;
 constexpr std::size_t kOddPairs = 128;
@@ -355,6 +355,18 @@ constexpr std::array<unsigned char, 256> make_markers() noexcept {
 }
 
 constexpr std::array<unsigned char, 256> MARKERS = make_markers();
+
+// How far from a byte's own staged place its pairs lie: a number's payload
+// is read there.
+constexpr std::array<unsigned, kMaskedBytes> make_pair_shifts() noexcept {
+  std::array<unsigned, kMaskedBytes> shifts{};
+  for (unsigned at = 0; at < kMaskedBytes; ++at) {
+    shifts[at] = static_cast<unsigned>(kPairsAt + (at % 2) * kOddPairs + at / 2 - at);
+  }
+  return shifts;
+}
+
+constexpr std::array<unsigned, kMaskedBytes> PAIR_SHIFTS = make_pair_shifts();
 
 struct byte_masks {
   word digits = 0;
@@ -487,8 +499,7 @@ word segment_starts(const byte_masks& masks, word significant) noexcept {
   const word digit = 0 - ((masks.digits >> at) & 1);
   const word run = (((significant ^ masks.letters) & digit) ^ masks.letters) >> at;
   const auto size = static_cast<unsigned>(__builtin_ctzll(~run));
-  const unsigned pair = kPairsAt + std::rotr(static_cast<unsigned char>(at), 1);
-  const unsigned from = at + ((pair - at) & static_cast<unsigned>(digit));
+  const unsigned from = at + (PAIR_SHIFTS[at] & static_cast<unsigned>(digit));
   *out = static_cast<unsigned char>(MARKERS[staged[at]] + (size & digit));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 1),
                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(staged + from)));
