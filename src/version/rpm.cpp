@@ -404,38 +404,6 @@ struct byte_masks {
   masks.nuls |= mask_of(_mm_cmpeq_epi8(bytes, zero)) << at;
 }
 
-// The text's chunks classified as they are loaded, and stored at `staged`
-// with zeros after them; zeros too where a payload load reads past the
-// pairs store_pairs() writes. The masks come from the loaded registers, not
-// from `staged`, whose loads would wait on the overlapping stores.
-[[gnu::always_inline]] inline byte_masks stage(std::string_view text,
-                                               unsigned char* staged) noexcept {
-  const char* bytes = text.data();
-  const std::size_t size = text.size();
-  auto* chunks = reinterpret_cast<__m128i*>(staged);
-  for (std::size_t at = 0; at < kTextBytes; at += 16)
-    _mm_store_si128(chunks + at / 16, _mm_setzero_si128());
-  for (std::size_t at :
-       {kPairsAt + 16, kPairsAt + 32, kPairsAt + kOddPairs + 16, kPairsAt + kOddPairs + 32})
-    _mm_store_si128(chunks + at / 16, _mm_setzero_si128());
-  byte_masks masks;
-  const auto put = [&](__m128i chunk, std::size_t at) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(staged + at), chunk);
-    classify(chunk, at, masks);
-  };
-  if (size < 16) {
-    put(short_chunk(bytes, size), 0);
-    return masks;
-  }
-  put(chunk_at(bytes), 0);
-  if (size > 32) {
-    put(chunk_at(bytes + 16), 16);
-    if (size > 48) put(chunk_at(bytes + 32), 32);
-  }
-  put(chunk_at(bytes + size - 16), size - 16);
-  return masks;
-}
-
 // Each byte's digit in the high nibble and the next byte's in the low one;
 // a digit is below 16, so the 16-bit shift keeps it in its byte.
 [[gnu::always_inline]] inline __m128i pairs_of(__m128i values, __m128i next) noexcept {
@@ -469,6 +437,43 @@ struct byte_masks {
   } else {
     store_pairs(pairs_of(v0, v1), pairs_of(v1, zero), staged, 0);
   }
+}
+
+// The text's chunks classified as they are loaded, and stored at `staged`
+// with zeros after them; zeros too where a payload load reads past the
+// pairs. The masks come from the loaded registers, not
+// from `staged`, whose loads would wait on the overlapping stores.
+[[gnu::always_inline]] inline byte_masks stage(std::string_view text,
+                                               unsigned char* staged) noexcept {
+  const char* bytes = text.data();
+  const std::size_t size = text.size();
+  auto* chunks = reinterpret_cast<__m128i*>(staged);
+  for (std::size_t at = 0; at < kTextBytes; at += 16)
+    _mm_store_si128(chunks + at / 16, _mm_setzero_si128());
+  for (std::size_t at :
+       {kPairsAt + 16, kPairsAt + 32, kPairsAt + kOddPairs + 16, kPairsAt + kOddPairs + 32})
+    _mm_store_si128(chunks + at / 16, _mm_setzero_si128());
+  byte_masks masks;
+  const auto put = [&](__m128i chunk, std::size_t at) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(staged + at), chunk);
+    classify(chunk, at, masks);
+  };
+  if (size < 16) {
+    // The pairs from the register: the bytes after it are zeros.
+    const __m128i chunk = short_chunk(bytes, size);
+    put(chunk, 0);
+    const __m128i zero = _mm_setzero_si128();
+    store_pairs(pairs_of(digit_values(chunk), zero), zero, staged, 0);
+    return masks;
+  }
+  put(chunk_at(bytes), 0);
+  if (size > 32) {
+    put(chunk_at(bytes + 16), 16);
+    if (size > 48) put(chunk_at(bytes + 32), 32);
+  }
+  put(chunk_at(bytes + size - 16), size - 16);
+  pair_staged(size, staged);
+  return masks;
 }
 
 // The digits a number keeps: every digit but the zeros that lead a run.
@@ -511,7 +516,6 @@ word segment_starts(const byte_masks& masks, word significant) noexcept {
 std::size_t masked_key(std::string_view text, unsigned char* out) noexcept {
   alignas(16) unsigned char staged[kStagedBytes];
   const byte_masks masks = stage(text, staged);
-  pair_staged(text.size(), staged);
   if ((masks.nuls & (~word{0} >> (64 - text.size()))) != 0) return kNoKey;
   const auto lead = static_cast<std::size_t>(std::countr_one(masks.digits));
   // A missing or empty epoch is 0; a present one is the first segment.
