@@ -356,6 +356,16 @@ constexpr std::array<unsigned char, 256> make_markers() noexcept {
 
 constexpr std::array<unsigned char, 256> MARKERS = make_markers();
 
+// All ones at a digit, else 0: a segment's writer selects by masks, which
+// compilers keep branch-free where a conditional would become a jump.
+constexpr std::array<word, 256> make_digit_selects() noexcept {
+  std::array<word, 256> selects{};
+  for (std::size_t c = '0'; c <= '9'; ++c) selects[c] = ~word{0};
+  return selects;
+}
+
+constexpr std::array<word, 256> DIGIT_SELECTS = make_digit_selects();
+
 // How far from a byte's own staged place its pairs lie: a number's payload
 // is read there.
 constexpr std::array<unsigned, kMaskedBytes> make_pair_shifts() noexcept {
@@ -499,13 +509,12 @@ word segment_starts(const byte_masks& masks, word significant) noexcept {
 [[gnu::always_inline]] inline unsigned put_masked(const byte_masks& masks, word significant,
                                                   const unsigned char* staged, unsigned at,
                                                   unsigned char* out) noexcept {
-  // All ones at a digit, else 0: selects by masks, which compilers keep
-  // branch-free where a conditional would become a jump.
-  const word digit = 0 - ((masks.digits >> at) & 1);
+  const unsigned char byte = staged[at];
+  const word digit = DIGIT_SELECTS[byte];
   const word run = (((significant ^ masks.letters) & digit) ^ masks.letters) >> at;
   const auto size = static_cast<unsigned>(__builtin_ctzll(~run));
   const unsigned from = at + (PAIR_SHIFTS[at] & static_cast<unsigned>(digit));
-  *out = static_cast<unsigned char>(MARKERS[staged[at]] + (size & digit));
+  *out = static_cast<unsigned char>(MARKERS[byte] + (size & digit));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 1),
                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(staged + from)));
   return size - ((size >> 1) & static_cast<unsigned>(digit));
