@@ -558,31 +558,55 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
 // What the bytes of a stretch of text hold that the collation asks about.
 constexpr unsigned kNul = 1;
 constexpr unsigned kDash = 2;
+constexpr unsigned kColon = 4;
 
 // Sixteen bytes are checked at once through the compilers' vector extension
-// (SSE2 or NEON, else plain words): a tail is a lane or two.
+// (SSE2 or NEON, else plain words): a tail is a lane or two. The matches of
+// every chunk are gathered in lanes and told apart once.
 using lanes = unsigned char __attribute__((vector_size(16)));
 using halves = word __attribute__((vector_size(16)));
 
-inline unsigned marks_in(word low, word high) noexcept {
-  const lanes v = reinterpret_cast<lanes>(halves{low, high});
-  const auto nul = reinterpret_cast<halves>(v == 0);
-  const auto dash = reinterpret_cast<halves>(v == '-');
-  return ((nul[0] | nul[1]) != 0 ? kNul : 0) | ((dash[0] | dash[1]) != 0 ? kDash : 0);
-}
+struct lane_marks {
+  lanes nuls{};
+  lanes dashes{};
+  lanes colons{};
 
+  void add(word low, word high) noexcept {
+    const lanes v = reinterpret_cast<lanes>(halves{low, high});
+    nuls |= reinterpret_cast<lanes>(v == 0);
+    dashes |= reinterpret_cast<lanes>(v == '-');
+    colons |= reinterpret_cast<lanes>(v == ':');
+  }
+
+  // Each kind of match as its bit, folded over the sixteen lanes.
+  unsigned marks() const noexcept {
+    const lanes all = (nuls & kNul) | (dashes & kDash) | (colons & kColon);
+    const auto h = reinterpret_cast<halves>(all);
+    word w = h[0] | h[1];
+    w |= w >> 32;
+    w |= w >> 16;
+    w |= w >> 8;
+    return static_cast<unsigned>(w & 0xff);
+  }
+};
+
+// Up to thirty-two bytes are read as four words that may overlap, whatever
+// their count, so that the count decides no branch.
 [[gnu::always_inline]] inline unsigned marks_of(const char* p, std::size_t n) noexcept {
+  lane_marks marks;
   if (n < kWordBytes) {
     if (n == 0) return 0;
     const word w = short_word(p, n, '1');
-    return marks_in(w, w);
+    marks.add(w, w);
+    return marks.marks();
   }
   const char* const end = p + n;
-  unsigned marks = 0;
-  for (; end - p > 16; p += 16) marks |= marks_in(load_word(p), load_word(p + kWordBytes));
-  // The last sixteen bytes overlap those before, as the last word does.
-  const char* const last = n > 16 ? end - 16 : p;
-  return marks | marks_in(load_word(last), load_word(end - kWordBytes));
+  for (; end - p > 32; p += 16) marks.add(load_word(p), load_word(p + kWordBytes));
+  const char* const second = p + kWordBytes < end - kWordBytes ? p + kWordBytes : end - kWordBytes;
+  const char* const third = end - 16 > p ? end - 16 : p;
+  marks.add(load_word(p), load_word(second));
+  marks.add(load_word(third), load_word(end - kWordBytes));
+  return marks.marks();
 }
 
 kind kind_at(std::string_view text, std::size_t i) noexcept {
@@ -601,6 +625,14 @@ std::size_t shared_version(std::string_view lhs, std::size_t shared) noexcept {
   return kNoVersion;
 }
 
+// split_epoch() of a text whose digits lead past the bytes it shares with
+// another, so that its epoch's ':' can only be where `marks` were read.
+digit_run epoch_of(std::string_view text, unsigned marks, const char*& version) noexcept {
+  if ((marks & kColon) != 0) return split_epoch(text, version);
+  version = text.data();
+  return {text.data(), 0};
+}
+
 // Where both texts split into segments alike, at or before `shared`: a run
 // of digits or letters that goes on past it in either text is read whole.
 std::size_t run_start(std::string_view lhs, std::string_view rhs, std::size_t version,
@@ -617,22 +649,28 @@ std::size_t run_start(std::string_view lhs, std::string_view rhs, std::size_t ve
 // compare() of two valid texts whose first `shared` bytes are the same: both
 // texts are in the same part there unless a '-' of those bytes is the last
 // one of one text only, and then only the rest of each is read.
-// `a_more` and `b_more`: whether a '-' follows those bytes in either text.
-int compare_sharing(std::string_view lhs, std::string_view rhs, std::size_t shared, bool a_more,
-                    bool b_more) noexcept {
-  std::size_t version = shared_version(lhs, shared);
-  if (version == kNoVersion) {
-    const char* lhs_version = nullptr;
-    const char* rhs_version = nullptr;
-    split_epoch(lhs, lhs_version);
-    split_epoch(rhs, rhs_version);
-    if (lhs_version != lhs.data() || rhs_version != rhs.data()) return compare(lhs, rhs);
-    version = 0;
-  }
+// `a_marks` and `b_marks`: what follows those bytes in either text.
+int compare_sharing(std::string_view lhs, std::string_view rhs, std::size_t shared,
+                    unsigned a_marks, unsigned b_marks) noexcept {
+  const bool a_more = (a_marks & kDash) != 0;
+  const bool b_more = (b_marks & kDash) != 0;
   const char* a = lhs.data();
   const char* b = rhs.data();
   const char* const a_end = a + lhs.size();
   const char* const b_end = b + rhs.size();
+  std::size_t version = shared_version(lhs, shared);
+  if (version == kNoVersion) {
+    // compare(), from the epochs already split.
+    const char* lhs_version = nullptr;
+    const char* rhs_version = nullptr;
+    const digit_run lhs_epoch = epoch_of(lhs, a_marks, lhs_version);
+    const digit_run rhs_epoch = epoch_of(rhs, b_marks, rhs_version);
+    if (lhs_version != a || rhs_version != b) {
+      const int order = compare_numbers(lhs_epoch, rhs_epoch);
+      return order != 0 ? order : compare_from({lhs_version, a_end}, {rhs_version, b_end});
+    }
+    version = 0;
+  }
   const std::size_t start = run_start(lhs, rhs, version, shared);
   if ((marks_of(a + version, start - version) & kDash) == 0)
     return compare_from({a + start, a_end}, {b + start, b_end});
@@ -654,7 +692,7 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
   const bool lhs_valid = (a & kNul) == 0;
   if (lhs_valid != ((b & kNul) == 0)) return lhs_valid ? 1 : -1;
   if (lhs_valid) {
-    const int order = compare_sharing(lhs, rhs, shared, (a & kDash) != 0, (b & kDash) != 0);
+    const int order = compare_sharing(lhs, rhs, shared, a, b);
     if (order != 0) return order < 0 ? -1 : 1;
   }
   const std::string_view lhs_tail(lhs.data() + shared, lhs.size() - shared);
