@@ -23,6 +23,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 
 #include "common/bytes.h"
 #include "version/chunks.h"
@@ -459,20 +460,22 @@ struct byte_masks {
 }
 
 // The text's chunks classified as they are built, in registers, and stored
-// at `staged` with zeros after them; zeros too where a payload load reads
-// past the pairs. A text of eight to thirty-two bytes, most of them, is
+// at `staged` with zeros after them as far as a payload load reads; zeros
+// too where one reads past the pairs. A text of eight to thirty-two bytes, most of them, is
 // built from four words whatever its length, so that no branch on it is
 // mispredicted.
 [[gnu::always_inline]] inline byte_masks stage(std::string_view text,
                                                unsigned char* staged) noexcept {
   const char* bytes = text.data();
   const std::size_t size = text.size();
-  auto* chunks = reinterpret_cast<__m128i*>(staged);
-  for (std::size_t at = 0; at < kTextBytes; at += 16)
-    _mm_store_si128(chunks + at / 16, _mm_setzero_si128());
-  for (std::size_t at :
-       {kPairsAt + 16, kPairsAt + 32, kPairsAt + kOddPairs + 16, kPairsAt + kOddPairs + 32})
-    _mm_store_si128(chunks + at / 16, _mm_setzero_si128());
+  // The payloads of a text up to thirty-two bytes are read from below 48
+  // in either part.
+  const auto clear = [staged](std::initializer_list<std::size_t> offsets) {
+    for (const std::size_t at : offsets) {
+      _mm_store_si128(reinterpret_cast<__m128i*>(staged + at), _mm_setzero_si128());
+    }
+  };
+  clear({32, kPairsAt + 16, kPairsAt + kOddPairs + 16});
   byte_masks masks;
   const auto put = [&](__m128i chunk, std::size_t at) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(staged + at), chunk);
@@ -481,6 +484,7 @@ struct byte_masks {
   const __m128i zero = _mm_setzero_si128();
   if (size < kWordBytes) {
     const __m128i chunk = short_chunk(bytes, size);
+    clear({16});
     put(chunk, 0);
     store_pairs(pairs_of(digit_values(chunk), zero), zero, staged, 0);
     return masks;
@@ -496,6 +500,7 @@ struct byte_masks {
     store_pairs(pairs_of(low_values, high_values), pairs_of(high_values, zero), staged, 0);
     return masks;
   }
+  clear({48, 64, kPairsAt + 32, kPairsAt + kOddPairs + 32});
   put(chunk_at(bytes), 0);
   put(chunk_at(bytes + 16), 16);
   if (size > 48) put(chunk_at(bytes + 32), 32);
