@@ -369,15 +369,15 @@ constexpr std::array<word, 256> DIGIT_SELECTS = make_digit_selects();
 
 // How far from a byte's own staged place its pairs lie: a number's payload
 // is read there.
-constexpr std::array<unsigned, kMaskedBytes> make_pair_shifts() noexcept {
-  std::array<unsigned, kMaskedBytes> shifts{};
-  for (unsigned at = 0; at < kMaskedBytes; ++at) {
-    shifts[at] = static_cast<unsigned>(kPairsAt + (at % 2) * kOddPairs + at / 2 - at);
+constexpr std::array<word, kMaskedBytes> make_pair_shifts() noexcept {
+  std::array<word, kMaskedBytes> shifts{};
+  for (std::size_t at = 0; at < kMaskedBytes; ++at) {
+    shifts[at] = kPairsAt + (at % 2) * kOddPairs + at / 2 - at;
   }
   return shifts;
 }
 
-constexpr std::array<unsigned, kMaskedBytes> PAIR_SHIFTS = make_pair_shifts();
+constexpr std::array<word, kMaskedBytes> PAIR_SHIFTS = make_pair_shifts();
 
 struct byte_masks {
   word digits = 0;
@@ -536,7 +536,7 @@ word segment_starts(const byte_masks& masks, word significant) noexcept {
   const word digit = DIGIT_SELECTS[byte];
   const word run = (((significant ^ masks.letters) & digit) ^ masks.letters) >> at;
   const auto size = static_cast<unsigned>(__builtin_ctzll(~run));
-  const unsigned from = at + (PAIR_SHIFTS[at] & static_cast<unsigned>(digit));
+  const std::size_t from = at + (PAIR_SHIFTS[at] & digit);
   *out = static_cast<unsigned char>(MARKERS[byte] + (size & digit));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 1),
                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(staged + from)));
