@@ -461,9 +461,9 @@ struct byte_masks {
 
 // The text's chunks classified as they are built, in registers, and stored
 // at `staged` with zeros after them as far as a payload load reads; zeros
-// too where one reads past the pairs. A text of eight to thirty-two bytes, most of them, is
-// built from four words whatever its length, so that no branch on it is
-// mispredicted.
+// too where one reads past the pairs. A text of eight to thirty-two bytes,
+// most texts, is built from four words whatever its length, so that no
+// branch on its length is mispredicted.
 [[gnu::always_inline]] inline byte_masks stage(std::string_view text,
                                                unsigned char* staged) noexcept {
   const char* bytes = text.data();
