@@ -23,8 +23,10 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 
 #include "common/bytes.h"
+#include "version/chunks.h"
 #include "version/words.h"
 
 namespace korvel {
@@ -199,13 +201,18 @@ int compare(std::string_view lhs, std::string_view rhs) noexcept {
                       {rhs_version, rhs.data() + rhs.size()});
 }
 
+// The masked writer stores a segment's bytes sixteen at a time, past the
+// key's end at the last one.
+constexpr std::size_t kStoreSlack = 16;
+
 // Two key bytes at most for each text byte (a one-byte segment and its
-// marker), and three for the epoch a text may leave out and the two ends;
-// saturated, so that a 32-bit host asks for an impossible block instead of
-// a short one.
+// marker), three for the epoch a text may leave out and the two ends, and
+// the slack; saturated, so that a 32-bit host asks for an impossible block
+// instead of a short one.
 std::size_t key_bound(std::size_t size) noexcept {
   constexpr std::size_t most = static_cast<std::size_t>(-1);
-  return size > (most - 3) / 2 ? most : 2 * size + 3;
+  constexpr std::size_t fixed = 3 + kStoreSlack;
+  return size > (most - fixed) / 2 ? most : 2 * size + fixed;
 }
 
 unsigned char* put_number(digit_run number, unsigned char* out) noexcept {
@@ -306,7 +313,7 @@ const char* last_dash(const char* begin, const char* end) noexcept {
 
 // Checks the text while it writes: every byte past the epoch's digits is
 // read by one of the parts' walks, which stop at a NUL.
-std::size_t key(std::string_view text, unsigned char* out) noexcept {
+std::size_t walked_key(std::string_view text, unsigned char* out) noexcept {
   if (text.empty()) return kNoKey;
   const char* version = nullptr;
   unsigned char* at = put_number(split_epoch(text, version), out);
@@ -317,36 +324,312 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
   return at == nullptr ? kNoKey : static_cast<std::size_t>(at - out);
 }
 
+#if defined(__SSE2__)
+// ---- keys from bit masks ----
+
+// A usual text splits into a dozen segments whose kinds follow no pattern a
+// branch predictor learns. Up to kMaskedBytes, the segments are found from
+// bit masks, one bit a byte, and every one is written by the same
+// instructions whatever its kind: its marker, then sixteen bytes from where
+// its payload lies, of which the pointer keeps as many as the segment has.
+// The masks' top bit is never a byte of the text, so every run ends in them.
+constexpr std::size_t kMaskedBytes = 63;
+
+// Staged bytes: the text with zeros after it, then the digits packed two to
+// a byte from every even position and, kOddPairs further, from every odd
+// one, so that a payload is one load.
+constexpr std::size_t kTextBytes = 80;
+constexpr std::size_t kPairBytes = 48;
+constexpr std::size_t kOddPairs = 128;
+constexpr std::size_t kPairsAt = kTextBytes;
+constexpr std::size_t kStagedBytes = kPairsAt + kOddPairs + kPairBytes;
+
+static_assert(DIGITS == NUMBER_MARKER, "a number's marker counts up from its kind");
+
+// The marker of the segment a byte begins; a '-' begins none, but the last
+// one ends the version.
+constexpr std::array<unsigned char, 256> make_markers() noexcept {
+  std::array<unsigned char, 256> markers{};
+  for (std::size_t c = 0; c < 256; ++c) markers[c] = KINDS[c] == REJECTED ? 0 : KINDS[c];
+  markers['-'] = END;
+  return markers;
+}
+
+constexpr std::array<unsigned char, 256> MARKERS = make_markers();
+
+// All ones at a digit, else 0: a segment's writer selects by masks, which
+// compilers keep branch-free where a conditional would become a jump.
+constexpr std::array<word, 256> make_digit_selects() noexcept {
+  std::array<word, 256> selects{};
+  for (std::size_t c = '0'; c <= '9'; ++c) selects[c] = ~word{0};
+  return selects;
+}
+
+constexpr std::array<word, 256> DIGIT_SELECTS = make_digit_selects();
+
+// How far from a byte's own staged place its pairs lie: a number's payload
+// is read there.
+constexpr std::array<word, kMaskedBytes> make_pair_shifts() noexcept {
+  std::array<word, kMaskedBytes> shifts{};
+  for (std::size_t at = 0; at < kMaskedBytes; ++at) {
+    shifts[at] = kPairsAt + (at % 2) * kOddPairs + at / 2 - at;
+  }
+  return shifts;
+}
+
+constexpr std::array<word, kMaskedBytes> PAIR_SHIFTS = make_pair_shifts();
+
+struct byte_masks {
+  word digits = 0;
+  word letters = 0;
+  word zeros = 0;
+  word marks = 0;  // '~' and '^'
+  word dashes = 0;
+  word nuls = 0;
+};
+
+// Whether each byte is at most `most`, unsigned.
+[[gnu::always_inline]] inline __m128i at_most(__m128i bytes, char most) noexcept {
+  return _mm_cmpeq_epi8(_mm_min_epu8(bytes, _mm_set1_epi8(most)), bytes);
+}
+
+// Each byte's digit, and 0 at every other byte.
+[[gnu::always_inline]] inline __m128i digit_values(__m128i bytes) noexcept {
+  const __m128i values = _mm_sub_epi8(bytes, _mm_set1_epi8('0'));
+  return _mm_and_si128(values, at_most(values, 9));
+}
+
+// Adds the masks of the sixteen text bytes at `at`. Letters and the marks
+// are found in lower case: '^' is '~' in upper case.
+[[gnu::always_inline]] inline void classify(__m128i bytes, std::size_t at,
+                                            byte_masks& masks) noexcept {
+  const __m128i values = _mm_sub_epi8(bytes, _mm_set1_epi8('0'));
+  const __m128i lower = _mm_or_si128(bytes, _mm_set1_epi8(0x20));
+  const __m128i letters = at_most(_mm_sub_epi8(lower, _mm_set1_epi8('a')), 'z' - 'a');
+  const __m128i zero = _mm_setzero_si128();
+  masks.digits |= mask_of(at_most(values, 9)) << at;
+  masks.letters |= mask_of(letters) << at;
+  masks.zeros |= mask_of(_mm_cmpeq_epi8(values, zero)) << at;
+  masks.marks |= mask_of(_mm_cmpeq_epi8(lower, _mm_set1_epi8('~'))) << at;
+  masks.dashes |= mask_of(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('-'))) << at;
+  masks.nuls |= mask_of(_mm_cmpeq_epi8(bytes, zero)) << at;
+}
+
+// Each byte's digit in the high nibble and the next byte's in the low one;
+// a digit is below 16, so the 16-bit shift keeps it in its byte.
+[[gnu::always_inline]] inline __m128i pairs_of(__m128i values, __m128i next) noexcept {
+  return _mm_or_si128(_mm_slli_epi16(values, 4),
+                      _mm_or_si128(_mm_srli_si128(values, 1), _mm_slli_si128(next, 15)));
+}
+
+// The pairs of thirty-two positions, those at even ones and those at odd.
+[[gnu::always_inline]] inline void store_pairs(__m128i low, __m128i high, unsigned char* staged,
+                                               std::size_t at) noexcept {
+  const __m128i even = _mm_set1_epi16(0x00ff);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(staged + kPairsAt + at / 2),
+                   _mm_packus_epi16(_mm_and_si128(low, even), _mm_and_si128(high, even)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(staged + kPairsAt + kOddPairs + at / 2),
+                   _mm_packus_epi16(_mm_srli_epi16(low, 8), _mm_srli_epi16(high, 8)));
+}
+
+// The pairs of a staged text of more than thirty-two bytes.
+[[gnu::always_inline]] inline void pair_staged(unsigned char* staged) noexcept {
+  const auto values = [staged](std::size_t at) {
+    return digit_values(_mm_load_si128(reinterpret_cast<const __m128i*>(staged + at)));
+  };
+  const __m128i v0 = values(0);
+  const __m128i v1 = values(16);
+  const __m128i v2 = values(32);
+  const __m128i v3 = values(48);
+  store_pairs(pairs_of(v0, v1), pairs_of(v1, v2), staged, 0);
+  store_pairs(pairs_of(v2, v3), pairs_of(v3, _mm_setzero_si128()), staged, 32);
+}
+
+// The eight text bytes from `at` on, zeros past the text, from a load that
+// stays inside a text of at least eight bytes.
+[[gnu::always_inline]] inline word word_at(const char* bytes, std::size_t size,
+                                           std::size_t at) noexcept {
+  const std::size_t from = at < size - kWordBytes ? at : size - kWordBytes;
+  const std::size_t skipped = 8 * (at - from);
+  const word gone = 0 - static_cast<word>(skipped >= 64);
+  return (load_word(bytes + from) >> (skipped & 63)) & ~gone;
+}
+
+[[gnu::always_inline]] inline __m128i chunk_of(word low, word high) noexcept {
+  return _mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(low));
+}
+
+// The text's chunks classified as they are built, in registers, and stored
+// at `staged` with zeros after them as far as a payload load reads; zeros
+// too where one reads past the pairs. A text of eight to thirty-two bytes,
+// most texts, is built from four words whatever its length, so that no
+// branch on its length is mispredicted.
+[[gnu::always_inline]] inline byte_masks stage(std::string_view text,
+                                               unsigned char* staged) noexcept {
+  const char* bytes = text.data();
+  const std::size_t size = text.size();
+  // The payloads of a text up to thirty-two bytes are read from below 48
+  // in either part.
+  const auto clear = [staged](std::initializer_list<std::size_t> offsets) {
+    for (const std::size_t at : offsets) {
+      _mm_store_si128(reinterpret_cast<__m128i*>(staged + at), _mm_setzero_si128());
+    }
+  };
+  clear({32, kPairsAt + 16, kPairsAt + kOddPairs + 16});
+  byte_masks masks;
+  const auto put = [&](__m128i chunk, std::size_t at) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(staged + at), chunk);
+    classify(chunk, at, masks);
+  };
+  const __m128i zero = _mm_setzero_si128();
+  if (size < kWordBytes) {
+    const __m128i chunk = short_chunk(bytes, size);
+    clear({16});
+    put(chunk, 0);
+    store_pairs(pairs_of(digit_values(chunk), zero), zero, staged, 0);
+    return masks;
+  }
+  if (size <= 32) {
+    const auto word = [=](std::size_t at) { return word_at(bytes, size, at); };
+    const __m128i low = chunk_of(load_word(bytes), word(8));
+    const __m128i high = chunk_of(word(16), word(24));
+    put(low, 0);
+    put(high, 16);
+    const __m128i low_values = digit_values(low);
+    const __m128i high_values = digit_values(high);
+    store_pairs(pairs_of(low_values, high_values), pairs_of(high_values, zero), staged, 0);
+    return masks;
+  }
+  clear({48, 64, kPairsAt + 32, kPairsAt + kOddPairs + 32});
+  put(chunk_at(bytes), 0);
+  put(chunk_at(bytes + 16), 16);
+  if (size > 48) put(chunk_at(bytes + 32), 32);
+  put(chunk_at(bytes + size - 16), size - 16);
+  pair_staged(staged);
+  return masks;
+}
+
+// The digits a number keeps: every digit but the zeros that lead a run.
+// Adding a run's first zero carries through the zeros after it, which
+// clears exactly those that lead.
+word significant_digits(const byte_masks& masks) noexcept {
+  const word run_starts = masks.digits & ~(masks.digits << 1);
+  const word leading = masks.zeros & ~(masks.zeros + (run_starts & masks.zeros));
+  return masks.digits & ~leading;
+}
+
+// Where segments start: a number at its first significant digit, or at its
+// last zero when it has none, a letter run, a lone '~' or '^', and the last
+// '-', which ends the version.
+word segment_starts(const byte_masks& masks, word significant) noexcept {
+  const word zero_runs = masks.digits & ~significant & ~(masks.digits >> 1);
+  const word last_dash = (word{1} << (63 - std::countl_zero(masks.dashes | 1))) & masks.dashes;
+  return (significant & ~(significant << 1)) | zero_runs | (masks.letters & ~(masks.letters << 1)) |
+         masks.marks | last_dash;
+}
+
+// The segment starting at `at`; returns how many payload bytes it keeps.
+[[gnu::always_inline]] inline unsigned put_masked(const byte_masks& masks, word significant,
+                                                  const unsigned char* staged, unsigned at,
+                                                  unsigned char* out) noexcept {
+  const unsigned char byte = staged[at];
+  const word digit = DIGIT_SELECTS[byte];
+  const word run = (((significant ^ masks.letters) & digit) ^ masks.letters) >> at;
+  const auto size = static_cast<unsigned>(__builtin_ctzll(~run));
+  const std::size_t from = at + (PAIR_SHIFTS[at] & digit);
+  *out = static_cast<unsigned char>(MARKERS[byte] + (size & digit));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 1),
+                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(staged + from)));
+  return size - ((size >> 1) & static_cast<unsigned>(digit));
+}
+
+// key() of a text of 1 to kMaskedBytes bytes, or kNoKey; walked_key()
+// writes a segment of more than fifteen payload bytes.
+std::size_t masked_key(std::string_view text, unsigned char* out) noexcept {
+  alignas(16) unsigned char staged[kStagedBytes];
+  const byte_masks masks = stage(text, staged);
+  if ((masks.nuls & (~word{0} >> (64 - text.size()))) != 0) return kNoKey;
+  const auto lead = static_cast<std::size_t>(std::countr_one(masks.digits));
+  // A missing or empty epoch is 0; a present one is the first segment.
+  *out = NUMBER_MARKER;
+  unsigned char* at = out + (staged[lead] != ':' || lead == 0);
+  const word significant = significant_digits(masks);
+  unsigned widest = 0;
+  for (word starts = segment_starts(masks, significant); starts != 0; starts &= starts - 1) {
+    const unsigned kept =
+        put_masked(masks, significant, staged, static_cast<unsigned>(__builtin_ctzll(starts)), at);
+    at += 1 + kept;
+    widest |= kept;
+  }
+  *at++ = END;
+  if (widest >= 16) return walked_key(text, out);
+  return static_cast<std::size_t>(at - out);
+}
+
+std::size_t key(std::string_view text, unsigned char* out) noexcept {
+  if (text.empty() || text.size() > kMaskedBytes) return walked_key(text, out);
+  return masked_key(text, out);
+}
+#else
+std::size_t key(std::string_view text, unsigned char* out) noexcept {
+  return walked_key(text, out);
+}
+#endif
+
 // ---- collation ----
 
 // What the bytes of a stretch of text hold that the collation asks about.
 constexpr unsigned kNul = 1;
 constexpr unsigned kDash = 2;
+constexpr unsigned kColon = 4;
 
 // Sixteen bytes are checked at once through the compilers' vector extension
-// (SSE2 or NEON, else plain words): a tail is a lane or two.
+// (SSE2 or NEON, else plain words): a tail is a lane or two. The matches of
+// every chunk are gathered in lanes and told apart once.
 using lanes = unsigned char __attribute__((vector_size(16)));
 using halves = word __attribute__((vector_size(16)));
 
-inline unsigned marks_in(word low, word high) noexcept {
-  const lanes v = reinterpret_cast<lanes>(halves{low, high});
-  const auto nul = reinterpret_cast<halves>(v == 0);
-  const auto dash = reinterpret_cast<halves>(v == '-');
-  return ((nul[0] | nul[1]) != 0 ? kNul : 0) | ((dash[0] | dash[1]) != 0 ? kDash : 0);
-}
+struct lane_marks {
+  lanes nuls{};
+  lanes dashes{};
+  lanes colons{};
 
+  void add(word low, word high) noexcept {
+    const lanes v = reinterpret_cast<lanes>(halves{low, high});
+    nuls |= reinterpret_cast<lanes>(v == 0);
+    dashes |= reinterpret_cast<lanes>(v == '-');
+    colons |= reinterpret_cast<lanes>(v == ':');
+  }
+
+  // Each kind of match as its bit, folded over the sixteen lanes.
+  unsigned marks() const noexcept {
+    const lanes all = (nuls & kNul) | (dashes & kDash) | (colons & kColon);
+    const auto h = reinterpret_cast<halves>(all);
+    word w = h[0] | h[1];
+    w |= w >> 32;
+    w |= w >> 16;
+    w |= w >> 8;
+    return static_cast<unsigned>(w & 0xff);
+  }
+};
+
+// Up to thirty-two bytes are read as four words that may overlap, whatever
+// their count, so that the count decides no branch.
 [[gnu::always_inline]] inline unsigned marks_of(const char* p, std::size_t n) noexcept {
+  lane_marks marks;
   if (n < kWordBytes) {
     if (n == 0) return 0;
     const word w = short_word(p, n, '1');
-    return marks_in(w, w);
+    marks.add(w, w);
+    return marks.marks();
   }
   const char* const end = p + n;
-  unsigned marks = 0;
-  for (; end - p > 16; p += 16) marks |= marks_in(load_word(p), load_word(p + kWordBytes));
-  // The last sixteen bytes overlap those before, as the last word does.
-  const char* const last = n > 16 ? end - 16 : p;
-  return marks | marks_in(load_word(last), load_word(end - kWordBytes));
+  for (; end - p > 32; p += 16) marks.add(load_word(p), load_word(p + kWordBytes));
+  const char* const second = p + kWordBytes < end - kWordBytes ? p + kWordBytes : end - kWordBytes;
+  const char* const third = end - 16 > p ? end - 16 : p;
+  marks.add(load_word(p), load_word(second));
+  marks.add(load_word(third), load_word(end - kWordBytes));
+  return marks.marks();
 }
 
 kind kind_at(std::string_view text, std::size_t i) noexcept {
@@ -365,6 +648,14 @@ std::size_t shared_version(std::string_view lhs, std::size_t shared) noexcept {
   return kNoVersion;
 }
 
+// split_epoch() of a text whose digits lead past the bytes it shares with
+// another, so that its epoch's ':' can only be where `marks` were read.
+digit_run epoch_of(std::string_view text, unsigned marks, const char*& version) noexcept {
+  if ((marks & kColon) != 0) return split_epoch(text, version);
+  version = text.data();
+  return {text.data(), 0};
+}
+
 // Where both texts split into segments alike, at or before `shared`: a run
 // of digits or letters that goes on past it in either text is read whole.
 std::size_t run_start(std::string_view lhs, std::string_view rhs, std::size_t version,
@@ -381,22 +672,28 @@ std::size_t run_start(std::string_view lhs, std::string_view rhs, std::size_t ve
 // compare() of two valid texts whose first `shared` bytes are the same: both
 // texts are in the same part there unless a '-' of those bytes is the last
 // one of one text only, and then only the rest of each is read.
-// `a_more` and `b_more`: whether a '-' follows those bytes in either text.
-int compare_sharing(std::string_view lhs, std::string_view rhs, std::size_t shared, bool a_more,
-                    bool b_more) noexcept {
-  std::size_t version = shared_version(lhs, shared);
-  if (version == kNoVersion) {
-    const char* lhs_version = nullptr;
-    const char* rhs_version = nullptr;
-    split_epoch(lhs, lhs_version);
-    split_epoch(rhs, rhs_version);
-    if (lhs_version != lhs.data() || rhs_version != rhs.data()) return compare(lhs, rhs);
-    version = 0;
-  }
+// `a_marks` and `b_marks`: what follows those bytes in either text.
+int compare_sharing(std::string_view lhs, std::string_view rhs, std::size_t shared,
+                    unsigned a_marks, unsigned b_marks) noexcept {
+  const bool a_more = (a_marks & kDash) != 0;
+  const bool b_more = (b_marks & kDash) != 0;
   const char* a = lhs.data();
   const char* b = rhs.data();
   const char* const a_end = a + lhs.size();
   const char* const b_end = b + rhs.size();
+  std::size_t version = shared_version(lhs, shared);
+  if (version == kNoVersion) {
+    // compare(), from the epochs already split.
+    const char* lhs_version = nullptr;
+    const char* rhs_version = nullptr;
+    const digit_run lhs_epoch = epoch_of(lhs, a_marks, lhs_version);
+    const digit_run rhs_epoch = epoch_of(rhs, b_marks, rhs_version);
+    if (lhs_version != a || rhs_version != b) {
+      const int order = compare_numbers(lhs_epoch, rhs_epoch);
+      return order != 0 ? order : compare_from({lhs_version, a_end}, {rhs_version, b_end});
+    }
+    version = 0;
+  }
   const std::size_t start = run_start(lhs, rhs, version, shared);
   if ((marks_of(a + version, start - version) & kDash) == 0)
     return compare_from({a + start, a_end}, {b + start, b_end});
@@ -418,7 +715,7 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
   const bool lhs_valid = (a & kNul) == 0;
   if (lhs_valid != ((b & kNul) == 0)) return lhs_valid ? 1 : -1;
   if (lhs_valid) {
-    const int order = compare_sharing(lhs, rhs, shared, (a & kDash) != 0, (b & kDash) != 0);
+    const int order = compare_sharing(lhs, rhs, shared, a, b);
     if (order != 0) return order < 0 ? -1 : 1;
   }
   const std::string_view lhs_tail(lhs.data() + shared, lhs.size() - shared);

@@ -67,4 +67,19 @@ def adversarial(rng: random.Random) -> list[bytes]:
         for head, tail in [(b"1", b""), (b"1.0", b"-1"), (b"1.2.3.4", b"-1.fc39"),
                            (b"1.2.3.4.5.6.7.8.9", b"-1.el9_2"), (b"2:1.2.3-4.", b"5")]:
             texts += [head + byte + tail, head + b"0" + tail]
+    # Every byte at the edges of the sixteen-byte chunks keys are classed in,
+    # up to and past the length they are walked from instead, beside a
+    # neighbour that shares the rest.
+    for byte in (bytes([b]) for b in range(256)):
+        for at in (15, 16, 31, 32, 47, 48, 62, 63):
+            head = (b"10.2a~3^" * 8)[:at]
+            texts += [head + byte + b"7-1", head + b"0" + b"7-1"]
+    # Numbers and letter runs of every length a segment's sixteen payload
+    # bytes hold and a few more, leading zeros or not, across those edges.
+    for size in range(1, 40):
+        for lead in (b"", b"1.", b"1.2.3.4.5.6.7.", b"12.34.56.78.90.1"):
+            for zeros in (b"", b"000", b"0" * 15):
+                texts.append(lead + zeros + (b"1234567890" * 4)[:size] + b"-" + zeros + b"1")
+            texts.append(lead + (b"abcdefghijklmnopqrstuvwxyz" * 2)[:size] + b"1")
+            texts.append(lead + b"0" * size + b"a")
     return texts
