@@ -237,11 +237,19 @@ struct short_side {
 
 // The order of two well-formed texts alike before `at` from the token that
 // holds `at`, as read_pair() gives it, `bytes` where that is 0, as far as
-// the masks tell; else kUndecided (numbers alike with more tokens after
-// them, or of ten digits or more, or with leading zeros; tokens that start
-// with neither a digit nor a word's byte; words alike up to their ends).
-int token_order(const short_side& a, const short_side& b, unsigned start, unsigned at,
-                int bytes) noexcept {
+// the masks tell; else kUndecided, the tokens to be read from `resume` on
+// (numbers alike with more tokens after them, or of ten digits or more, or
+// with leading zeros; tokens that start with neither a digit nor a word's
+// byte; words alike up to their ends).
+// Where each text's tokens are to be read on from when the order is not
+// known yet.
+struct token_starts {
+  unsigned a;
+  unsigned b;
+};
+
+int token_order(const short_side& a, const short_side& b, unsigned start, unsigned at, int bytes,
+                token_starts& resume) noexcept {
   const bool a_digit = bit(a.masks.digits, start);
   const bool b_digit = bit(b.masks.digits, start);
   if (a_digit && b_digit) {
@@ -256,11 +264,14 @@ int token_order(const short_side& a, const short_side& b, unsigned start, unsign
     // Equal numbers, such as 8+deb12u1 and 8+deb12u2: the last tokens of
     // both leave the bytes to decide, and a version with more tokens orders
     // after one without.
-    const std::uint64_t after = ~std::uint64_t{0} << at;
-    const bool a_more = (a.masks.separators & after) != 0;
-    const bool b_more = (b.masks.separators & after) != 0;
-    if (a_more != b_more) return a_more ? 1 : -1;
-    return a_more ? kUndecided : bytes;
+    const std::uint64_t a_after = a.masks.separators & (~std::uint64_t{0} << at);
+    const std::uint64_t b_after = b.masks.separators & (~std::uint64_t{0} << at);
+    if ((a_after == 0) != (b_after == 0)) return a_after != 0 ? 1 : -1;
+    if (a_after == 0) return bytes;
+    // The next tokens start past each text's next separator.
+    resume = {static_cast<unsigned>(__builtin_ctzll(a_after)) + 1,
+              static_cast<unsigned>(__builtin_ctzll(b_after)) + 1};
+    return kUndecided;
   }
   if (a_digit != b_digit) {
     // A number's decimal text starts with a digit, which orders before a
@@ -295,10 +306,11 @@ int collate_short(std::string_view lhs, std::string_view rhs) noexcept {
   if (!a.well_formed) return bytes;
   const std::uint64_t before = a.separators & ((std::uint64_t{1} << at) - 1);
   const unsigned start = before == 0 ? 0 : 64 - static_cast<unsigned>(__builtin_clzll(before));
-  int order = token_order(sa, sb, start, at, bytes);
+  token_starts resume{start, start};
+  int order = token_order(sa, sb, start, at, bytes, resume);
   if (order == kUndecided) {
-    order = tokens_order({lhs.data() + start, lhs.data() + lhs.size()},
-                         {rhs.data() + start, rhs.data() + rhs.size()});
+    order = tokens_order({lhs.data() + resume.a, lhs.data() + lhs.size()},
+                         {rhs.data() + resume.b, rhs.data() + rhs.size()});
   }
   return order != 0 ? order : bytes;
 }
