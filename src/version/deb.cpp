@@ -604,12 +604,10 @@ unsigned char* write_runs(const chunk_masks& m, unsigned at, unsigned end,
   return out;
 }
 
-// The key of a plain text of at most sixteen bytes whose upstream starts at
-// `start` and whose last '-' is at `dash`, all of it from one register.
-std::size_t write_short_plain(std::string_view text, std::size_t start, std::size_t dash,
+// The key of a plain text of `n` bytes, at most sixteen, in `chunk`, whose
+// upstream starts at `start` and whose last '-' is at `dash` (kNone).
+std::size_t write_short_plain(__m128i chunk, unsigned n, std::size_t start, std::size_t dash,
                               unsigned char* out) noexcept {
-  const auto n = static_cast<unsigned>(text.size());
-  const __m128i chunk = n == 16 ? chunk_at(text.data()) : short_chunk(text.data(), n);
   chunk_masks m;
   _mm_store_si128(reinterpret_cast<__m128i*>(m.bytes), key_bytes(chunk));
   _mm_store_si128(reinterpret_cast<__m128i*>(m.bytes + 16), _mm_setzero_si128());
@@ -970,14 +968,24 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
 
 // A plain text's fragments are known from its check and its last '-'.
 std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
+#if defined(__SSE2__)
+  // A short plain text is checked and keyed from the same register.
+  if (!text.empty() && text.size() <= 16) {
+    const chunk_pair chunks = read_chunks(text.data(), text.size());
+    const short_text t = read_short(text, chunks);
+    if (t.plain) {
+      const int dash = last_dash_of(t.dashes);
+      return write_short_plain(chunks.low, static_cast<unsigned>(text.size()),
+                               static_cast<std::size_t>(t.colon + 1),
+                               dash < 0 ? kNone : static_cast<std::size_t>(dash), out);
+    }
+  }
+#endif
   const std::size_t start = plain(text) ? 0 : epoch_start(text, 0);
   if (start == kNone) return scanned_valid(scan_text(text), text.size()) ? key(text, out) : kNoKey;
   deb_scan s{phase::body};
   s.colon = start != 0 ? start - 1 : kNone;
   s.last_dash = last_dash(text);
-#if defined(__SSE2__)
-  if (text.size() <= 16) return write_short_plain(text, start, s.last_dash, out);
-#endif
   return write_key(fragments_of(text, s), out);
 }
 

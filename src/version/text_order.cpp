@@ -189,12 +189,15 @@ struct chunk_classes {
   std::uint64_t nuls;
 };
 
+// The default separators as classes_of() finds them: '-', '.' and '/' are
+// one range.
+static_assert(DEFAULT_VERSION_SEPARATORS[0] == '.' && DEFAULT_VERSION_SEPARATORS[1] == '-' &&
+              DEFAULT_VERSION_SEPARATORS[2] == '/' && DEFAULT_VERSION_SEPARATORS[3] == ' ' &&
+              DEFAULT_VERSION_SEPARATORS[4] == '\0');
+
 inline chunk_classes classes_of(__m128i chunk) noexcept {
   const __m128i dot_dash_slash = in_range(chunk, '-', 3);
   const __m128i space = _mm_cmpeq_epi8(chunk, _mm_set1_epi8(' '));
-  static_assert(DEFAULT_VERSION_SEPARATORS[0] == '.' && DEFAULT_VERSION_SEPARATORS[1] == '-' &&
-                DEFAULT_VERSION_SEPARATORS[2] == '/' && DEFAULT_VERSION_SEPARATORS[3] == ' ' &&
-                DEFAULT_VERSION_SEPARATORS[4] == '\0');
   return {mask_of(in_range(chunk, '0', 10)), mask_of(_mm_or_si128(dot_dash_slash, space)),
           mask_of(_mm_cmpeq_epi8(chunk, _mm_setzero_si128()))};
 }
@@ -235,18 +238,19 @@ struct short_side {
   }
 };
 
-// The order of two well-formed texts alike before `at` from the token that
-// holds `at`, as read_pair() gives it, `bytes` where that is 0, as far as
-// the masks tell; else kUndecided, the tokens to be read from `resume` on
-// (numbers alike with more tokens after them, or of ten digits or more, or
-// with leading zeros; tokens that start with neither a digit nor a word's
-// byte; words alike up to their ends).
 // Where each text's tokens are to be read on from when the order is not
 // known yet.
 struct token_starts {
   unsigned a;
   unsigned b;
 };
+
+// The order of two well-formed texts alike before `at` from the token that
+// holds `at`, which starts at `start`, as read_pair() gives it, `bytes`
+// where that is 0, as far as the masks tell; else kUndecided, the tokens to
+// be read from `resume` on (numbers alike with more tokens after them, or
+// of ten digits or more, or with leading zeros; tokens that start with
+// neither a digit nor a word's byte; words alike up to their ends).
 
 int token_order(const short_side& a, const short_side& b, unsigned start, unsigned at, int bytes,
                 token_starts& resume) noexcept {
@@ -287,9 +291,10 @@ int token_order(const short_side& a, const short_side& b, unsigned start, unsign
   return a.at(at) < b.at(at) ? -1 : 1;
 }
 
-// version_collation_compare() of two texts of 1 to 32 bytes without a NUL,
-// from masks of two registers each: where they part, and which token holds
-// that byte, mostly decide. kUndecided where they do not.
+// version_collation_compare() of two texts of 1 to 32 bytes, from masks of
+// two registers each: where they part, and which token holds that byte,
+// mostly decide; the rest is read token by token from there. kUndecided for
+// a text with a NUL, which ends its version but not its bytes.
 int collate_short(std::string_view lhs, std::string_view rhs) noexcept {
   const chunk_pair lhs_chunks = read_chunks(lhs.data(), lhs.size());
   const chunk_pair rhs_chunks = read_chunks(rhs.data(), rhs.size());
