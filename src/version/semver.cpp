@@ -647,17 +647,6 @@ std::size_t mask_key(std::string_view text, const byte_masks& m, const layout& a
   }
 }
 
-std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
-  if (text.size() - 1 < kMaskBytes) {
-    byte_masks m;
-    layout at;
-    const verdict quick = quick_valid(text, m, at);
-    if (quick == verdict::yes) return mask_key(text, m, at, out);
-    if (quick == verdict::no) return kNoKey;
-  }
-  return read_valid(text) ? key(text, out) : kNoKey;
-}
-
 // ---- the collation ----
 
 // Almost every npm version is plain: three numbers and perhaps a
@@ -769,6 +758,23 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
   // Bytes past the shared ones: string_view::substr() could throw.
   return byte_order({lhs.data() + shared, lhs.size() - shared},
                     {rhs.data() + shared, rhs.size() - shared});
+}
+
+// A plain text, most texts, is checked on fewer masks than quick_valid()
+// needs, those the collation reads.
+std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
+  if (plain_text p; plain(text, p)) {
+    const byte_masks m{p.digit, 0, p.dot, 0, 0, 0};
+    return mask_key(text, m, {0, p.core_end, p.size}, out);
+  }
+  if (text.size() - 1 < kMaskBytes) {
+    byte_masks m;
+    layout at;
+    const verdict quick = quick_valid(text, m, at);
+    if (quick == verdict::yes) return mask_key(text, m, at, out);
+    if (quick == verdict::no) return kNoKey;
+  }
+  return read_valid(text) ? key(text, out) : kNoKey;
 }
 
 }  // namespace
