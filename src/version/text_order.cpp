@@ -291,6 +291,83 @@ int token_order(const short_side& a, const short_side& b, unsigned start, unsign
   return a.at(at) < b.at(at) ? -1 : 1;
 }
 
+// A text's two registers in memory, zeros after them, for loads from any
+// token start.
+struct staged_text {
+  alignas(16) unsigned char bytes[48];
+};
+
+inline void stage(staged_text& staged, const chunk_pair& chunks) noexcept {
+  auto* at = reinterpret_cast<__m128i*>(staged.bytes);
+  _mm_store_si128(at, chunks.low);
+  _mm_store_si128(at + 1, chunks.high);
+  _mm_store_si128(at + 2, _mm_setzero_si128());
+}
+
+// byte_order() of the `n` bytes (at most sixteen) at `a` and `b`.
+inline int bytes_order_of(const unsigned char* a, const unsigned char* b, unsigned n) noexcept {
+  const __m128i equal = _mm_cmpeq_epi8(chunk_at(reinterpret_cast<const char*>(a)),
+                                       chunk_at(reinterpret_cast<const char*>(b)));
+  const auto differ = static_cast<unsigned>(~mask_of(equal)) & ((1U << n) - 1);
+  if (differ == 0) return 0;
+  const auto k = static_cast<unsigned>(__builtin_ctz(differ));
+  return a[k] < b[k] ? -1 : 1;
+}
+
+// tokens_order() from the token starts `at`, token pair by token pair from
+// the masks while they tell: numbers of up to nine digits without leading
+// zeros, words of up to sixteen bytes. Else kUndecided, `at` the pair to
+// read on from.
+int tokens_from(const short_side& a, const chunk_pair& a_chunks, const short_side& b,
+                const chunk_pair& b_chunks, token_starts& at) noexcept {
+  staged_text sa;
+  staged_text sb;
+  stage(sa, a_chunks);
+  stage(sb, b_chunks);
+  for (;;) {
+    const unsigned ra = at.a;
+    const unsigned rb = at.b;
+    const std::uint64_t a_stops = a.masks.separators >> ra;
+    const std::uint64_t b_stops = b.masks.separators >> rb;
+    const auto a_size = static_cast<unsigned>(a.text.size());
+    const auto b_size = static_cast<unsigned>(b.text.size());
+    const unsigned a_length =
+        a_stops != 0 ? static_cast<unsigned>(__builtin_ctzll(a_stops)) : a_size - ra;
+    const unsigned b_length =
+        b_stops != 0 ? static_cast<unsigned>(__builtin_ctzll(b_stops)) : b_size - rb;
+    const unsigned char a_first = sa.bytes[ra];
+    const unsigned char b_first = sb.bytes[rb];
+    const bool a_digit = bit(a.masks.digits, ra);
+    const bool b_digit = bit(b.masks.digits, rb);
+    int order = 0;
+    if (a_digit && b_digit) {
+      const unsigned a_run = a.digit_run(ra);
+      const unsigned b_run = b.digit_run(rb);
+      if (a_run > 9 || b_run > 9 || (a_first == '0' && a_run > 1) ||
+          (b_first == '0' && b_run > 1)) {
+        return kUndecided;
+      }
+      if (a_run != b_run) return a_run > b_run ? 1 : -1;
+      order = bytes_order_of(sa.bytes + ra, sb.bytes + rb, a_run);
+    } else if (a_digit != b_digit) {
+      const unsigned char word = a_digit ? b_first : a_first;
+      if (!byte_starts_word(word)) return kUndecided;
+      return (word > '9') == a_digit ? -1 : 1;
+    } else {
+      if (!byte_starts_word(a_first) || !byte_starts_word(b_first)) return kUndecided;
+      const unsigned common = a_length < b_length ? a_length : b_length;
+      if (common > 16) return kUndecided;
+      order = bytes_order_of(sa.bytes + ra, sb.bytes + rb, common);
+      if (order == 0) order = (a_length > b_length) - (a_length < b_length);
+    }
+    if (order != 0) return order;
+    const bool a_last = ra + a_length == a_size;
+    const bool b_last = rb + b_length == b_size;
+    if (a_last || b_last) return int{!a_last} - int{!b_last};
+    at = {ra + a_length + 1, rb + b_length + 1};
+  }
+}
+
 // version_collation_compare() of two texts of 1 to 32 bytes, from masks of
 // two registers each: where they part, and which token holds that byte,
 // mostly decide; the rest is read token by token from there. kUndecided for
@@ -313,6 +390,7 @@ int collate_short(std::string_view lhs, std::string_view rhs) noexcept {
   const unsigned start = before == 0 ? 0 : 64 - static_cast<unsigned>(__builtin_clzll(before));
   token_starts resume{start, start};
   int order = token_order(sa, sb, start, at, bytes, resume);
+  if (order == kUndecided) order = tokens_from(sa, lhs_chunks, sb, rhs_chunks, resume);
   if (order == kUndecided) {
     order = tokens_order({lhs.data() + resume.a, lhs.data() + lhs.size()},
                          {rhs.data() + resume.b, rhs.data() + rhs.size()});

@@ -54,6 +54,13 @@ TEST(VersionCollation, IsATotalOrder) {
 // comparing the whole texts would. Pairs share a random prefix, so that the
 // first difference falls anywhere: mid-token, after a separator, at a NUL.
 TEST(VersionCollation, OrdersAsTheWholeTextsDo) {
+  // Equal first numbers, then words that differ past sixteen bytes, where
+  // the bytes order the other way.
+  for (const auto& [a, b] : {std::pair{"1y.abcdefghijklmnopq1", "1x.abcdefghijklmnopq2"},
+                             {"1y.abcdefghijklmnop", "1x.abcdefghijklmnopq"}}) {
+    ASSERT_EQ(collation_disagreement(a, b), "") << a << " / " << b;
+    ASSERT_EQ(collation_disagreement(b, a), "") << b << " / " << a;
+  }
   std::mt19937 random(4242);
   for (int i = 0; i < 200000; ++i) {
     const std::string prefix = random_version(random);
