@@ -55,6 +55,11 @@ inline std::uint64_t joined(std::uint64_t low, std::uint64_t high) noexcept {
   return low | high << 16;
 }
 
+// Whether byte `at`'s bit of a mask is set.
+inline bool has_bit(std::uint64_t mask, unsigned at) noexcept {
+  return ((mask >> at) & 1) != 0;
+}
+
 // The bytes where two texts of up to 32 bytes differ, the padding of a
 // shorter one included.
 inline std::uint64_t differing(const chunk_pair& a, const chunk_pair& b) noexcept {

@@ -758,10 +758,6 @@ struct short_text {
   bool plain;  // plain, perhaps behind an epoch
 };
 
-inline bool bit(std::uint64_t mask, unsigned at) noexcept {
-  return ((mask >> at) & 1) != 0;
-}
-
 struct chunk_classes {
   std::uint64_t plain;
   std::uint64_t digits;
@@ -795,7 +791,7 @@ inline bool plain_masks(std::string_view text, const chunk_classes& c, int& colo
   const auto at = static_cast<unsigned>(__builtin_ctzll(c.colons));
   const std::uint64_t epoch = (std::uint64_t{1} << at) - 1;
   if ((c.colons & (c.colons - 1)) != 0 || (c.digits & epoch) != epoch || at + 1 == n ||
-      !bit(c.digits, at + 1) || ((c.plain | c.colons) & live) != live ||
+      !has_bit(c.digits, at + 1) || ((c.plain | c.colons) & live) != live ||
       !epoch_in_range(text.substr(0, at), false)) {
     return false;
   }
@@ -835,7 +831,7 @@ inline int weight_at(const side& s, unsigned at) noexcept {
 }
 
 inline bool digit_at(const side& s, unsigned at) noexcept {
-  return at < s.end && bit(s.digits, at);
+  return at < s.end && has_bit(s.digits, at);
 }
 
 // Two fragments alike before `at`, where they part: the order
@@ -845,7 +841,7 @@ inline bool digit_at(const side& s, unsigned at) noexcept {
 // a digit ('-' or ':'), so its first number cannot start before it.
 int decide_at(const side& a, const side& b, unsigned at) noexcept {
   unsigned number = at;  // where the number holding `at` starts
-  if (at > 0 && bit(a.digits, at - 1)) {
+  if (at > 0 && has_bit(a.digits, at - 1)) {
     const std::uint64_t before = ~a.digits & ((std::uint64_t{1} << at) - 1);
     number = before == 0 ? 0 : 64 - static_cast<unsigned>(__builtin_clzll(before));
   } else {

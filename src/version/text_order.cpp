@@ -202,10 +202,6 @@ inline chunk_classes classes_of(__m128i chunk) noexcept {
           mask_of(_mm_cmpeq_epi8(chunk, _mm_setzero_si128()))};
 }
 
-inline bool bit(std::uint64_t mask, unsigned at) noexcept {
-  return ((mask >> at) & 1) != 0;
-}
-
 [[gnu::always_inline]] inline short_text read_short(std::size_t size,
                                                     const chunk_pair& chunks) noexcept {
   chunk_classes c = classes_of(chunks.low);
@@ -217,7 +213,7 @@ inline bool bit(std::uint64_t mask, unsigned at) noexcept {
   const std::uint64_t s = c.separators;
   // No empty token: no separator first, last or after another.
   const bool well_formed =
-      (s & 1) == 0 && !bit(s, static_cast<unsigned>(size - 1)) && (s & (s << 1)) == 0;
+      (s & 1) == 0 && !has_bit(s, static_cast<unsigned>(size - 1)) && (s & (s << 1)) == 0;
   return {c.digits, s, (c.nuls & live) != 0, well_formed};
 }
 
@@ -230,7 +226,7 @@ struct short_side {
     return static_cast<unsigned char>(i < text.size() ? text[i] : 0);
   }
   [[nodiscard]] bool stops(unsigned i) const noexcept {
-    return i >= text.size() || bit(masks.separators, i);
+    return i >= text.size() || has_bit(masks.separators, i);
   }
   // The length of the digit run from `i`.
   [[nodiscard]] unsigned digit_run(unsigned i) const noexcept {
@@ -254,8 +250,8 @@ struct token_starts {
 
 int token_order(const short_side& a, const short_side& b, unsigned start, unsigned at, int bytes,
                 token_starts& resume) noexcept {
-  const bool a_digit = bit(a.masks.digits, start);
-  const bool b_digit = bit(b.masks.digits, start);
+  const bool a_digit = has_bit(a.masks.digits, start);
+  const bool b_digit = has_bit(b.masks.digits, start);
   if (a_digit && b_digit) {
     const unsigned a_run = a.digit_run(start);
     const unsigned b_run = b.digit_run(start);
@@ -337,8 +333,8 @@ int tokens_from(const short_side& a, const chunk_pair& a_chunks, const short_sid
         b_stops != 0 ? static_cast<unsigned>(__builtin_ctzll(b_stops)) : b_size - rb;
     const unsigned char a_first = sa.bytes[ra];
     const unsigned char b_first = sb.bytes[rb];
-    const bool a_digit = bit(a.masks.digits, ra);
-    const bool b_digit = bit(b.masks.digits, rb);
+    const bool a_digit = has_bit(a.masks.digits, ra);
+    const bool b_digit = has_bit(b.masks.digits, rb);
     int order = 0;
     if (a_digit && b_digit) {
       const unsigned a_run = a.digit_run(ra);
