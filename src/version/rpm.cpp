@@ -695,14 +695,13 @@ int compare_sharing(std::string_view lhs, std::string_view rhs, std::size_t shar
     version = 0;
   }
   const std::size_t start = run_start(lhs, rhs, version, shared);
-  if ((marks_of(a + version, start - version) & kDash) == 0)
-    return compare_from({a + start, a_end}, {b + start, b_end});
-  if (a_more != b_more) return compare(lhs, rhs);
-  if (a_more) return compare_from({a + start, a_end}, {b + start, b_end});
-  // Both releases from `start` on: no '-' is left to look for.
-  cursor a_release{a + start, a_end, a_end};
-  cursor b_release{b + start, b_end, b_end};
-  return compare_segments(a_release, b_release);
+  // With a '-' after `start` in both texts, both are in their versions
+  // there; with none in either, the walk meets no '-' to end a version at,
+  // so a release is read as the shared bytes left it. Only a '-' in one
+  // text alone needs the shared bytes searched for one.
+  if (a_more != b_more && (marks_of(a + version, start - version) & kDash) != 0)
+    return compare(lhs, rhs);
+  return compare_from({a + start, a_end}, {b + start, b_end});
 }
 
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
