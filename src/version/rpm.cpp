@@ -696,9 +696,9 @@ int compare_sharing(std::string_view lhs, std::string_view rhs, std::size_t shar
   }
   const std::size_t start = run_start(lhs, rhs, version, shared);
   // With a '-' after `start` in both texts, both are in their versions
-  // there; with none in either, the walk meets no '-' to end a version at,
-  // so a release is read as the shared bytes left it. Only a '-' in one
-  // text alone needs the shared bytes searched for one.
+  // there; with none in either, both rests are walked alike, as releases or
+  // as versions without one. Only a '-' after it in one text alone needs the
+  // shared bytes searched: one there makes the texts' parts differ.
   if (a_more != b_more && (marks_of(a + version, start - version) & kDash) != 0)
     return compare(lhs, rhs);
   return compare_from({a + start, a_end}, {b + start, b_end});
