@@ -891,14 +891,16 @@ int compare_from(const side& a, const side& b, int a_dash, int b_dash, unsigned 
 // registers each: where they part and where their epochs and revisions
 // start decide which fragments to compare, from the run that holds the
 // first difference. kUndecided for any other texts.
-int collate_short(std::string_view a, std::string_view b) noexcept {
+[[gnu::always_inline]] inline int collate_short(std::string_view a, std::string_view b) noexcept {
   const chunk_pair a_chunks = read_chunks(a.data(), a.size());
   const chunk_pair b_chunks = read_chunks(b.data(), b.size());
+  const std::uint64_t differ = differing(a_chunks, b_chunks);
+  // Identical texts, common in inventories, are equal whatever they hold; a
+  // NUL matches the padding, hence the sizes.
+  if (differ == 0 && a.size() == b.size()) return 0;
   const short_text ta = read_short(a, a_chunks);
   const short_text tb = read_short(b, b_chunks);
-  if (!ta.plain || !tb.plain) return kUndecided;
-  const std::uint64_t differ = differing(a_chunks, b_chunks);
-  if (differ == 0) return 0;  // the padding is alike only for texts alike
+  if (!ta.plain || !tb.plain) return kUndecided;  // with no NUL, they differ in `differ`
   const auto at = static_cast<unsigned>(__builtin_ctzll(differ));
   int order = 0;
   if (ta.colon != tb.colon || (ta.colon >= 0 && at <= static_cast<unsigned>(ta.colon))) {
@@ -919,12 +921,10 @@ int collate_short(std::string_view a, std::string_view b) noexcept {
 }
 #endif
 
-int collate(std::string_view lhs, std::string_view rhs) noexcept {
-#if defined(__SSE2__)
-  if (!lhs.empty() && !rhs.empty() && lhs.size() <= kShortText && rhs.size() <= kShortText) {
-    if (const int order = collate_short(lhs, rhs); order != kUndecided) return order;
-  }
-#endif
+// collate() of texts collate_short() leaves undecided. Apart, so that the
+// short path, which decides most comparisons of a sort, does not carry this
+// one's frame and spills.
+[[gnu::noinline]] int collate_long(std::string_view lhs, std::string_view rhs) noexcept {
   const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
   const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
   if (shared == common && lhs.size() == rhs.size()) return 0;
@@ -958,6 +958,15 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
     if (order != 0) return order < 0 ? -1 : 1;
   }
   return byte_order(slice(lhs, shared, lhs.size()), slice(rhs, shared, rhs.size()));
+}
+
+int collate(std::string_view lhs, std::string_view rhs) noexcept {
+#if defined(__SSE2__)
+  if (!lhs.empty() && !rhs.empty() && lhs.size() <= kShortText && rhs.size() <= kShortText) {
+    if (const int order = collate_short(lhs, rhs); order != kUndecided) return order;
+  }
+#endif
+  return collate_long(lhs, rhs);
 }
 
 // ---- keys of texts not yet checked ----

@@ -368,14 +368,17 @@ int tokens_from(const short_side& a, const chunk_pair& a_chunks, const short_sid
 // two registers each: where they part, and which token holds that byte,
 // mostly decide; the rest is read token by token from there. kUndecided for
 // a text with a NUL, which ends its version but not its bytes.
-int collate_short(std::string_view lhs, std::string_view rhs) noexcept {
+[[gnu::always_inline]] inline int collate_short(std::string_view lhs,
+                                                std::string_view rhs) noexcept {
   const chunk_pair lhs_chunks = read_chunks(lhs.data(), lhs.size());
   const chunk_pair rhs_chunks = read_chunks(rhs.data(), rhs.size());
+  const std::uint64_t differ = differing(lhs_chunks, rhs_chunks);
+  // Identical texts, common in inventories, are equal whatever they hold; a
+  // NUL matches the padding, hence the sizes.
+  if (differ == 0 && lhs.size() == rhs.size()) return 0;
   const short_text a = read_short(lhs.size(), lhs_chunks);
   const short_text b = read_short(rhs.size(), rhs_chunks);
   if (a.has_nul || b.has_nul) return kUndecided;
-  const std::uint64_t differ = differing(lhs_chunks, rhs_chunks);
-  if (differ == 0) return 0;  // the padding is alike only for texts alike
   if (a.well_formed != b.well_formed) return a.well_formed ? 1 : -1;
   const auto at = static_cast<unsigned>(__builtin_ctzll(differ));
   const short_side sa{lhs, a};
@@ -395,18 +398,10 @@ int collate_short(std::string_view lhs, std::string_view rhs) noexcept {
 }
 #endif
 
-}  // namespace
-
-// Sorts and index builds compare neighbours that mostly share their leading
-// tokens: those are the same bytes, hence equal, so the comparison starts at
-// the token holding the first differing byte and stops at the first token
-// that differs in order.
-int version_collation_compare(std::string_view lhs, std::string_view rhs) noexcept {
-#if defined(__SSE2__)
-  if (!lhs.empty() && !rhs.empty() && lhs.size() <= kShortText && rhs.size() <= kShortText) {
-    if (const int order = collate_short(lhs, rhs); order != kUndecided) return order;
-  }
-#endif
+// version_collation_compare() of texts collate_short() leaves undecided.
+// Apart, so that the short path, which decides most comparisons of a sort,
+// does not carry this one's frame and spills.
+[[gnu::noinline]] int collate_long(std::string_view lhs, std::string_view rhs) noexcept {
   const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
   const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
   // Identical texts, common in inventories, need no reading as versions.
@@ -431,6 +426,21 @@ int version_collation_compare(std::string_view lhs, std::string_view rhs) noexce
     return bytes;
   }
   return order;
+}
+
+}  // namespace
+
+// Sorts and index builds compare neighbours that mostly share their leading
+// tokens: those are the same bytes, hence equal, so the comparison starts at
+// the token holding the first differing byte and stops at the first token
+// that differs in order.
+int version_collation_compare(std::string_view lhs, std::string_view rhs) noexcept {
+#if defined(__SSE2__)
+  if (!lhs.empty() && !rhs.empty() && lhs.size() <= kShortText && rhs.size() <= kShortText) {
+    if (const int order = collate_short(lhs, rhs); order != kUndecided) return order;
+  }
+#endif
+  return collate_long(lhs, rhs);
 }
 
 }  // namespace korvel
