@@ -177,11 +177,14 @@ bool valid(std::string_view text) noexcept {
   return !text.empty() && std::memchr(text.data(), '\0', text.size()) == nullptr;
 }
 
-// The rest of two versions from the cursors on, then their releases; the
-// cursors have not met their texts' last '-' yet.
-int compare_from(cursor a, cursor b) noexcept {
-  const char* const a_end = a.end;
-  const char* const b_end = b.end;
+// The rest of two versions from `a` and `b` on, then their releases; no
+// last '-' of either text lies before them. The bounds come as pointers,
+// not cursors: a cursor passed by value is built on the stack with scalar
+// stores and read back as one vector, which stalls store forwarding.
+int compare_from(const char* a_begin, const char* a_end, const char* b_begin,
+                 const char* b_end) noexcept {
+  cursor a{a_begin, a_end};
+  cursor b{b_begin, b_end};
   const int order = compare_segments(a, b);
   if (order != 0) return order;
   if (a.release == nullptr || b.release == nullptr) {
@@ -197,8 +200,7 @@ int compare(std::string_view lhs, std::string_view rhs) noexcept {
   const char* rhs_version = nullptr;
   const int order = compare_numbers(split_epoch(lhs, lhs_version), split_epoch(rhs, rhs_version));
   if (order != 0) return order;
-  return compare_from({lhs_version, lhs.data() + lhs.size()},
-                      {rhs_version, rhs.data() + rhs.size()});
+  return compare_from(lhs_version, lhs.data() + lhs.size(), rhs_version, rhs.data() + rhs.size());
 }
 
 // The masked writer stores a segment's bytes sixteen at a time, past the
@@ -695,7 +697,7 @@ int compare_sharing(std::string_view lhs, std::string_view rhs, std::size_t shar
     const digit_run rhs_epoch = epoch_of(rhs, b_marks, rhs_version);
     if (lhs_version != a || rhs_version != b) {
       const int order = compare_numbers(lhs_epoch, rhs_epoch);
-      return order != 0 ? order : compare_from({lhs_version, a_end}, {rhs_version, b_end});
+      return order != 0 ? order : compare_from(lhs_version, a_end, rhs_version, b_end);
     }
     version = 0;
   }
@@ -706,7 +708,7 @@ int compare_sharing(std::string_view lhs, std::string_view rhs, std::size_t shar
   // shared bytes searched: one there makes the texts' parts differ.
   if (a_more != b_more && (marks_of(a, a + version, start - version) & kDash) != 0)
     return compare(lhs, rhs);
-  return compare_from({a + start, a_end}, {b + start, b_end});
+  return compare_from(a + start, a_end, b + start, b_end);
 }
 
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
