@@ -157,19 +157,6 @@ void create_worst_down(sqlite3* db) {
        });
 }
 
-std::vector<std::string> read_sample(const char* file) {
-  std::ifstream lines(std::string(KORVEL_DATA_DIR) + "/" + file);
-  std::vector<std::string> sample;
-  for (std::string line; std::getline(lines, line);) {
-    if (!line.empty()) sample.push_back(line);
-  }
-  if (sample.empty()) {
-    std::fprintf(stderr, "korvel_bench: no versions in %s/%s\n", KORVEL_DATA_DIR, file);
-    std::exit(1);
-  }
-  return sample;
-}
-
 // A release log kept in release order: each minor release M.m appears as
 // 'M.m', 'M.m.1', 'M.m.1.7', 'M.m.1-beta', 'M.m.1-rc.1', 'M.m.1 rc2' and
 // 'M.m.2', each ordering after the one before; then dates, then 'vN' with N
@@ -327,6 +314,19 @@ void create_real_versions(sqlite3* db, const real_versions_table& table) {
 }
 
 }  // namespace
+
+std::vector<std::string> read_sample(const char* file) {
+  std::ifstream lines(std::string(KORVEL_DATA_DIR) + "/" + file);
+  std::vector<std::string> sample;
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty()) sample.push_back(line);
+  }
+  if (sample.empty()) {
+    std::fprintf(stderr, "korvel_bench: no versions in %s/%s\n", KORVEL_DATA_DIR, file);
+    std::exit(1);
+  }
+  return sample;
+}
 
 const std::vector<real_versions_table>& real_versions_tables() {
   static const std::vector<real_versions_table> tables = {

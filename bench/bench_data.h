@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace korvel::bench {
@@ -45,6 +46,9 @@ struct real_versions_table {
 };
 
 [[nodiscard]] const std::vector<real_versions_table>& real_versions_tables();
+
+// The versions of a committed sample, one a line; exits when it has none.
+[[nodiscard]] std::vector<std::string> read_sample(const char* file);
 
 [[nodiscard]] const std::vector<series_table>& length_series();
 [[nodiscard]] const std::vector<series_table>& component_series();

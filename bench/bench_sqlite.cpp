@@ -62,6 +62,8 @@ bool is_digit(unsigned char byte) {
   return byte >= '0' && byte <= '9';
 }
 
+}  // namespace
+
 // The baseline for collations: texts compared byte by byte, except that runs
 // of digits compare as unsigned numbers of any length, as SQLite's own uint
 // extension collation does.
@@ -90,8 +92,6 @@ int uint_collation(void*, int lhs_bytes, const void* lhs, int rhs_bytes, const v
   }
   return (lhs_bytes - i > 0) - (rhs_bytes - j > 0);
 }
-
-}  // namespace
 
 void install_counting_allocator() {
   if (sqlite3_config(SQLITE_CONFIG_GETMALLOC, &g_default_methods) != SQLITE_OK) {

@@ -22,6 +22,10 @@ void install_counting_allocator();
 // collation (digit runs as numbers), the baseline of the version collations.
 void register_noop_functions(sqlite3* db);
 
+// The "uint" collation's routine: texts byte by byte, runs of digits as
+// unsigned numbers of any length, as SQLite's own uint extension orders.
+int uint_collation(void*, int lhs_bytes, const void* lhs, int rhs_bytes, const void* rhs);
+
 // Loads the library under test; exits with a message when it cannot.
 void load_module(sqlite3* db, const std::string& path);
 
