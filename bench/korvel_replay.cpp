@@ -1,14 +1,16 @@
 // The collations' own cost, apart from the sorter's memory traffic: the
 // comparisons SQLite's sorter makes sorting 100,000 rows of each committed
 // sample are recorded once, through a collation that orders as uint does,
-// and then replayed in one process through each order and through uint. The figures
-// move by a few percent between runs where the sorts' move by ten; they
-// show what a change to an order's arithmetic does, which the sorts
-// themselves mostly hide behind their cache misses.
+// and then replayed in one process through each order and through uint.
+// The figures move by a few percent between runs where the sorts' move by
+// ten; they show what a change to an order's arithmetic does, which the
+// sorts themselves mostly hide behind their cache misses.
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,6 +81,10 @@ recording record_sort(const char* sample_file) {
   }
   sqlite3_finalize(sort);
   sqlite3_close(db);
+  if (r.comparisons.empty()) {
+    std::fprintf(stderr, "korvel_replay: the sort of %s recorded no comparison\n", sample_file);
+    std::exit(1);
+  }
   return r;
 }
 
