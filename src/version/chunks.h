@@ -5,11 +5,13 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#include <immintrin.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "common/cpu.h"
 #include "version/words.h"
 
 namespace korvel {
@@ -38,6 +40,9 @@ inline __m128i chunk_at(const char* bytes) noexcept {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
 }
 
+// The longest text the orders read into registers whole.
+inline constexpr std::size_t kShortText = 32;
+
 // Up to 32 bytes in two registers, zeros after them.
 struct chunk_pair {
   __m128i low;
@@ -48,6 +53,49 @@ struct chunk_pair {
   const __m128i low = size >= 16 ? chunk_at(bytes) : short_chunk(bytes, size);
   if (size <= 16) return {low, _mm_setzero_si128()};
   return {low, size == 32 ? chunk_at(bytes + 16) : short_chunk(bytes + 16, size - 16)};
+}
+
+// An order that reads a pair of texts of 1 to 32 bytes each from
+// registers, else `kLeft` for the pair to be read from memory.
+using short_order = int (*)(std::string_view, std::string_view, const chunk_pair&,
+                            const chunk_pair&) noexcept;
+using long_order = int (*)(std::string_view, std::string_view) noexcept;
+
+#if defined(KORVEL_MASKED_LOADS)
+[[gnu::target("avx512bw,avx512vl"), gnu::always_inline]] inline chunk_pair masked_chunks(
+    const char* bytes, std::size_t size) noexcept {
+  const std::uint64_t live = (std::uint64_t{1} << size) - 1;
+  return {_mm_maskz_loadu_epi8(static_cast<__mmask16>(live), bytes),
+          _mm_maskz_loadu_epi8(static_cast<__mmask16>(live >> 16), bytes + (size > 16 ? 16 : 0))};
+}
+
+template <short_order Short>
+[[gnu::target("avx512bw,avx512vl"), gnu::noinline]] int masked_order(std::string_view a,
+                                                                     std::string_view b) noexcept {
+  return Short(a, b, masked_chunks(a.data(), a.size()), masked_chunks(b.data(), b.size()));
+}
+#endif
+
+// Short texts are loaded under a byte mask where the CPU has it, in one
+// instruction whatever the length, else in words chosen by the length: a
+// sort's neighbours differ in length at random, so the branches on it are
+// mispredicted often. The masked load reads nothing past the text.
+template <short_order Short>
+[[gnu::always_inline]] inline int short_pair_order(std::string_view a,
+                                                   std::string_view b) noexcept {
+#if defined(KORVEL_MASKED_LOADS)
+  if (has_masked_loads()) return masked_order<Short>(a, b);
+#endif
+  return Short(a, b, read_chunks(a.data(), a.size()), read_chunks(b.data(), b.size()));
+}
+
+// The collation of `Short` where it decides, of `Long` elsewhere.
+template <short_order Short, long_order Long, int kLeft>
+int collate_pair(std::string_view a, std::string_view b) noexcept {
+  if (!a.empty() && !b.empty() && a.size() <= kShortText && b.size() <= kShortText) {
+    if (const int order = short_pair_order<Short>(a, b); order != kLeft) return order;
+  }
+  return Long(a, b);
 }
 
 // The two registers' masks as one, bit i for byte i.

@@ -747,7 +747,6 @@ inline std::size_t last_dash(std::string_view text, const dash_reading& dash) no
 }
 
 #if defined(__SSE2__)
-constexpr std::size_t kShortText = 32;
 
 // A text of 1 to 32 bytes in two registers, and its classes as bit masks,
 // bit i for byte i.
@@ -891,9 +890,9 @@ int compare_from(const side& a, const side& b, int a_dash, int b_dash, unsigned 
 // registers each: where they part and where their epochs and revisions
 // start decide which fragments to compare, from the run that holds the
 // first difference. kUndecided for any other texts.
-[[gnu::always_inline]] inline int collate_short(std::string_view a, std::string_view b) noexcept {
-  const chunk_pair a_chunks = read_chunks(a.data(), a.size());
-  const chunk_pair b_chunks = read_chunks(b.data(), b.size());
+[[gnu::always_inline]] inline int collate_short(std::string_view a, std::string_view b,
+                                                const chunk_pair& a_chunks,
+                                                const chunk_pair& b_chunks) noexcept {
   const std::uint64_t differ = differing(a_chunks, b_chunks);
   // Identical texts, common in inventories, are equal whatever they hold; a
   // NUL matches the padding, hence the sizes.
@@ -962,11 +961,10 @@ int compare_from(const side& a, const side& b, int a_dash, int b_dash, unsigned 
 
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
 #if defined(__SSE2__)
-  if (!lhs.empty() && !rhs.empty() && lhs.size() <= kShortText && rhs.size() <= kShortText) {
-    if (const int order = collate_short(lhs, rhs); order != kUndecided) return order;
-  }
-#endif
+  return collate_pair<collate_short, collate_long, kUndecided>(lhs, rhs);
+#else
   return collate_long(lhs, rhs);
+#endif
 }
 
 // ---- keys of texts not yet checked ----

@@ -172,7 +172,6 @@ struct pair_reading {
 }
 
 #if defined(__SSE2__)
-constexpr std::size_t kShortText = 32;
 constexpr int kUndecided = 2;
 
 // A text of 1 to 32 bytes as bit masks, bit i for byte i.
@@ -368,10 +367,9 @@ int tokens_from(const short_side& a, const chunk_pair& a_chunks, const short_sid
 // two registers each: where they part, and which token holds that byte,
 // mostly decide; the rest is read token by token from there. kUndecided for
 // a text with a NUL, which ends its version but not its bytes.
-[[gnu::always_inline]] inline int collate_short(std::string_view lhs,
-                                                std::string_view rhs) noexcept {
-  const chunk_pair lhs_chunks = read_chunks(lhs.data(), lhs.size());
-  const chunk_pair rhs_chunks = read_chunks(rhs.data(), rhs.size());
+[[gnu::always_inline]] inline int collate_short(std::string_view lhs, std::string_view rhs,
+                                                const chunk_pair& lhs_chunks,
+                                                const chunk_pair& rhs_chunks) noexcept {
   const std::uint64_t differ = differing(lhs_chunks, rhs_chunks);
   // Identical texts, common in inventories, are equal whatever they hold; a
   // NUL matches the padding, hence the sizes.
@@ -436,11 +434,10 @@ int tokens_from(const short_side& a, const chunk_pair& a_chunks, const short_sid
 // that differs in order.
 int version_collation_compare(std::string_view lhs, std::string_view rhs) noexcept {
 #if defined(__SSE2__)
-  if (!lhs.empty() && !rhs.empty() && lhs.size() <= kShortText && rhs.size() <= kShortText) {
-    if (const int order = collate_short(lhs, rhs); order != kUndecided) return order;
-  }
-#endif
+  return collate_pair<collate_short, collate_long, kUndecided>(lhs, rhs);
+#else
   return collate_long(lhs, rhs);
+#endif
 }
 
 }  // namespace korvel
