@@ -252,14 +252,20 @@ int token_order(const short_side& a, const short_side& b, unsigned start, unsign
   const bool a_digit = has_bit(a.masks.digits, start);
   const bool b_digit = has_bit(b.masks.digits, start);
   if (a_digit && b_digit) {
+    // The bytes before `at` are alike, so the digit runs from `at` on
+    // decide; counted from there, they need not wait for the token's start.
+    const unsigned a_tail = a.digit_run(at);
+    const unsigned b_tail = b.digit_run(at);
     const unsigned a_run = a.digit_run(start);
     const unsigned b_run = b.digit_run(start);
-    if (a_run > 9 || b_run > 9 || (a.at(start) == '0' && a_run > 1) ||
-        (b.at(start) == '0' && b_run > 1)) {
+    if (a_run > 9 || b_run > 9 || (a.text[start] == '0' && a_run > 1) ||
+        (b.text[start] == '0' && b_run > 1)) {
       return kUndecided;
     }
-    if (a_run != b_run) return a_run > b_run ? 1 : -1;
-    if (at < start + a_run) return a.at(at) < b.at(at) ? -1 : 1;
+    const int by_tail = (a_tail > b_tail) - (a_tail < b_tail);
+    // A byte other than a digit among those alike ends both numbers there.
+    const bool whole = a_run >= at - start;
+    if (whole & ((by_tail != 0) | (a_tail != 0))) return by_tail != 0 ? by_tail : bytes;
     // Equal numbers, such as 8+deb12u1 and 8+deb12u2: the last tokens of
     // both leave the bytes to decide, and a version with more tokens orders
     // after one without.
@@ -309,9 +315,23 @@ inline int bytes_order_of(const unsigned char* a, const unsigned char* b, unsign
   return a[k] < b[k] ? -1 : 1;
 }
 
+// The bytes that are '0'.
+inline std::uint64_t zeros_of(const chunk_pair& chunks) noexcept {
+  const __m128i zero = _mm_set1_epi8('0');
+  return joined(mask_of(_mm_cmpeq_epi8(chunks.low, zero)),
+                mask_of(_mm_cmpeq_epi8(chunks.high, zero)));
+}
+
+// How many of a digit run's first `run` - 1 digits are zeros, from the
+// run's '0' bits.
+inline unsigned leading_zeros(std::uint64_t zeros, unsigned run) noexcept {
+  const auto count = static_cast<unsigned>(__builtin_ctzll(~zeros));
+  return count < run ? count : run - 1;
+}
+
 // tokens_order() from the token starts `at`, token pair by token pair from
-// the masks while they tell: numbers of up to nine digits without leading
-// zeros, words of up to sixteen bytes. Else kUndecided, `at` the pair to
+// the masks while they tell: numbers of up to nine digits past their
+// leading zeros, words of up to sixteen bytes. Else kUndecided, `at` the pair to
 // read on from.
 int tokens_from(const short_side& a, const chunk_pair& a_chunks, const short_side& b,
                 const chunk_pair& b_chunks, token_starts& at) noexcept {
@@ -319,6 +339,8 @@ int tokens_from(const short_side& a, const chunk_pair& a_chunks, const short_sid
   staged_text sb;
   stage(sa, a_chunks);
   stage(sb, b_chunks);
+  const std::uint64_t a_zeros = zeros_of(a_chunks);
+  const std::uint64_t b_zeros = zeros_of(b_chunks);
   for (;;) {
     const unsigned ra = at.a;
     const unsigned rb = at.b;
@@ -336,14 +358,17 @@ int tokens_from(const short_side& a, const chunk_pair& a_chunks, const short_sid
     const bool b_digit = has_bit(b.masks.digits, rb);
     int order = 0;
     if (a_digit && b_digit) {
+      // A number's value is its digits past its leading zeros, all of them
+      // but the last.
       const unsigned a_run = a.digit_run(ra);
       const unsigned b_run = b.digit_run(rb);
-      if (a_run > 9 || b_run > 9 || (a_first == '0' && a_run > 1) ||
-          (b_first == '0' && b_run > 1)) {
-        return kUndecided;
-      }
-      if (a_run != b_run) return a_run > b_run ? 1 : -1;
-      order = bytes_order_of(sa.bytes + ra, sb.bytes + rb, a_run);
+      const unsigned a_skip = leading_zeros(a_zeros >> ra, a_run);
+      const unsigned b_skip = leading_zeros(b_zeros >> rb, b_run);
+      const unsigned a_digits = a_run - a_skip;
+      const unsigned b_digits = b_run - b_skip;
+      if (a_digits > 9 || b_digits > 9) return kUndecided;
+      if (a_digits != b_digits) return a_digits > b_digits ? 1 : -1;
+      order = bytes_order_of(sa.bytes + ra + a_skip, sb.bytes + rb + b_skip, a_digits);
     } else if (a_digit != b_digit) {
       const unsigned char word = a_digit ? b_first : a_first;
       if (!byte_starts_word(word)) return kUndecided;
