@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -69,6 +71,28 @@ TEST(VersionCollation, OrdersAsTheWholeTextsDo) {
     if (i % 50 == 0) a.insert(random() % (a.size() + 1), 1, '\0');
     ASSERT_EQ(collation_disagreement(a, b), "") << a << " / " << b;
     ASSERT_EQ(collation_disagreement(b, a), "") << b << " / " << a;
+  }
+}
+
+// Real versions from four package managers: each against its neighbours in
+// byte order, which share long prefixes (0.06 and 0.087, 2.3-1 and
+// 2.3.1-1), and against versions drawn at random.
+TEST(VersionCollation, OrdersRealVersionsAsTheWholeTextsDo) {
+  for (const char* sample :
+       {"deb_versions.txt", "rpm_versions.txt", "semver_versions.txt", "pep440_versions.txt"}) {
+    std::ifstream in(std::string(KORVEL_VERSION_DATA) + "/" + sample);
+    std::vector<std::string> texts;
+    for (std::string line; std::getline(in, line);) texts.push_back(line);
+    ASSERT_GT(texts.size(), 1000U) << sample;
+    std::sort(texts.begin(), texts.end());
+    std::mt19937 random(7);
+    for (std::size_t i = 0; i + 3 < texts.size(); ++i) {
+      for (const std::string& other :
+           {texts[i + 1], texts[i + 3], texts[random() % texts.size()]}) {
+        ASSERT_EQ(collation_disagreement(texts[i], other), "") << texts[i] << " / " << other;
+        ASSERT_EQ(collation_disagreement(other, texts[i]), "") << other << " / " << texts[i];
+      }
+    }
   }
 }
 
