@@ -5,13 +5,11 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
-#include <immintrin.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-#include "common/cpu.h"
 #include "version/words.h"
 
 namespace korvel {
@@ -61,39 +59,12 @@ using short_order = int (*)(std::string_view, std::string_view, const chunk_pair
                             const chunk_pair&) noexcept;
 using long_order = int (*)(std::string_view, std::string_view) noexcept;
 
-#if defined(KORVEL_MASKED_LOADS)
-[[gnu::target("avx512bw,avx512vl"), gnu::always_inline]] inline chunk_pair masked_chunks(
-    const char* bytes, std::size_t size) noexcept {
-  const std::uint64_t live = (std::uint64_t{1} << size) - 1;
-  return {_mm_maskz_loadu_epi8(static_cast<__mmask16>(live), bytes),
-          _mm_maskz_loadu_epi8(static_cast<__mmask16>(live >> 16), bytes + (size > 16 ? 16 : 0))};
-}
-
-template <short_order Short>
-[[gnu::target("avx512bw,avx512vl"), gnu::noinline]] int masked_order(std::string_view a,
-                                                                     std::string_view b) noexcept {
-  return Short(a, b, masked_chunks(a.data(), a.size()), masked_chunks(b.data(), b.size()));
-}
-#endif
-
-// Short texts are loaded under a byte mask where the CPU has it, in one
-// instruction whatever the length, else in words chosen by the length: a
-// sort's neighbours differ in length at random, so the branches on it are
-// mispredicted often. The masked load reads nothing past the text.
-template <short_order Short>
-[[gnu::always_inline]] inline int short_pair_order(std::string_view a,
-                                                   std::string_view b) noexcept {
-#if defined(KORVEL_MASKED_LOADS)
-  if (has_masked_loads()) return masked_order<Short>(a, b);
-#endif
-  return Short(a, b, read_chunks(a.data(), a.size()), read_chunks(b.data(), b.size()));
-}
-
 // The collation of `Short` where it decides, of `Long` elsewhere.
 template <short_order Short, long_order Long, int kLeft>
 int collate_pair(std::string_view a, std::string_view b) noexcept {
   if (!a.empty() && !b.empty() && a.size() <= kShortText && b.size() <= kShortText) {
-    if (const int order = short_pair_order<Short>(a, b); order != kLeft) return order;
+    const int order = Short(a, b, read_chunks(a.data(), a.size()), read_chunks(b.data(), b.size()));
+    if (order != kLeft) return order;
   }
   return Long(a, b);
 }
