@@ -41,15 +41,15 @@ inline __m128i chunk_at(const char* bytes) noexcept {
 // The longest text the orders read into registers whole.
 inline constexpr std::size_t kShortText = 32;
 
-// Up to 32 bytes in two registers, zeros after them. The branches on the
-// length mispredict in a sort, whose neighbours differ in length at random;
-// AVX-512's masked loads avoid them, but the sorts ran slower with those,
-// since the next comparison waits on this one's result.
+// Up to 32 bytes in two registers, zeros after them.
 struct chunk_pair {
   __m128i low;
   __m128i high;
 };
 
+// The branches on the length mispredict in a sort, whose neighbours differ
+// in length at random; AVX-512's masked loads avoid them, but the sorts ran
+// slower with those, since the next comparison waits on this one's result.
 [[gnu::always_inline]] inline chunk_pair read_chunks(const char* bytes, std::size_t size) noexcept {
   const __m128i low = size >= 16 ? chunk_at(bytes) : short_chunk(bytes, size);
   if (size <= 16) return {low, _mm_setzero_si128()};
