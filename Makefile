@@ -31,11 +31,13 @@ dist:
 	@scripts/install-deps dist
 	@scripts/dist
 
+# Everything in bench/; with BENCH_ARGS, only the korvel_bench groups asked for.
 bench:
 	@scripts/install-deps bench
 	@cmake --preset bench >/dev/null
 	@cmake --build --preset bench
 	@build/bench/bench/korvel_bench build/bench/korvel_sql.so $(BENCH_ARGS)
+	@$(if $(BENCH_ARGS),,bench/shell_uint.py build/bench/korvel_sql.so)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
