@@ -94,6 +94,8 @@ def ratio(timings, group, a, b):
 
 
 def report(timings, rows, rounds):
+    if len(timings) != len(GROUPS) * len(COLLATIONS):
+        sys.exit("shell_uint: the shell printed no .timer line for some query")
     targets = []
     for group, _, limit in GROUPS:
         print(f"\n### COLLATE version: {group}, sqlite3 shell ({rows} rows, {rounds} rounds)\n")
