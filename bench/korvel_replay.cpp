@@ -17,11 +17,11 @@
 
 #include "bench_data.h"
 #include "bench_sqlite.h"
-#include "version/deb.h"
-#include "version/pep440.h"
-#include "version/rpm.h"
+#include "version/schemes/deb.h"
+#include "version/schemes/pep440.h"
+#include "version/schemes/rpm.h"
 #include "version/scheme.h"
-#include "version/semver.h"
+#include "version/schemes/semver.h"
 #include "version/text_order.h"
 
 namespace korvel::bench {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fuzz_input.h"
-#include "version/deb.h"
+#include "version/schemes/deb.h"
 #include "version/scheme.h"
 
 namespace korvel::fuzzing {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fuzz_input.h"
-#include "version/rpm.h"
+#include "version/schemes/rpm.h"
 
 namespace korvel::fuzzing {
 namespace {

@@ -2,28 +2,13 @@
 
 #include <string_view>
 
-#include "version/deb.h"
-#include "version/pep440.h"
-#include "version/rpm.h"
-#include "version/semver.h"
+#include <cstdio>
+
+#include "version/schemes/schemes.h"
 
 namespace korvel {
 
 namespace {
-
-struct scheme_registration {
-  const version_scheme* scheme;
-  const char* collation;
-  const char* compare;
-  const char* key;
-};
-
-constexpr scheme_registration kSchemes[] = {
-    {&DEB_SCHEME, "version_deb", "version_compare_deb", "version_key_deb"},
-    {&RPM_SCHEME, "version_rpm", "version_compare_rpm", "version_key_rpm"},
-    {&SEMVER_SCHEME, "version_semver", "version_compare_semver", "version_key_semver"},
-    {&PEP440_SCHEME, "version_pep440", "version_compare_pep440", "version_key_pep440"},
-};
 
 constexpr int kFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
 
@@ -118,15 +103,28 @@ extern "C" int scheme_collation(void* scheme, int lhs_bytes, const void* lhs, in
       std::string_view(static_cast<const char*>(rhs), static_cast<std::size_t>(rhs_bytes)));
 }
 
+namespace {
+
+// `prefix` followed by the row's name, in `out`; every name fits.
+const char* sql_name(char (&out)[64], const char* prefix, const scheme_row& row) noexcept {
+  std::snprintf(out, sizeof out, "%s%s", prefix, row.name);
+  return out;
+}
+
+}  // namespace
+
 void register_schemes(sqlite3* db) noexcept {
-  for (const scheme_registration& row : kSchemes) {
+  // SQLite copies the names it is given, so one buffer serves them all.
+  char name[64];
+  for (std::size_t i = 0; i < kSchemeRowCount; ++i) {
+    const scheme_row& row = kSchemeRows[i];
     auto* scheme = const_cast<version_scheme*>(row.scheme);
-    (void)sqlite3_create_collation_v2(db, row.collation, SQLITE_UTF8, scheme, scheme_collation,
-                                      nullptr);
-    (void)sqlite3_create_function(db, row.compare, 2, kFlags, scheme, scheme_compare_func, nullptr,
-                                  nullptr);
-    (void)sqlite3_create_function(db, row.key, 1, kFlags, scheme, scheme_key_func, nullptr,
-                                  nullptr);
+    (void)sqlite3_create_collation_v2(db, sql_name(name, "version_", row), SQLITE_UTF8, scheme,
+                                      scheme_collation, nullptr);
+    (void)sqlite3_create_function(db, sql_name(name, "version_compare_", row), 2, kFlags, scheme,
+                                  scheme_compare_func, nullptr, nullptr);
+    (void)sqlite3_create_function(db, sql_name(name, "version_key_", row), 1, kFlags, scheme,
+                                  scheme_key_func, nullptr, nullptr);
   }
 }
 

@@ -11,7 +11,7 @@
 // themselves, every other byte b as 0x80|b. The number: one byte 0x03 + n for
 // its n significant digits (n <= 59), or 0x3F and n as 8 bytes big-endian,
 // then those digits in ASCII. The first pair is always written, even empty.
-#include "version/deb.h"
+#include "version/schemes/deb.h"
 
 #include <cstdint>
 #include <cstring>

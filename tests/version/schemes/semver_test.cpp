@@ -1,4 +1,4 @@
-#include "version/semver.h"
+#include "version/schemes/semver.h"
 
 #include "scheme_test_support.h"
 

@@ -18,7 +18,7 @@
 // when n is odd; zero is n = 0 and no digits. Every marker is below every
 // letter, so a letter run that is a prefix of another sorts first without a
 // terminator of its own; numbers of different lengths differ at the marker.
-#include "version/rpm.h"
+#include "version/schemes/rpm.h"
 
 #include <array>
 #include <cstdint>

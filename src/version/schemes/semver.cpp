@@ -21,7 +21,7 @@
 //   other id     0x7F, its ASCII bytes, 0x00
 // A release's 0xFF sorts above any identifier's first byte; a list that is a
 // proper prefix of another is a shorter key. Build metadata is left out.
-#include "version/semver.h"
+#include "version/schemes/semver.h"
 
 #include <bit>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "version/pep440.h"
+#include "version/schemes/pep440.h"
 
 #include <bit>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "version/rpm.h"
+#include "version/schemes/rpm.h"
 
 #include "scheme_test_support.h"
 

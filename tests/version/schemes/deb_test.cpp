@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "scheme_test_support.h"
-#include "version/deb.h"
+#include "version/schemes/deb.h"
 #include "version/scheme.h"
 
 namespace korvel::testing {
