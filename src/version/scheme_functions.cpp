@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include <cstdio>
+#include <cstring>
 
 #include "version/schemes/schemes.h"
 
@@ -60,7 +61,85 @@ void result_key(sqlite3_context* context, unsigned char* key, std::size_t size,
   sqlite3_result_null(context);
 }
 
+// A group's winner: a copy of its text, inline when it is short, so that
+// the usual winner costs no allocation. Zero-filled at the group's start.
+struct scheme_winner {
+  char* text;  // null until a row is taken
+  std::size_t bytes;
+  std::size_t capacity;  // of the heap block; 0 while the text is inline
+  char inline_text[48];
+};
+
+// Makes `row` the winner's text. False when memory ran out; the old winner
+// then stays.
+bool take_row(scheme_winner& state, std::string_view row) noexcept {
+  char* to = state.capacity != 0 ? state.text : state.inline_text;
+  if (row.size() > (state.capacity != 0 ? state.capacity : sizeof state.inline_text)) {
+    char* heap = state.capacity != 0 ? state.text : nullptr;
+    to = static_cast<char*>(sqlite3_realloc64(heap, row.size()));
+    if (to == nullptr) return false;
+    state.capacity = row.size();
+  }
+  if (!row.empty()) std::memcpy(to, row.data(), row.size());
+  state.text = to;
+  state.bytes = row.size();
+  return true;
+}
+
+// Whether a valid-or-not `row` beats the winner on `side` (1: after, -1:
+// before). The collation's routine decides most rows in one call: it is
+// the scheme's tuned path, and a row that does not win is the usual case.
+bool row_wins(const version_scheme& scheme, const scheme_winner& state, std::string_view row,
+              int side) noexcept {
+  const std::string_view held(state.text, state.bytes);
+  // Rejected texts order first and ties go by bytes, so only a collation
+  // result on `side` can hide a win; it is then confirmed by the order.
+  if (scheme_collate(scheme, row, held) != side) return false;
+  if (side < 0 && !scheme.valid(row)) return false;
+  const int order = scheme.compare(row, held);
+  return side > 0 ? order > 0 : order < 0;
+}
+
+void scheme_step(sqlite3_context* context, sqlite3_value* value, int side) noexcept {
+  std::string_view row;
+  const argument kind = text_argument(value, row);
+  if (kind != argument::text) {
+    if (kind == argument::no_memory) sqlite3_result_error_nomem(context);
+    return;
+  }
+  const version_scheme& scheme = context_scheme(context);
+  auto* state =
+      static_cast<scheme_winner*>(sqlite3_aggregate_context(context, sizeof(scheme_winner)));
+  if (state == nullptr) {
+    sqlite3_result_error_nomem(context);
+    return;
+  }
+  const bool wins = state->text == nullptr ? scheme.valid(row) : row_wins(scheme, *state, row, side);
+  if (wins && !take_row(*state, row)) sqlite3_result_error_nomem(context);
+}
+
 }  // namespace
+
+extern "C" void scheme_min_step(sqlite3_context* context, int /*argc*/,
+                                sqlite3_value** argv) noexcept {
+  scheme_step(context, argv[0], -1);
+}
+
+extern "C" void scheme_max_step(sqlite3_context* context, int /*argc*/,
+                                sqlite3_value** argv) noexcept {
+  scheme_step(context, argv[0], 1);
+}
+
+extern "C" void scheme_final(sqlite3_context* context) noexcept {
+  // A group that saw no row has no block; asking for size 0 does not make one.
+  auto* state = static_cast<scheme_winner*>(sqlite3_aggregate_context(context, 0));
+  if (state == nullptr || state->text == nullptr) {
+    sqlite3_result_null(context);
+  } else {
+    sqlite3_result_text64(context, state->text, state->bytes, SQLITE_TRANSIENT, SQLITE_UTF8);
+  }
+  if (state != nullptr && state->capacity != 0) sqlite3_free(state->text);
+}
 
 extern "C" void scheme_compare_func(sqlite3_context* context, int /*argc*/,
                                     sqlite3_value** argv) noexcept {
@@ -125,6 +204,10 @@ void register_schemes(sqlite3* db) noexcept {
                                   scheme_compare_func, nullptr, nullptr);
     (void)sqlite3_create_function(db, sql_name(name, "version_key_", row), 1, kFlags, scheme,
                                   scheme_key_func, nullptr, nullptr);
+    (void)sqlite3_create_function(db, sql_name(name, "min_version_", row), 1, kFlags, scheme,
+                                  nullptr, scheme_min_step, scheme_final);
+    (void)sqlite3_create_function(db, sql_name(name, "max_version_", row), 1, kFlags, scheme,
+                                  nullptr, scheme_max_step, scheme_final);
   }
 }
 

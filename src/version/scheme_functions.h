@@ -17,11 +17,21 @@ extern "C" void scheme_compare_func(sqlite3_context* context, int argc,
 //   equivalent versions. NULL when `v` is not TEXT or not valid.
 extern "C" void scheme_key_func(sqlite3_context* context, int argc, sqlite3_value** argv) noexcept;
 
+// min_version_<scheme>(version TEXT) -> TEXT
+// max_version_<scheme>(version TEXT) -> TEXT
+//   Aggregates returning the group's lowest / highest version in the
+//   scheme, exactly as the row stored it; on equivalent versions the earlier
+//   row wins. Rows that are not TEXT or not valid in the scheme are skipped.
+//   NULL when no row was accepted. SQLITE_NOMEM when memory runs out.
+extern "C" void scheme_min_step(sqlite3_context* context, int argc, sqlite3_value** argv) noexcept;
+extern "C" void scheme_max_step(sqlite3_context* context, int argc, sqlite3_value** argv) noexcept;
+extern "C" void scheme_final(sqlite3_context* context) noexcept;
+
 // COLLATE version_<scheme>: see scheme_collate().
 extern "C" int scheme_collation(void* scheme, int lhs_bytes, const void* lhs, int rhs_bytes,
                                 const void* rhs) noexcept;
 
-// Registers the three faces of every scheme on `db`. A failed registration
+// Registers every face of every scheme on `db`. A failed registration
 // leaves that one missing; the others still register.
 void register_schemes(sqlite3* db) noexcept;
 

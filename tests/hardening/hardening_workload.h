@@ -88,6 +88,12 @@ inline const std::vector<workload_statement>& workload_statements() {
        "(SELECT column1 AS x FROM (VALUES ('1.0'), ('x'), ('1.0.dev1')) ORDER BY x COLLATE "
        "version_pep440))",
        {"-1|1|1|1|'x 1.0.dev1 1.0'"}},
+      // Each order's aggregates, their winners growing past the inline copy.
+      {"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 60) "
+       "SELECT max_version_deb('1.' || i || '.' || printf('%.*c', i * 2, 'w')) = "
+       "'1.60.' || printf('%.*c', 120, 'w'), min_version_rpm('1.' || (61 - i)), "
+       "max_version_semver('1.0.' || i), min_version_pep440('1.' || i || '.dev0') FROM n",
+       {"1|'1.1'|'1.0.60'|'1.1.dev0'"}},
       {"SELECT typeof(korvel_sql_version())", {"'text'"}},
   };
   return statements;

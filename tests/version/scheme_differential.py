@@ -168,10 +168,23 @@ def check_newest(db, scheme, texts, groups, oracle, report):
     query = (f"SELECT package, CAST(max(v COLLATE version_{scheme}) AS BLOB) FROM packages "
              "GROUP BY package")
     ours = dict(db.execute(query))
-    pairs = [(newest[package], index[ours[package]]) for package in groups]
-    for package, same in zip(groups, oracle.compare([(texts[a], texts[b]) for a, b in pairs])):
+    # max_version_<scheme> returns the earliest row of the newest version.
+    aggregate = dict(db.execute(f"SELECT package, CAST(max_version_{scheme}(v) AS BLOB) "
+                                "FROM packages GROUP BY package"))
+    pairs = [(newest[package], index[found[package]]) for found in (ours, aggregate)
+             for package in groups]
+    answers = oracle.compare([(texts[a], texts[b]) for a, b in pairs])
+    for (package, what), same in zip([(p, w) for w in ("max()", "max_version") for p in groups],
+                                     answers):
+        found = ours if what == "max()" else aggregate
         report.check("newest", same == 0, f"{package}: tool {texts[newest[package]]!r}, "
-                     f"max() {ours[package]!r}")
+                     f"{what} {found[package]!r}")
+    for package, ids in groups.items():
+        first = next(i for i in ids if db.execute(
+            f"SELECT version_compare_{scheme}(CAST(? AS TEXT), CAST(? AS TEXT))",
+            (texts[i], aggregate[package])).fetchone()[0] == 0)
+        report.check("newest", texts[first] == aggregate[package],
+                     f"{package}: max_version {aggregate[package]!r}, earlier row {texts[first]!r}")
 
 
 def package_groups(module, texts):
