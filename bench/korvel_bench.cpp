@@ -184,6 +184,8 @@ std::vector<query_group> order_groups(const real_versions_table& table) {
        kInventoryRows,
        {subject("max(v COLLATE " + collation + ")",
                 "SELECT max(v COLLATE " + collation + ")" + from),
+        subject("max_version_" + scheme + "(v)", "SELECT max_version_" + scheme + "(v)" + from),
+        subject("min_version_" + scheme + "(v)", "SELECT min_version_" + scheme + "(v)" + from),
         baseline("max(v)", "SELECT max(v)" + from)}},
       {"keys over " + name,
        kInventoryRows,
@@ -362,6 +364,17 @@ void print_order_targets(const std::vector<measured_group>& all) {
       std::snprintf(what, sizeof what, "%s%s: %s / %s <= %.1f", t.group, table.name,
                     subject.label.c_str(), t.base, t.limit);
       print_target(what, figure, "x", figure <= t.limit);
+    }
+    // Each order's own aggregates against builtin max() over the same scan.
+    const measured_group* m = find_group(all, std::string("max() over ") + table.name);
+    if (m == nullptr) continue;
+    for (const char* side : {"max_version_", "min_version_"}) {
+      const std::string label = side + std::string(table.scheme) + "(v)";
+      const double figure = ratio(*m, label, "max(v)");
+      char what[160];
+      std::snprintf(what, sizeof what, "max() over %s: %s / max(v) <= 1.1", table.name,
+                    label.c_str());
+      print_target(what, figure, "x", figure <= 1.1);
     }
   }
 }
