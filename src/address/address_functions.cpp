@@ -22,8 +22,24 @@ extern "C" void format_ip_address_func(sqlite3_context* context, int /*argc*/,
 
 extern "C" void ip_address_text_func(sqlite3_context* context, int /*argc*/,
                                      sqlite3_value** argv) noexcept {
-  const bool integer = sqlite3_value_type(argv[0]) == SQLITE_INTEGER;
-  const sqlite3_int64 number = integer ? sqlite3_value_int64(argv[0]) : -1;
+  // Node's better-sqlite3 binds every JavaScript number as REAL, so a REAL
+  // that is exactly an address number counts as that INTEGER.
+  sqlite3_int64 number = -1;
+  switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_INTEGER:
+      number = sqlite3_value_int64(argv[0]);
+      break;
+    case SQLITE_FLOAT: {
+      const double real = sqlite3_value_double(argv[0]);
+      // The range test comes first: the cast is defined only inside it.
+      if (real >= 0 && real <= 4294967295.0 &&
+          real == static_cast<double>(static_cast<sqlite3_int64>(real)))
+        number = static_cast<sqlite3_int64>(real);
+      break;
+    }
+    default:
+      break;
+  }
   if (number < 0 || number > 0xFFFFFFFF) {
     sqlite3_result_null(context);
     return;

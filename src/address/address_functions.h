@@ -17,8 +17,10 @@ extern "C" void format_ip_address_func(sqlite3_context* context, int argc,
 // ip_address_text(INTEGER) -> TEXT
 //   The dotted text of an IPv4 address number, the inverse of
 //   format_ip_address for the usual case: ip_address_text(3232235777) is
-//   '192.168.1.1'. NULL for integers outside 0..4294967295 and for every
-//   other type (REAL, TEXT, BLOB, NULL).
+//   '192.168.1.1'. A REAL whose value is exactly such an integer counts as
+//   it (what Node's better-sqlite3 binds for a JavaScript number). NULL for
+//   numbers outside 0..4294967295, other REALs and every other type (TEXT,
+//   BLOB, NULL).
 extern "C" void ip_address_text_func(sqlite3_context* context, int argc,
                                      sqlite3_value** argv) noexcept;
 

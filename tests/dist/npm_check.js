@@ -16,6 +16,9 @@ assert.ok(fs.statSync(library).isFile());
 const manifest = require('korvel-sql/package.json');
 assert.strictEqual(manifest.version, version);
 assert.deepStrictEqual([manifest.os, manifest.cpu], [['linux'], ['x64']]);
+// better-sqlite3 is the usual host, but any host with loadExtension works.
+assert.ok(manifest.peerDependencies['better-sqlite3']);
+assert.strictEqual(manifest.peerDependenciesMeta['better-sqlite3'].optional, true);
 
 const db = new Database(':memory:');
 assert.strictEqual(korvel.load(db), db);

@@ -18,6 +18,8 @@ if not (os.path.isabs(path) and os.path.isfile(path) and sys.prefix in path):
     failures.append(f"loadable_path() {path!r} is not the venv's packaged library")
 if importlib.metadata.version("korvel-sql") != version:
     failures.append(f"installed korvel-sql {importlib.metadata.version('korvel-sql')}, not {version}")
+if korvel_sql.__version__ != version:
+    failures.append(f"korvel_sql.__version__ is {korvel_sql.__version__!r}, not {version}")
 
 connection = sqlite3.connect(":memory:")
 if not hasattr(connection, "enable_load_extension"):
@@ -39,6 +41,17 @@ try:
 except sqlite3.OperationalError as error:
     if "enable_load_extension(True)" not in str(error):
         failures.append(f"load() on a disabled connection said only: {error}")
+
+# Anything but a connection is a TypeError, whatever the build's loading.
+for wrong in (connection.cursor(), None, "inventory.db"):
+    try:
+        korvel_sql.load(wrong)
+        failures.append(f"load({wrong!r}) succeeded")
+    except TypeError as error:
+        if "sqlite3.Connection" not in str(error):
+            failures.append(f"load({wrong!r}) said only: {error}")
+    except Exception as error:  # noqa: BLE001 - any other kind is the fault
+        failures.append(f"load({wrong!r}) raised {type(error).__name__}: {error}")
 
 symbols = subprocess.run(["objdump", "-T", path], check=True, capture_output=True, text=True)
 needed = max(int(minor) for minor in re.findall(r"GLIBC_2\.(\d+)", symbols.stdout))

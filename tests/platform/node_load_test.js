@@ -20,7 +20,12 @@ for (const [sql, expected] of checks) {
   assert.equal(db.prepare(sql).pluck().safeIntegers().get(), expected, sql);
 }
 assert.throws(() => db.prepare('SELECT format_ip_address()').get(), /wrong number of arguments/);
+// A JavaScript number is bound as REAL; an integral one is an address number.
+const text = db.prepare('SELECT ip_address_text(?)').pluck();
+assert.equal(text.get(3232235777), '192.168.1.1');
+assert.equal(text.get(3232235777.5), null);
+assert.equal(text.get(2 ** 32), null);
 
 const plain = new Database(':memory:');
 assert.throws(() => plain.prepare("SELECT format_ip_address('1.2')").get(), /no such function/);
-console.log(`node better-sqlite3: ${checks.length + 2} checks ok`);
+console.log(`node better-sqlite3: ${checks.length + 5} checks ok`);

@@ -7,7 +7,10 @@
 import os
 import sqlite3
 
-__all__ = ["loadable_path", "load"]
+__all__ = ["__version__", "loadable_path", "load"]
+
+# Filled in when the wheel is built.
+__version__ = "@VERSION@"
 
 
 def loadable_path():
@@ -16,13 +19,18 @@ def loadable_path():
 
 
 def load(connection):
-    """Loads the extension into `connection`. Extension loading must already
-    be enabled on it (connection.enable_load_extension(True)); this leaves
-    that setting as it finds it."""
+    """Loads the extension into `connection`, an sqlite3.Connection (or any
+    object with a load_extension method). Where the Python build asks for it,
+    extension loading must already be enabled on the connection
+    (connection.enable_load_extension(True)); this leaves that setting as it
+    finds it."""
     if not hasattr(connection, "load_extension"):
-        raise sqlite3.NotSupportedError(
-            "this Python's sqlite3 module was built without extension loading "
-            "(no Connection.load_extension)")
+        if isinstance(connection, sqlite3.Connection):
+            raise sqlite3.NotSupportedError(
+                "this Python's sqlite3 module was built without extension loading "
+                "(no Connection.load_extension)")
+        raise TypeError("korvel_sql.load() takes an sqlite3.Connection, not "
+                        f"{type(connection).__name__}: sqlite3.connect(...) gives one")
     try:
         connection.load_extension(loadable_path())
     except sqlite3.OperationalError as error:
