@@ -1,24 +1,31 @@
 .mode box
-.print 'Hosts in 10.0.0.0/16, in address order (a text sort would put 10.0.0.20 before 10.0.0.3):'
-SELECT name, ip, format_ip_address(ip) AS address
-  FROM hosts
- WHERE format_ip_address(ip) BETWEEN format_ip_address('10.0.0.0') AND format_ip_address('10.0.255.255')
- ORDER BY address;
-.print 'Newest and oldest release per product, next to what plain max() says:'
+.nullvalue NULL
+.print 'Debian packages: the newest installed version of each, by the Debian order, next to the default order:'
+SELECT package, max_version_deb(version) AS newest,
+       max_version(version) AS "default order (wrong here)"
+  FROM installed GROUP BY package ORDER BY package;
+.print 'Hosts that still lack a security fix, by the Debian order (COLLATE on one side of the comparison):'
+SELECT host, package, version AS installed, fixed
+  FROM installed JOIN fixes USING (package)
+ WHERE version COLLATE version_deb < fixed
+ ORDER BY host, package;
+.print 'The host that runs the newest version of each package (the whole row, through the collation):'
+SELECT package, max(version COLLATE version_deb) AS newest, host
+  FROM installed GROUP BY package ORDER BY package;
+.print 'Product releases, free-form names: newest and oldest by the default order, next to plain max():'
 SELECT product,
        max_version(version) AS newest,
        min_version(version) AS oldest,
        max(version) AS "max() (text order)"
   FROM releases GROUP BY product ORDER BY product;
+.print 'The default order ranks 2.0-rc1 above 2.0 (a longer version is higher); where the names are Python-style, the PEP 440 order ranks a release above its candidates (NULL: not a PEP 440 version):'
+SELECT product, max_version(version) AS "default order", max_version_pep440(version) AS "PEP 440 order"
+  FROM releases GROUP BY product ORDER BY product;
 .print 'The whole newest release row per product, through the version collation:'
 SELECT product, max(version COLLATE version) AS newest, released
   FROM releases GROUP BY product ORDER BY product;
-.print 'Hosts that still lack a security fix by the Debian order, next to what the default order says:'
-SELECT host, package, version AS installed, fixed,
-       version COLLATE version_deb < fixed AS lacks_fix,
-       version_compare(version, fixed) < 0 AS "default order says"
-  FROM installed JOIN fixes USING (package)
- ORDER BY lacks_fix DESC, host, package;
-.print 'Newest installed version of each package, by the Debian order:'
-SELECT package, max(version COLLATE version_deb) AS newest, host
-  FROM installed GROUP BY package ORDER BY package;
+.print 'Hosts in 10.0.0.0/16, in address order (a text sort would put 10.0.0.20 before 10.0.0.3):'
+SELECT name, ip, format_ip_address(ip) AS address
+  FROM hosts
+ WHERE format_ip_address(ip) BETWEEN format_ip_address('10.0.0.0') AND format_ip_address('10.0.255.255')
+ ORDER BY address;

@@ -1,4 +1,6 @@
 -- A small inventory: hosts with their addresses, and product releases.
+-- Each table is made anew, so the file can be run any number of times.
+DROP TABLE IF EXISTS hosts;
 CREATE TABLE hosts(name TEXT PRIMARY KEY, ip TEXT NOT NULL);
 INSERT INTO hosts VALUES
   ('gateway', '10.0.0.1'),
@@ -10,6 +12,7 @@ INSERT INTO hosts VALUES
   ('web-02', '192.168.1.9'),
   ('printer', '172.16.4.200');
 
+DROP TABLE IF EXISTS releases;
 CREATE TABLE releases(product TEXT NOT NULL, version TEXT, released TEXT);
 INSERT INTO releases VALUES
   ('atlas', '1.9', '2024-02-01'),
@@ -29,6 +32,7 @@ INSERT INTO releases VALUES
 
 -- Debian packages installed on the hosts, and the versions that fix the
 -- latest security advisory of each package.
+DROP TABLE IF EXISTS installed;
 CREATE TABLE installed(host TEXT NOT NULL, package TEXT NOT NULL, version TEXT NOT NULL);
 INSERT INTO installed VALUES
   ('web-01', 'libexpat1', '2.5.0-1+b1'),
@@ -40,6 +44,7 @@ INSERT INTO installed VALUES
   ('build-01', 'linux-image-amd64', '6.1.119-1~bpo11+1'),
   ('build-02', 'linux-image-amd64', '6.1.123-1');
 
+DROP TABLE IF EXISTS fixes;
 CREATE TABLE fixes(package TEXT PRIMARY KEY, fixed TEXT NOT NULL);
 INSERT INTO fixes VALUES
   ('libexpat1', '2.5.0-1+deb12u1'),
