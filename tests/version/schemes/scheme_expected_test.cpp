@@ -1,0 +1,90 @@
+// Every order against what its package manager's own tool said of the
+// committed sample and adversarial texts (data/<order>_expected.tsv, written
+// by write_expected.py where the tool runs). The differential checks ask the
+// tools directly; this one carries their answers to the platforms where the
+// tools cannot run, such as the arm64 build under emulation, whose byte-wise
+// paths no x86-64 build takes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "version/schemes/schemes.h"
+
+namespace korvel::testing {
+namespace {
+
+struct expected_text {
+  std::string text;
+  long rank;  // -1: the tool rejects the text
+  std::string key;
+};
+
+std::string from_hex(const std::string& hex) {
+  std::string bytes;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+    bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  return bytes;
+}
+
+std::vector<expected_text> read_expected(const scheme_row& row) {
+  std::ifstream in(std::string(KORVEL_VERSION_DATA) + "/" + row.name + "_expected.tsv");
+  std::vector<expected_text> texts;
+  std::string line;
+  while (std::getline(in, line)) {
+    const std::size_t tab = line.find('\t');
+    const std::string rank = line.substr(tab + 1);
+    texts.push_back({from_hex(line.substr(0, tab)), rank == "-" ? -1 : std::stol(rank), {}});
+  }
+  return texts;
+}
+
+int sign(long number) { return (number > 0) - (number < 0); }
+
+TEST(SchemeExpected, EveryOrderGivesItsToolsAnswers) {
+  for (std::size_t r = 0; r < kSchemeRowCount; ++r) {
+    const scheme_row& row = kSchemeRows[r];
+    const version_scheme& scheme = *row.scheme;
+    std::vector<expected_text> texts = read_expected(row);
+    ASSERT_GT(texts.size(), 1000u) << row.name << ": no data/" << row.name << "_expected.tsv";
+    std::vector<const expected_text*> valid;
+    for (expected_text& t : texts) {
+      t.key.resize(scheme.key_bound(t.text.size()));
+      const std::size_t size =
+          scheme_key(scheme, t.text, reinterpret_cast<unsigned char*>(t.key.data()));
+      EXPECT_EQ(size != kNoKey, t.rank >= 0) << row.name << ": validity of '" << t.text << "'";
+      EXPECT_EQ(scheme.valid(t.text), t.rank >= 0) << row.name << ": '" << t.text << "'";
+      if (size == kNoKey || t.rank < 0) continue;
+      t.key.resize(size);
+      valid.push_back(&t);
+    }
+    // Sorted by key, the tool's ranks must never fall, and neighbours must
+    // compare, collate and key-compare as the tool ranks them.
+    std::sort(valid.begin(), valid.end(),
+              [](const expected_text* a, const expected_text* b) { return a->key < b->key; });
+    int wrong = 0;
+    for (std::size_t i = 1; i < valid.size() && wrong < 10; ++i) {
+      const expected_text& a = *valid[i - 1];
+      const expected_text& b = *valid[i];
+      const int want = sign(a.rank - b.rank);
+      const int order = scheme.compare(a.text, b.text);
+      const int collated = scheme_collate(scheme, a.text, b.text);
+      const bool ok = want <= 0 && sign(order) == want && (a.key == b.key) == (want == 0) &&
+                      (want == 0 || collated == want);
+      if (!ok) ++wrong;
+      EXPECT_TRUE(ok) << row.name << ": '" << a.text << "' against '" << b.text << "': tool "
+                      << want << ", compare " << order << ", collate " << collated;
+    }
+    // Rejected texts order before every version.
+    for (const expected_text& t : texts) {
+      if (t.rank < 0 && !valid.empty()) {
+        EXPECT_EQ(scheme_collate(scheme, t.text, valid.front()->text), -1) << row.name << t.text;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace korvel::testing
