@@ -170,6 +170,7 @@ bool pass_number(json_reader& reader) noexcept {
   if (at == end || !is_digit(*at)) return json_fail(reader, "invalid number", start);
   if (*at == '0') {
     ++at;
+    if (at != end && is_digit(*at)) return json_fail(reader, "invalid number", start);
   } else {
     while (at != end && is_digit(*at)) ++at;
   }
