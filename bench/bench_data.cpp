@@ -313,6 +313,27 @@ void create_real_versions(sqlite3* db, const real_versions_table& table) {
   }
 }
 
+// osv_advisories(affected, v): an OSV "affected" element per row as
+// json_each() yields it (one ECOSYSTEM range, introduced "0" and a fix, both
+// the package's name and its fix different from row to row), and an
+// installed version; both versions real Debian ones.
+void create_osv_advisories(sqlite3* db) {
+  const std::vector<std::string> sample = read_sample("deb_versions.txt");
+  random_source random{20240903};
+  const auto pick = [&] { return sample[random.below(static_cast<unsigned>(sample.size()))]; };
+  fill(db, "CREATE TABLE osv_advisories(affected TEXT, v TEXT)",
+       "INSERT INTO osv_advisories VALUES(?, ?)", kInventoryRows,
+       [&](sqlite3_stmt* statement, std::int64_t i) {
+         bind_text(statement, 1,
+                   R"({"package":{"ecosystem":"Debian:12","name":"package-)" +
+                       std::to_string(i % kProducts) +
+                       R"("},"ranges":[{"type":"ECOSYSTEM","events":[{"introduced":"0"},)"
+                       R"({"fixed":")" +
+                       pick() + R"("}]}]})");
+         bind_text(statement, 2, pick());
+       });
+}
+
 }  // namespace
 
 std::vector<std::string> read_sample(const char* file) {
@@ -372,6 +393,7 @@ void create_data_set(sqlite3* db, const std::function<bool(const char*)>& wanted
   if (wanted("small_groups")) create_small_groups(db);
   if (wanted("deb_sources")) create_deb_sources(db);
   if (wanted("gen_versions")) create_generated_versions(db);
+  if (wanted("osv_advisories")) create_osv_advisories(db);
   for (const real_versions_table& table : real_versions_tables()) {
     if (wanted(table.name)) create_real_versions(db, table);
   }

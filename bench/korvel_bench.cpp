@@ -207,6 +207,19 @@ query_group series_group(const series_table& table) {
            baseline("noop_scalar()", "SELECT max(noop_scalar(version))" + from)}};
 }
 
+// osv_affected on a typical element per row against SQLite's json_extract
+// of one member of the same JSON.
+query_group osv_group() {
+  const std::string from = " FROM osv_advisories";
+  return {
+      "osv: osv_affected over osv_advisories",
+      kInventoryRows,
+      {subject("osv_affected(affected, v)", "SELECT noop_agg(osv_affected(affected, v))" + from),
+       baseline("json_extract()",
+                "SELECT noop_agg(json_extract(affected, '$.package.ecosystem'))" + from),
+       baseline("noop_scalar()", "SELECT noop_agg(noop_scalar(affected))" + from)}};
+}
+
 struct measured_group {
   query_group group;
   group_figures figures;
@@ -400,12 +413,20 @@ void print_collation_targets(const std::vector<measured_group>& all) {
   }
 }
 
+void print_osv_targets(const std::vector<measured_group>& all) {
+  if (const measured_group* m = find_group(all, "osv: osv_affected over osv_advisories")) {
+    const double figure = ratio(*m, "osv_affected(affected, v)", "json_extract()");
+    print_target("osv: osv_affected / json_extract() <= 2", figure, "x", figure <= 2.0);
+  }
+}
+
 void print_summary(const std::vector<measured_group>& all) {
   std::printf("\n## Targets\n\n| target | figure | |\n|---|---:|---|\n");
   print_aggregate_targets(all);
   print_address_targets(all);
   print_order_targets(all);
   print_collation_targets(all);
+  print_osv_targets(all);
   std::printf("\n## Growth with text length (3 components, the last one long)\n");
   print_growth(all, length_series(), true);
   std::printf("\n## Growth with component count\n");
@@ -414,6 +435,7 @@ void print_summary(const std::vector<measured_group>& all) {
 
 std::vector<query_group> all_groups(const options& opts) {
   std::vector<query_group> groups = main_groups();
+  groups.push_back(osv_group());
   for (const real_versions_table& table : real_versions_tables()) {
     for (query_group& group : order_groups(table)) groups.push_back(std::move(group));
   }

@@ -29,3 +29,13 @@ SELECT name, ip, format_ip_address(ip) AS address
   FROM hosts
  WHERE format_ip_address(ip) BETWEEN format_ip_address('10.0.0.0') AND format_ip_address('10.0.255.255')
  ORDER BY address;
+-- == OSV advisories ==
+.print 'Which hosts are affected by which advisory, from the OSV records (osv_affected over json_each of "affected"):'
+SELECT a.id AS advisory, i.host, i.package, i.version AS installed,
+       json_extract(e.value, '$.ranges[0].events[#-1].fixed') AS fixed
+  FROM advisories AS a, json_each(a.record, '$.affected') AS e
+  JOIN source_packages AS s ON s.source = json_extract(e.value, '$.package.name')
+  JOIN installed AS i ON i.package = s.package
+ WHERE json_extract(e.value, '$.package.ecosystem') = 'Debian:12'
+   AND osv_affected(e.value, i.version)
+ ORDER BY a.id, i.host;

@@ -51,3 +51,35 @@ INSERT INTO fixes VALUES
   ('sudo', '1.9.13p3-1+deb12u1'),
   ('bind9-libs', '1:9.18.28-1~deb12u2'),
   ('linux-image-amd64', '6.1.119-1');
+
+-- == OSV advisories ==
+-- Security advisories for the Debian 12 packages above, in OSV form as
+-- published for Debian (written out by hand; other members of the records
+-- left out). OSV names Debian's source packages; the binary packages
+-- installed come from them.
+DROP TABLE IF EXISTS source_packages;
+CREATE TABLE source_packages(package TEXT PRIMARY KEY, source TEXT NOT NULL);
+INSERT INTO source_packages VALUES
+  ('libexpat1', 'expat'),
+  ('sudo', 'sudo'),
+  ('bind9-libs', 'bind9'),
+  ('linux-image-amd64', 'linux');
+
+DROP TABLE IF EXISTS advisories;
+CREATE TABLE advisories(id TEXT PRIMARY KEY, record TEXT NOT NULL);
+INSERT INTO advisories VALUES
+  ('DSA-5770-1', '{"id":"DSA-5770-1","aliases":["CVE-2024-45490","CVE-2024-45491","CVE-2024-45492"],
+    "affected":[{"package":{"ecosystem":"Debian:12","name":"expat"},
+      "ranges":[{"type":"ECOSYSTEM","events":[{"introduced":"0"},{"fixed":"2.5.0-1+deb12u1"}]}]}]}'),
+  ('DEBIAN-CVE-2023-42465', '{"id":"DEBIAN-CVE-2023-42465",
+    "affected":[{"package":{"ecosystem":"Debian:12","name":"sudo"},
+      "ranges":[{"type":"ECOSYSTEM","events":[{"introduced":"0"},{"fixed":"1.9.13p3-1+deb12u1"}]}]}]}'),
+  ('DSA-5621-1', '{"id":"DSA-5621-1","aliases":["CVE-2023-50387","CVE-2023-50868"],
+    "affected":[{"package":{"ecosystem":"Debian:12","name":"bind9"},
+      "ranges":[{"type":"ECOSYSTEM","events":[{"introduced":"0"},{"fixed":"1:9.18.24-1"}]}]}]}'),
+  ('DSA-5742-1', '{"id":"DSA-5742-1","aliases":["CVE-2024-0760","CVE-2024-1737","CVE-2024-1975","CVE-2024-4076"],
+    "affected":[{"package":{"ecosystem":"Debian:12","name":"bind9"},
+      "ranges":[{"type":"ECOSYSTEM","events":[{"introduced":"0"},{"fixed":"1:9.18.28-1~deb12u2"}]}]}]}'),
+  ('DSA-5818-1', '{"id":"DSA-5818-1",
+    "affected":[{"package":{"ecosystem":"Debian:12","name":"linux"},
+      "ranges":[{"type":"ECOSYSTEM","events":[{"introduced":"0"},{"fixed":"6.1.119-1"}]}]}]}');

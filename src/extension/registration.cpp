@@ -1,6 +1,7 @@
 #include "extension/registration.h"
 
 #include "address/address_functions.h"
+#include "advisory/osv_functions.h"
 #include "extension/library_version.h"
 #include "version/aggregates.h"
 #include "version/scheme_functions.h"
@@ -34,6 +35,7 @@ constexpr function_registration kFunctions[] = {
     {"version_key", 1, version_key_func, nullptr, nullptr},
     {"version_key", 2, version_key_func, nullptr, nullptr},
     {"ip_address_text", 1, ip_address_text_func, nullptr, nullptr},
+    {"osv_affected", 2, osv_affected_func, nullptr, nullptr},
     {"korvel_sql_version", 0, korvel_sql_version_func, nullptr, nullptr},
 };
 

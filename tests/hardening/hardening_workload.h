@@ -94,6 +94,12 @@ inline const std::vector<workload_statement>& workload_statements() {
        "'1.60.' || printf('%.*c', 120, 'w'), min_version_rpm('1.' || (61 - i)), "
        "max_version_semver('1.0.' || i), min_version_pep440('1.' || i || '.dev0') FROM n",
        {"1|'1.1'|'1.0.60'|'1.1.dev0'"}},
+      // A string with an escape takes the OSV reader's one allocation.
+      {"SELECT osv_affected('{\"package\":{\"ecosystem\":\"Debian:12\"},\"ranges\":[{\"type\":"
+       "\"ECOSYSTEM\",\"events\":[{\"introduced\":\"0\"},{\"fixed\":\"2.5.0-1+deb12u1\"}]}]}', "
+       "'2.5.0-1'), osv_affected('{\"package\":{\"ecosystem\":\"Deb\\u0069an:12\"},"
+       "\"versions\":[\"2.5.0-1\"]}', v), osv_affected('{}', 1) FROM releases WHERE rowid = 1",
+       {"1|0|NULL"}},
       {"SELECT typeof(korvel_sql_version())", {"'text'"}},
   };
   return statements;
