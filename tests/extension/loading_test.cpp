@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "sql_test_support.h"
+#include "version/schemes/schemes.h"
 
 namespace korvel::testing {
 namespace {
@@ -35,21 +38,28 @@ TEST(Loading, AddsExactlyItsFunctionsAndCollation) {
     return rows(loaded.get(), "SELECT " + columns + " FROM " + listing + " WHERE name NOT IN (" +
                                   known + ") ORDER BY " + columns);
   };
-  // 0x200800 is SQLITE_INNOCUOUS | SQLITE_DETERMINISTIC, without DIRECTONLY.
-  EXPECT_EQ(added("pragma_function_list", "name, type, narg, flags & 0x280800"),
-            (std::vector<std::string>{
-                "'format_ip_address'|'s'|1|2099200", "'ip_address_text'|'s'|1|2099200",
-                "'korvel_sql_version'|'s'|0|2099200", "'max_version'|'a'|-1|2099200",
-                "'min_version'|'a'|-1|2099200", "'osv_affected'|'s'|2|2099200",
-                "'version_compare'|'s'|2|2099200", "'version_compare'|'s'|3|2099200",
-                "'version_compare_deb'|'s'|2|2099200", "'version_compare_pep440'|'s'|2|2099200",
-                "'version_compare_rpm'|'s'|2|2099200", "'version_compare_semver'|'s'|2|2099200",
-                "'version_key'|'s'|1|2099200", "'version_key'|'s'|2|2099200",
-                "'version_key_deb'|'s'|1|2099200", "'version_key_pep440'|'s'|1|2099200",
-                "'version_key_rpm'|'s'|1|2099200", "'version_key_semver'|'s'|1|2099200"}));
-  EXPECT_EQ(added("pragma_collation_list", "name"),
-            (std::vector<std::string>{"'version'", "'version_deb'", "'version_pep440'",
-                                      "'version_rpm'", "'version_semver'"}));
+  // Every package manager's order adds the same faces under its name.
+  std::vector<std::string> functions = {
+      "'format_ip_address'|'s'|1", "'ip_address_text'|'s'|1", "'korvel_sql_version'|'s'|0",
+      "'max_version'|'a'|-1",      "'min_version'|'a'|-1",    "'osv_affected'|'s'|2",
+      "'version_compare'|'s'|2",   "'version_compare'|'s'|3", "'version_key'|'s'|1",
+      "'version_key'|'s'|2"};
+  std::vector<std::string> collations = {"'version'"};
+  for (std::size_t i = 0; i < kSchemeRowCount; ++i) {
+    const std::string name = kSchemeRows[i].name;
+    for (const char* face : {"'max_version_%'|'a'|1", "'min_version_%'|'a'|1",
+                             "'version_compare_%'|'s'|2", "'version_key_%'|'s'|1"}) {
+      std::string row = face;
+      functions.push_back(row.replace(row.find('%'), 1, name));
+    }
+    collations.push_back("'version_" + name + "'");
+  }
+  // 2099200 is SQLITE_INNOCUOUS | SQLITE_DETERMINISTIC | SQLITE_UTF8, without DIRECTONLY.
+  for (std::string& row : functions) row += "|2099200";
+  std::sort(functions.begin(), functions.end());
+  std::sort(collations.begin(), collations.end());
+  EXPECT_EQ(added("pragma_function_list", "name, type, narg, flags & 0x280800"), functions);
+  EXPECT_EQ(added("pragma_collation_list", "name"), collations);
 }
 
 TEST(Loading, ReportsTheProjectVersion) {
