@@ -3,8 +3,10 @@
 #include <cstring>
 
 #include "common/sqlite_api.h"
+#include "version/keys.h"
 #include "version/ranges/relation.h"
 #include "version/scheme.h"
+#include "version/text_order.h"
 
 namespace korvel {
 
@@ -133,14 +135,6 @@ range_status scan(std::string_view text, generic_dialect dialect, Visit&& visit)
   }
 }
 
-int key_order(const unsigned char* lhs, std::size_t lhs_size, const unsigned char* rhs,
-              std::size_t rhs_size) noexcept {
-  const std::size_t common = lhs_size < rhs_size ? lhs_size : rhs_size;
-  const int order = common == 0 ? 0 : std::memcmp(lhs, rhs, common);
-  if (order != 0) return order;
-  return (lhs_size > rhs_size) - (lhs_size < rhs_size);
-}
-
 // Whether some alternative holds, `order_of(comparator)` giving the
 // version's order against the comparator's version.
 template <typename OrderOf>
@@ -222,13 +216,19 @@ bool generic_range_holds_compare(const generic_order& order, const generic_range
   });
 }
 
-bool generic_range_holds(const generic_order& order, const generic_range& range,
-                         std::string_view version) noexcept {
-  if (order.key_bound(order.context, version.size()) > kGenericStackKey)
-    return generic_range_holds_compare(order, range, version);
-  unsigned char key[kGenericStackKey];
-  const std::size_t size = order.key(order.context, version, key);
-  return generic_range_holds_key(range, key, size);
+range_answer generic_range_answer(const generic_order& order, const generic_range& range,
+                                  std::string_view version) noexcept {
+  bool holds = false;
+  if (order.key_bound(order.context, version.size()) <= kGenericStackKey) {
+    unsigned char key[kGenericStackKey];
+    const std::size_t size = order.key(order.context, version, key);
+    if (size == kNoKey) return range_answer::invalid;
+    holds = generic_range_holds_key(range, key, size);
+  } else {
+    if (!order.valid(order.context, version)) return range_answer::invalid;
+    holds = generic_range_holds_compare(order, range, version);
+  }
+  return holds ? range_answer::yes : range_answer::no;
 }
 
 void release_generic_range(void* range) noexcept {
@@ -244,13 +244,45 @@ std::size_t scheme_key_bound(const void* context, std::size_t size) noexcept {
 std::size_t scheme_key_of(const void* context, std::string_view text, unsigned char* out) noexcept {
   return scheme_key(*static_cast<const version_scheme*>(context), text, out);
 }
+bool scheme_valid(const void* context, std::string_view text) noexcept {
+  return static_cast<const version_scheme*>(context)->valid(text);
+}
 int scheme_compare(const void* context, std::string_view lhs, std::string_view rhs) noexcept {
   return static_cast<const version_scheme*>(context)->compare(lhs, rhs);
 }
 
+}  // namespace
+
 generic_order scheme_order(const version_scheme& scheme) noexcept {
-  return {&scheme, scheme_key_bound, scheme_key_of, scheme_compare};
+  return {&scheme, scheme_key_bound, scheme_key_of, scheme_valid, scheme_compare};
 }
+
+namespace {
+
+const separator_set& separators_of(const void* context) noexcept {
+  return *static_cast<const separator_set*>(context);
+}
+std::size_t default_key_bound(const void*, std::size_t size) noexcept {
+  return version_key_bound(size);
+}
+std::size_t default_key(const void* context, std::string_view text, unsigned char* out) noexcept {
+  const version_key_result written = version_key(text, separators_of(context), out);
+  return written.well_formed ? written.size : kNoKey;
+}
+bool default_valid(const void* context, std::string_view text) noexcept {
+  return version_compare_texts(text, text, separators_of(context)).lhs_well_formed;
+}
+int default_compare(const void* context, std::string_view lhs, std::string_view rhs) noexcept {
+  return version_compare_texts(lhs, rhs, separators_of(context)).order;
+}
+
+}  // namespace
+
+generic_order default_order(const separator_set& separators) noexcept {
+  return {&separators, default_key_bound, default_key, default_valid, default_compare};
+}
+
+namespace {
 
 template <generic_dialect Dialect>
 range_status parse_scheme_range(const version_scheme& scheme, std::string_view text,
@@ -263,8 +295,8 @@ range_status parse_scheme_range(const version_scheme& scheme, std::string_view t
 
 bool scheme_range_holds(const version_scheme& scheme, const void* compiled,
                         std::string_view version) noexcept {
-  return generic_range_holds(scheme_order(scheme), *static_cast<const generic_range*>(compiled),
-                             version);
+  return generic_range_answer(scheme_order(scheme), *static_cast<const generic_range*>(compiled),
+                              version) == range_answer::yes;
 }
 
 }  // namespace

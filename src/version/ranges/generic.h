@@ -12,6 +12,8 @@
 #include <string_view>
 
 #include "version/ranges/range.h"
+#include "version/scheme.h"
+#include "version/separators.h"
 
 namespace korvel {
 
@@ -26,6 +28,8 @@ struct generic_order {
   // rejects the text. Keys compare as memcmp-then-length exactly as
   // compare() orders the versions.
   std::size_t (*key)(const void* context, std::string_view text, unsigned char* out) noexcept;
+  // Whether the order accepts `text`.
+  bool (*valid)(const void* context, std::string_view text) noexcept;
   // Orders two versions the order accepts: negative, 0 or positive.
   int (*compare)(const void* context, std::string_view lhs, std::string_view rhs) noexcept;
 };
@@ -56,14 +60,25 @@ struct generic_range;
                                                const generic_range& range,
                                                std::string_view version) noexcept;
 
-// Whether `version`, which the order accepts, satisfies the range; by key
-// when it fits in kGenericStackKey bytes. Allocates nothing.
-[[nodiscard]] bool generic_range_holds(const generic_order& order, const generic_range& range,
-                                       std::string_view version) noexcept;
+enum class range_answer : unsigned char { invalid, no, yes };
+
+// Whether `version` satisfies the range, or invalid when the order rejects
+// it; by key when the key fits in kGenericStackKey bytes, so the version is
+// read once. Allocates nothing.
+[[nodiscard]] range_answer generic_range_answer(const generic_order& order,
+                                                const generic_range& range,
+                                                std::string_view version) noexcept;
 
 inline constexpr std::size_t kGenericStackKey = 256;
 
 void release_generic_range(void* range) noexcept;
+
+// A package manager's scheme as an order of the generic grammar.
+[[nodiscard]] generic_order scheme_order(const version_scheme& scheme) noexcept;
+
+// The default order (version_compare's) split at `separators`, which must
+// outlive the order's use.
+[[nodiscard]] generic_order default_order(const separator_set& separators) noexcept;
 
 // The generic grammar of a package manager's order (its scheme row's
 // `ranges` when that is nullptr), and Debian's dialect of it.

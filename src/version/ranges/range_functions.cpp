@@ -3,7 +3,9 @@
 #include <string_view>
 
 #include "version/ranges/generic.h"
+#include "version/ranges/vers.h"
 #include "version/schemes/schemes.h"
+#include "version/separators.h"
 
 namespace korvel {
 
@@ -113,6 +115,104 @@ extern "C" void scheme_satisfies_func(sqlite3_context* context, int /*argc*/,
     sqlite3_result_null(context);
   }
   keep(context, 1, range, grammar.release);
+}
+
+namespace {
+
+// The default order's compiled range, with the separators its keys were
+// written for: a later row may name other separators for the same range.
+struct default_range {
+  separator_set separators;
+  generic_range* range;
+};
+
+void release_default_range(void* compiled) noexcept {
+  auto* kept = static_cast<default_range*>(compiled);
+  release_generic_range(kept->range);
+  sqlite3_free(kept);
+}
+
+range_status parse_default_range(const separator_set& separators, std::string_view text,
+                                 void** compiled) noexcept {
+  generic_range* range = nullptr;
+  const range_status status =
+      parse_generic_range(default_order(separators), generic_dialect::plain, text, &range);
+  if (status != range_status::ok) return status;
+  auto* kept = static_cast<default_range*>(sqlite3_malloc(sizeof(default_range)));
+  if (kept == nullptr) {
+    release_generic_range(range);
+    return range_status::no_memory;
+  }
+  *kept = {separators, range};
+  *compiled = kept;
+  return range_status::ok;
+}
+
+}  // namespace
+
+extern "C" void version_satisfies_func(sqlite3_context* context, int argc,
+                                       sqlite3_value** argv) noexcept {
+  std::string_view separator_text = DEFAULT_VERSION_SEPARATORS;
+  if (argc > 2 && !usable(context, text_argument(argv[2], separator_text))) return;
+  const separator_set separators = make_separator_set(separator_text);
+  compiled_argument range =
+      compile_argument(context, argv, 1, {"version_satisfies", ""}, "range",
+                       [&](std::string_view text, void** compiled) noexcept {
+                         return parse_default_range(separators, text, compiled);
+                       });
+  if (range.compiled == nullptr) return;
+  if (!static_cast<default_range*>(range.compiled)->separators.same_bytes(separators)) {
+    // Kept from a row with other separators: read this row's range anew.
+    range = {nullptr, false};
+    std::string_view text;
+    if (!usable(context, text_argument(argv[1], text))) return;
+    const range_status status = parse_default_range(separators, text, &range.compiled);
+    if (status != range_status::ok) {
+      result_failure(context, status, {"version_satisfies", ""}, "range", text);
+      return;
+    }
+    range.owned = true;
+  }
+  std::string_view version;
+  const argument kind = text_argument(argv[0], version);
+  const range_answer answer =
+      kind == argument::text
+          ? generic_range_answer(default_order(separators),
+                                 *static_cast<default_range*>(range.compiled)->range, version)
+          : range_answer::invalid;
+  if (kind == argument::no_memory) {
+    sqlite3_result_error_nomem(context);
+  } else if (answer == range_answer::invalid) {
+    sqlite3_result_null(context);
+  } else {
+    sqlite3_result_int(context, answer == range_answer::yes ? 1 : 0);
+  }
+  keep(context, 1, range, release_default_range);
+}
+
+extern "C" void version_in_vers_func(sqlite3_context* context, int /*argc*/,
+                                     sqlite3_value** argv) noexcept {
+  const compiled_argument range =
+      compile_argument(context, argv, 1, {"version_in_vers", ""}, "vers",
+                       [](std::string_view text, void** compiled) noexcept {
+                         vers_range* parsed = nullptr;
+                         const range_status status = parse_vers_range(text, &parsed);
+                         if (status == range_status::ok) *compiled = parsed;
+                         return status;
+                       });
+  if (range.compiled == nullptr) return;
+  const vers_range& vers = *static_cast<const vers_range*>(range.compiled);
+  const scheme_row* row = vers_row(vers);
+  std::string_view version;
+  const argument kind = text_argument(argv[0], version);
+  if (kind == argument::no_memory) {
+    sqlite3_result_error_nomem(context);
+  } else if (kind == argument::other || row == nullptr || !row->scheme->valid(version)) {
+    sqlite3_result_null(context);
+  } else {
+    sqlite3_result_int(context, vers_contains(vers, version) ? 1 : 0);
+  }
+  keep(context, 1, range, release_vers_range);
 }
 
 }  // namespace korvel

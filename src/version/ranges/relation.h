@@ -1,5 +1,9 @@
-// A comparator's relation, shared by the generic grammar and vers.
+// A comparator's relation and the order of sort keys, shared by the generic
+// grammar and vers.
 #pragma once
+
+#include <cstddef>
+#include <cstring>
 
 namespace korvel {
 
@@ -23,6 +27,16 @@ enum class relation : unsigned char { less, less_equal, equal, not_equal, greate
       return order > 0;
   }
   return false;
+}
+
+// Two sort keys' order: memcmp, then the shorter first. Negative, 0 or
+// positive.
+[[nodiscard]] inline int key_order(const unsigned char* lhs, std::size_t lhs_size,
+                                   const unsigned char* rhs, std::size_t rhs_size) noexcept {
+  const std::size_t common = lhs_size < rhs_size ? lhs_size : rhs_size;
+  const int order = common == 0 ? 0 : std::memcmp(lhs, rhs, common);
+  if (order != 0) return order;
+  return (lhs_size > rhs_size) - (lhs_size < rhs_size);
 }
 
 }  // namespace korvel
