@@ -1,5 +1,6 @@
 #include "version/ranges/range_functions.h"
 
+#include <cstring>
 #include <string_view>
 
 #include "version/ranges/generic.h"
@@ -55,8 +56,11 @@ void result_failure(sqlite3_context* context, range_status status, function_name
     sqlite3_result_error_nomem(context);
     return;
   }
-  sqlite3_result_error(context, message, -1);
-  sqlite3_free(message);
+  // sqlite3_result_error() would copy the message and, when that copy runs
+  // out of memory, fail the statement with no message at all. Handed over
+  // as the result's text, it is taken without a copy and becomes the error.
+  sqlite3_result_text64(context, message, std::strlen(message), sqlite3_free, SQLITE_UTF8);
+  sqlite3_result_error_code(context, SQLITE_ERROR);
 }
 
 // The compiled form of argument `index`: kept by SQLite from an earlier row
