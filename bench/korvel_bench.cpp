@@ -196,6 +196,44 @@ std::vector<query_group> order_groups(const real_versions_table& table) {
   };
 }
 
+// A two-comparator range with the range constant, against the order's
+// compare function of the same versions and one constant: what a user
+// would write by hand instead.
+struct range_bench {
+  const char* table;
+  const char* satisfies;  // the SQL function
+  const char* range;
+  const char* compare;  // the compare function
+  const char* constant;
+};
+
+const std::vector<range_bench>& range_benches() {
+  static const std::vector<range_bench> benches = {
+      {"real_deb", "version_satisfies_deb", ">= 1.0, << 2.0", "version_compare_deb", "1.0"},
+      {"real_rpm", "version_satisfies_rpm", ">= 1.0, < 2.0", "version_compare_rpm", "1.0"},
+      {"real_deb", "version_satisfies", ">= 1.0, < 2.0", "version_compare", "1.0"},
+      {"gen_versions", "version_satisfies", ">= 1.0, < 2.0", "version_compare", "1.0"},
+  };
+  return benches;
+}
+
+std::string range_group_title(const range_bench& bench) {
+  return std::string("ranges: ") + bench.satisfies + " over " + bench.table;
+}
+
+query_group range_group(const range_bench& bench) {
+  const std::string from = std::string(" FROM ") + bench.table + " NOT INDEXED";
+  return {range_group_title(bench),
+          kInventoryRows,
+          {subject(std::string(bench.satisfies) + "(v, '" + bench.range + "')",
+                   std::string("SELECT noop_agg(") + bench.satisfies + "(v, '" + bench.range +
+                       "'))" + from),
+           baseline(std::string(bench.compare) + "(v, '" + bench.constant + "')",
+                    std::string("SELECT noop_agg(") + bench.compare + "(v, '" + bench.constant +
+                        "'))" + from),
+           baseline("noop_scalar()", "SELECT noop_agg(noop_scalar(v))" + from)}};
+}
+
 query_group series_group(const series_table& table) {
   const std::string from = std::string(" FROM ") + table.name;
   return {std::string("growth: ") + table.name,
@@ -420,8 +458,21 @@ void print_osv_targets(const std::vector<measured_group>& all) {
   }
 }
 
+void print_range_targets(const std::vector<measured_group>& all) {
+  for (const range_bench& bench : range_benches()) {
+    const measured_group* m = find_group(all, range_group_title(bench));
+    if (m == nullptr) continue;
+    const double figure = ratio(*m, m->group.queries[0].label, m->group.queries[1].label);
+    char what[200];
+    std::snprintf(what, sizeof what, "ranges over %s: %s / %s <= 1.5", bench.table,
+                  m->group.queries[0].label.c_str(), m->group.queries[1].label.c_str());
+    print_target(what, figure, "x", figure <= 1.5);
+  }
+}
+
 void print_summary(const std::vector<measured_group>& all) {
   std::printf("\n## Targets\n\n| target | figure | |\n|---|---:|---|\n");
+  print_range_targets(all);
   print_aggregate_targets(all);
   print_address_targets(all);
   print_order_targets(all);
@@ -442,6 +493,7 @@ std::vector<query_group> all_groups(const options& opts) {
   for (const char* table : {"real_deb", "gen_versions"}) {
     for (query_group& group : collation_groups(table)) groups.push_back(std::move(group));
   }
+  for (const range_bench& bench : range_benches()) groups.push_back(range_group(bench));
   for (const series_table& table : length_series()) groups.push_back(series_group(table));
   for (const series_table& table : component_series()) groups.push_back(series_group(table));
   std::vector<query_group> chosen;

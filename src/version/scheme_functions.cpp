@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "version/ranges/range_functions.h"
 #include "version/schemes/schemes.h"
 
 namespace korvel {
@@ -208,6 +209,9 @@ void register_schemes(sqlite3* db) noexcept {
                                   nullptr, scheme_min_step, scheme_final);
     (void)sqlite3_create_function(db, sql_name(name, "max_version_", row), 1, kFlags, scheme,
                                   nullptr, scheme_max_step, scheme_final);
+    (void)sqlite3_create_function(db, sql_name(name, "version_satisfies_", row), 2, kFlags,
+                                  const_cast<scheme_row*>(&row), scheme_satisfies_func, nullptr,
+                                  nullptr);
   }
 }
 

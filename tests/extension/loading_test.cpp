@@ -43,12 +43,14 @@ TEST(Loading, AddsExactlyItsFunctionsAndCollation) {
       "'format_ip_address'|'s'|1", "'ip_address_text'|'s'|1", "'korvel_sql_version'|'s'|0",
       "'max_version'|'a'|-1",      "'min_version'|'a'|-1",    "'osv_affected'|'s'|2",
       "'version_compare'|'s'|2",   "'version_compare'|'s'|3", "'version_key'|'s'|1",
-      "'version_key'|'s'|2"};
+      "'version_key'|'s'|2",       "'version_in_vers'|'s'|2", "'version_satisfies'|'s'|2",
+      "'version_satisfies'|'s'|3"};
   std::vector<std::string> collations = {"'version'"};
   for (std::size_t i = 0; i < kSchemeRowCount; ++i) {
     const std::string name = kSchemeRows[i].name;
     for (const char* face : {"'max_version_%'|'a'|1", "'min_version_%'|'a'|1",
-                             "'version_compare_%'|'s'|2", "'version_key_%'|'s'|1"}) {
+                             "'version_compare_%'|'s'|2", "'version_key_%'|'s'|1",
+                             "'version_satisfies_%'|'s'|2"}) {
       std::string row = face;
       functions.push_back(row.replace(row.find('%'), 1, name));
     }

@@ -100,6 +100,27 @@ inline const std::vector<workload_statement>& workload_statements() {
        "'2.5.0-1'), osv_affected('{\"package\":{\"ecosystem\":\"Deb\\u0069an:12\"},"
        "\"versions\":[\"2.5.0-1\"]}', v), osv_affected('{}', 1) FROM releases WHERE rowid = 1",
        {"1|0|NULL"}},
+      // Constraint ranges, parsed once and kept as auxdata for the scan; a
+      // version whose key is too long for the stack; and the errors, whose
+      // message is itself allocated.
+      {"SELECT group_concat(coalesce(version_satisfies_deb(column1, '>= 1.0, << 2.0 || = 3'), "
+       "'N'), ' '), group_concat(coalesce(version_satisfies_rpm(column1, '< 1.0~rc1 || > 2.0, != "
+       "3'), 'N'), ' ') FROM (VALUES ('1.5'), ('2.0'), ('3'), ('x'), ('0.9'), ('1.' || "
+       "printf('%.*c', 300, '1')))",
+       {"'1 0 1 N 0 1'|'0 0 0 1 1 0'"}},
+      {"SELECT group_concat(coalesce(version_satisfies(v, '>= 1.9, < 2.0.5 || >= rc.b', s), 'N'), "
+       "' '), group_concat(coalesce(version_satisfies(v, '> 1.9'), 'N'), ' ') FROM releases",
+       {"'1 1 1 N N 0 1 0 N 0 1 1'|'0 1 1 N N 1 1 1 N 1 1 1'"}},
+      {"SELECT group_concat(coalesce(version_in_vers(column1, column2), 'N'), ' ') FROM (VALUES "
+       "('1.5', 'vers:deb/>=1.0|<2.0'), ('2.0', 'vers:deb/>=1.0|<2.0'), ('1.0.0-rc.1', "
+       "'vers:npm/<1.0.0|>=2.0.0'), ('1.0rc1', 'vers:pypi/>=1.0'), ('1.0', 'vers:maven/*'), "
+       "('1.' || printf('%.*c', 300, '1'), 'vers:rpm/>1.0|!=1.5'), ('x', 'vers:deb/*'))",
+       {"'1 0 1 0 N 1 N'"}},
+      {"SELECT version_satisfies_deb('1.0', '< 1.0')",
+       {"error: version_satisfies_deb: malformed range: '< 1.0': Debian's bare '<' and '>' are "
+        "deprecated: write '<<', '<=', '>=' or '>>'"}},
+      {"SELECT version_in_vers('1.0', 'vers:deb/1.0|1.0')",
+       {"error: version_in_vers: malformed vers: 'vers:deb/1.0|1.0'"}},
       {"SELECT typeof(korvel_sql_version())", {"'text'"}},
   };
   return statements;
