@@ -3,6 +3,7 @@
 #include "address/address_functions.h"
 #include "extension/library_version.h"
 #include "version/aggregates.h"
+#include "version/ranges/range_functions.h"
 #include "version/scheme_functions.h"
 #include "version/sql.h"
 
@@ -33,6 +34,9 @@ constexpr function_registration kFunctions[] = {
     {"version_compare", 3, version_compare_func, nullptr, nullptr},
     {"version_key", 1, version_key_func, nullptr, nullptr},
     {"version_key", 2, version_key_func, nullptr, nullptr},
+    {"version_satisfies", 2, version_satisfies_func, nullptr, nullptr},
+    {"version_satisfies", 3, version_satisfies_func, nullptr, nullptr},
+    {"version_in_vers", 2, version_in_vers_func, nullptr, nullptr},
     {"ip_address_text", 1, ip_address_text_func, nullptr, nullptr},
     {"korvel_sql_version", 0, korvel_sql_version_func, nullptr, nullptr},
 };

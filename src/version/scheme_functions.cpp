@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "version/ranges/range_functions.h"
 #include "version/schemes/schemes.h"
 
 namespace korvel {
@@ -125,6 +126,9 @@ void register_schemes(sqlite3* db) noexcept {
                                   scheme_compare_func, nullptr, nullptr);
     (void)sqlite3_create_function(db, sql_name(name, "version_key_", row), 1, kFlags, scheme,
                                   scheme_key_func, nullptr, nullptr);
+    (void)sqlite3_create_function(db, sql_name(name, "version_satisfies_", row), 2, kFlags,
+                                  const_cast<scheme_row*>(&row), scheme_satisfies_func, nullptr,
+                                  nullptr);
   }
 }
 

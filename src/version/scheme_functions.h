@@ -21,7 +21,8 @@ extern "C" void scheme_key_func(sqlite3_context* context, int argc, sqlite3_valu
 extern "C" int scheme_collation(void* scheme, int lhs_bytes, const void* lhs, int rhs_bytes,
                                 const void* rhs) noexcept;
 
-// Registers the three faces of every scheme on `db`. A failed registration
+// Registers every face of every scheme on `db` (version_satisfies_<scheme>
+// is declared in ranges/range_functions.h). A failed registration
 // leaves that one missing; the others still register.
 void register_schemes(sqlite3* db) noexcept;
 

@@ -10,7 +10,23 @@
 
 namespace korvel {
 
-enum class range_status : unsigned char { ok, malformed, no_memory };
+enum class range_status : unsigned char {
+  ok,
+  malformed,
+  no_memory,
+  // Malformed too: Debian's deprecated bare '<' or '>', which dpkg reads as
+  // '<=' / '>=' and a reader would likely take as strict; the message says
+  // what to write instead (range_status_hint()).
+  bare_deb_relation,
+};
+
+// What the error message adds after the text for a malformed `status`, or
+// nullptr.
+[[nodiscard]] constexpr const char* range_status_hint(range_status status) noexcept {
+  return status == range_status::bare_deb_relation
+             ? "Debian's bare '<' and '>' are deprecated: write '<<', '<=', '>=' or '>>'"
+             : nullptr;
+}
 
 struct range_grammar {
   // Parses `text` for `scheme`. On ok, `*compiled` holds the compiled form,

@@ -1,5 +1,6 @@
 #include "version/schemes/schemes.h"
 
+#include "version/ranges/generic.h"
 #include "version/ranges/npm.h"
 #include "version/schemes/deb.h"
 #include "version/schemes/pep440.h"
@@ -9,7 +10,7 @@
 namespace korvel {
 
 const scheme_row kSchemeRows[] = {
-    {"deb", &DEB_SCHEME, nullptr, "deb", "Debian|Ubuntu"},
+    {"deb", &DEB_SCHEME, &DEB_RANGES, "deb", "Debian|Ubuntu"},
     {"rpm", &RPM_SCHEME, nullptr, "rpm",
      "Red Hat|AlmaLinux|Rocky Linux|SUSE|openSUSE|Mageia|openEuler"},
     {"semver", &SEMVER_SCHEME, &NPM_RANGE_GRAMMAR, "npm|semver",
