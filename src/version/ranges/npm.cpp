@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "common/sqlite_api.h"
+#include "version/ranges/relation.h"
 #include "version/schemes/semver.h"
 
 namespace korvel {
@@ -60,8 +61,6 @@ bool is_range_byte(char c) noexcept {
 }
 
 // ---- building the compiled form ----
-
-enum class relation : unsigned char { eq, lt, le, gt, ge };
 
 struct comparator {
   std::uint64_t major;
@@ -126,7 +125,7 @@ struct builder {
 // A primitive comparator as npm's Comparator reads it: `version` is what
 // follows the operator. ">=0.0.0" is npm's '*' and adds nothing.
 bool add(builder& b, relation op, string_view version) noexcept {
-  if (op == relation::ge && version == "0.0.0") return true;
+  if (op == relation::greater_equal && version == "0.0.0") return true;
   if (!SEMVER_SCHEME.valid(version)) return b.malformed();
   if (!b.comparators.reserve(1) || !b.texts.reserve(version.size())) return b.no_memory();
   const semver_parts parts = semver_split(version);
@@ -306,22 +305,24 @@ bool caret(builder& b, const partial& p) noexcept {
   if (is_x(m)) {
     const successor next(M);
     if (!next.ok) return b.malformed();
-    return emit(b, relation::ge, M, "0", "0") && emit(b, relation::lt, next.view(), "0", "0", "0");
+    return emit(b, relation::greater_equal, M, "0", "0") &&
+           emit(b, relation::less, next.view(), "0", "0", "0");
   }
-  if (!emit(b, relation::ge, M, m, is_x(pt) ? "0" : pt, is_x(pt) ? "" : p.prerelease)) return false;
+  if (!emit(b, relation::greater_equal, M, m, is_x(pt) ? "0" : pt, is_x(pt) ? "" : p.prerelease))
+    return false;
   if (M != "0") {
     const successor next(M);
     if (!next.ok) return b.malformed();
-    return emit(b, relation::lt, next.view(), "0", "0", "0");
+    return emit(b, relation::less, next.view(), "0", "0", "0");
   }
   if (is_x(pt) || m != "0") {
     const successor next(m);
     if (!next.ok) return b.malformed();
-    return emit(b, relation::lt, M, next.view(), "0", "0");
+    return emit(b, relation::less, M, next.view(), "0", "0");
   }
   const successor next(pt);
   if (!next.ok) return b.malformed();
-  return emit(b, relation::lt, M, m, next.view(), "0");
+  return emit(b, relation::less, M, m, next.view(), "0");
 }
 
 bool tilde(builder& b, const partial& p) noexcept {
@@ -330,12 +331,14 @@ bool tilde(builder& b, const partial& p) noexcept {
   if (is_x(m)) {
     const successor next(M);
     if (!next.ok) return b.malformed();
-    return emit(b, relation::ge, M, "0", "0") && emit(b, relation::lt, next.view(), "0", "0", "0");
+    return emit(b, relation::greater_equal, M, "0", "0") &&
+           emit(b, relation::less, next.view(), "0", "0", "0");
   }
   const successor next(m);
   if (!next.ok) return b.malformed();
-  return emit(b, relation::ge, M, m, is_x(pt) ? "0" : pt, is_x(pt) ? "" : p.prerelease) &&
-         emit(b, relation::lt, M, next.view(), "0", "0");
+  return emit(b, relation::greater_equal, M, m, is_x(pt) ? "0" : pt,
+              is_x(pt) ? "" : p.prerelease) &&
+         emit(b, relation::less, M, next.view(), "0", "0");
 }
 
 // An X-range (some part an x or left out) after the operator `gtlt`, one
@@ -347,7 +350,7 @@ bool x_range(builder& b, string_view gtlt, const partial& p) noexcept {
   if (gtlt == "=") gtlt = "";
   if (xM) {
     // Nothing is below or above every version.
-    if (gtlt == "<" || gtlt == ">") return emit(b, relation::lt, "0", "0", "0", "0");
+    if (gtlt == "<" || gtlt == ">") return emit(b, relation::less, "0", "0", "0", "0");
     return true;
   }
   const string_view m = xm ? "0" : p.minor;
@@ -355,20 +358,21 @@ bool x_range(builder& b, string_view gtlt, const partial& p) noexcept {
     const successor next(xm ? M : m);
     if (!next.ok) return b.malformed();
     if (xm) {
-      return emit(b, relation::ge, M, "0", "0") &&
-             emit(b, relation::lt, next.view(), "0", "0", "0");
+      return emit(b, relation::greater_equal, M, "0", "0") &&
+             emit(b, relation::less, next.view(), "0", "0", "0");
     }
-    return emit(b, relation::ge, M, m, "0") && emit(b, relation::lt, M, next.view(), "0", "0");
+    return emit(b, relation::greater_equal, M, m, "0") &&
+           emit(b, relation::less, M, next.view(), "0", "0");
   }
-  if (gtlt == ">=") return emit(b, relation::ge, M, m, "0");
-  if (gtlt == "<") return emit(b, relation::lt, M, m, "0", "0");
+  if (gtlt == ">=") return emit(b, relation::greater_equal, M, m, "0");
+  if (gtlt == "<") return emit(b, relation::less, M, m, "0", "0");
   // ">1.2" is ">=1.3.0" and "<=1.2" is "<1.3.0-0": any 1.2.x lies inside.
   const successor next(xm ? M : m);
   if (!next.ok) return b.malformed();
   const string_view bumped_major = xm ? next.view() : M;
   const string_view bumped_minor = xm ? "0" : next.view();
-  if (gtlt == ">") return emit(b, relation::ge, bumped_major, bumped_minor, "0");
-  return emit(b, relation::lt, bumped_major, bumped_minor, "0", "0");
+  if (gtlt == ">") return emit(b, relation::greater_equal, bumped_major, bumped_minor, "0");
+  return emit(b, relation::less, bumped_major, bumped_minor, "0", "0");
 }
 
 // An operator as npm's GTLT reads it: '<' or '>', then '='; its length.
@@ -379,11 +383,11 @@ size_t read_gtlt(string_view text, relation& op) noexcept {
   const bool equal = at(text, i) == '=';
   if (equal) ++i;
   if (first == '<')
-    op = equal ? relation::le : relation::lt;
+    op = equal ? relation::less_equal : relation::less;
   else if (first == '>')
-    op = equal ? relation::ge : relation::gt;
+    op = equal ? relation::greater_equal : relation::greater;
   else
-    op = relation::eq;
+    op = relation::equal;
   return i;
 }
 
@@ -792,22 +796,6 @@ range_status parse(const version_scheme&, string_view text, void** compiled) noe
   return status;
 }
 
-bool holds(relation op, int order) noexcept {
-  switch (op) {
-    case relation::eq:
-      return order == 0;
-    case relation::lt:
-      return order < 0;
-    case relation::le:
-      return order <= 0;
-    case relation::gt:
-      return order > 0;
-    case relation::ge:
-      return order >= 0;
-  }
-  return false;
-}
-
 bool satisfies(const version_scheme& scheme, const void* compiled, string_view version) noexcept {
   const auto* block = static_cast<const unsigned char*>(compiled);
   header h;
@@ -824,7 +812,7 @@ bool satisfies(const version_scheme& scheme, const void* compiled, string_view v
     bool all = true;
     for (std::uint32_t k = begin; all && k < end; ++k) {
       const comparator& c = comparators[k];
-      all = holds(c.op, scheme.compare(version, {texts + c.text, c.size}));
+      all = relation_holds(c.op, scheme.compare(version, {texts + c.text, c.size}));
     }
     if (!all) continue;
     if (!prerelease) return true;
