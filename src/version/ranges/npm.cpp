@@ -471,7 +471,7 @@ size_t strip_builds(string_view text, char* out, builder& b) noexcept {
 
 // npm's hyphen range "from - to", the whole alternative, rewritten to
 // ">=from <=to" with partial ends widened, into `out` (`size` bytes); false
-// when the alternative is not one.
+// when the alternative is not one. A malformed one is one: `b` says so.
 bool hyphen(string_view text, char* out, size_t& size, builder& b) noexcept {
   partial from;
   partial to;
@@ -479,7 +479,10 @@ bool hyphen(string_view text, char* out, size_t& size, builder& b) noexcept {
   if (at(text, from.end) != ' ' || at(text, from.end + 1) != '-' || at(text, from.end + 2) != ' ')
     return false;
   if (!read_partial(text, from.end + 3, to) || to.end != text.size()) return false;
-  if (!reads_whole(from) || !reads_whole(to)) return b.malformed() || true;
+  if (!reads_whole(from) || !reads_whole(to)) {
+    b.malformed();
+    return true;
+  }
   size = 0;
   const auto put = [&](string_view part) {
     std::memcpy(out + size, part.data(), part.size());
@@ -504,7 +507,10 @@ bool hyphen(string_view text, char* out, size_t& size, builder& b) noexcept {
   if (size != 0) put(" ");
   if (is_x(to.minor) || is_x(to.patch)) {
     const successor next(is_x(to.minor) ? to.major : to.minor);
-    if (!next.ok) return b.malformed() || true;
+    if (!next.ok) {
+      b.malformed();
+      return true;
+    }
     put("<");
     put(is_x(to.minor) ? next.view() : to.major);
     put(".");
