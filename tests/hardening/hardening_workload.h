@@ -121,6 +121,12 @@ inline const std::vector<workload_statement>& workload_statements() {
         "deprecated: write '<<', '<=', '>=' or '>>'"}},
       {"SELECT version_in_vers('1.0', 'vers:deb/1.0|1.0')",
        {"error: version_in_vers: malformed vers: 'vers:deb/1.0|1.0'"}},
+      // npm's range grammar: every form, and a set long enough to regrow the
+      // compiled form's arrays, parsed once for the rows.
+      {"SELECT group_concat(version_satisfies_semver(column1, '>=1.0.0 <2.0.0 || ^3.0.0-rc.1 || "
+       "4.1 - 4.2.x || ~5 || 6.x 7 8 9 10 11 12 13 14 15'), '') FROM (VALUES ('1.5.0'), "
+       "('3.0.0-rc.2'), ('4.2.9'), ('x'), ('5.1.0-rc.1'))",
+       {"'1110'"}},
       {"SELECT typeof(korvel_sql_version())", {"'text'"}},
   };
   return statements;

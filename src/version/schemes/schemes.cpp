@@ -1,6 +1,7 @@
 #include "version/schemes/schemes.h"
 
 #include "version/ranges/generic.h"
+#include "version/ranges/npm.h"
 #include "version/schemes/deb.h"
 #include "version/schemes/pep440.h"
 #include "version/schemes/rpm.h"
@@ -12,7 +13,8 @@ const scheme_row kSchemeRows[] = {
     {"deb", &DEB_SCHEME, &DEB_RANGES, "deb", "Debian|Ubuntu"},
     {"rpm", &RPM_SCHEME, nullptr, "rpm",
      "Red Hat|AlmaLinux|Rocky Linux|SUSE|openSUSE|Mageia|openEuler"},
-    {"semver", &SEMVER_SCHEME, nullptr, "npm|semver", "npm|crates.io|Hex|Go|Bitnami|SwiftURL"},
+    {"semver", &SEMVER_SCHEME, &NPM_RANGE_GRAMMAR, "npm|semver",
+     "npm|crates.io|Hex|Go|Bitnami|SwiftURL"},
     {"pep440", &PEP440_SCHEME, nullptr, "pypi", "PyPI"},
 };
 

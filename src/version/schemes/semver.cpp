@@ -781,4 +781,26 @@ std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
 
 const version_scheme SEMVER_SCHEME = {valid, compare, key_bound, key, collate, valid_key};
 
+semver_parts semver_split(std::string_view valid_text) noexcept {
+  std::size_t i = core_start(valid_text);
+  std::uint64_t numbers[3];
+  for (std::uint64_t& number : numbers) {
+    const std::size_t start = i;
+    while (i < valid_text.size() && is_digit(valid_text[i])) ++i;
+    number = parse_small(valid_text.data() + start, i - start);
+    ++i;  // the '.', or the byte after the patch
+  }
+  --i;
+  semver_parts parts{numbers[0], numbers[1], numbers[2], {}};
+  if (!byte_is(valid_text, i, '-')) return parts;
+  const std::size_t start = ++i;
+  while (i < valid_text.size() && (class_of(valid_text[i]) != kOther || valid_text[i] == '.')) ++i;
+  parts.prerelease = {valid_text.data() + start, i - start};
+  return parts;
+}
+
+std::size_t semver_space_length(std::string_view text, std::size_t i) noexcept {
+  return space_length(text, i);
+}
+
 }  // namespace korvel
