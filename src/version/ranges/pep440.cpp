@@ -553,8 +553,12 @@ bool matches_prefix(const specifier& s, const char* base, const pep440_parts& c)
   return matches;
 }
 
-pep440_parts without_local(pep440_parts v) noexcept {
+// What the reference compares for most operators: the version read back
+// from its normal form without the label, where any spelling of a
+// post-release has become "post".
+pep440_parts public_version(pep440_parts v) noexcept {
   v.local = nullptr;
+  if (v.post != PEP440_POST_NONE) v.post = PEP440_POST_POST;
   return v;
 }
 
@@ -630,7 +634,7 @@ bool set_holds(const version_scheme& /*scheme*/, const void* compiled,
   pep440_parts c;
   if (!pep440_parse(version, c)) return false;
   if (is_prerelease(c) && !set->prereleases) return false;
-  const pep440_parts c_public = without_local(c);
+  const pep440_parts c_public = public_version(c);
   const char* base = bytes(set);
   const specifier* s = specifiers(set);
   for (std::size_t i = 0; i < set->count; ++i) {
