@@ -37,10 +37,7 @@ struct compiled_set {
 };
 
 bool blank(std::string_view text) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  while (std::size_t length = pep440_space_length(p, end)) p += length;
-  return p == end;
+  return pep440_skip_spaces(text.data(), text.data() + text.size()) == text.data() + text.size();
 }
 
 }  // namespace

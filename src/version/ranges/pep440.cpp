@@ -94,14 +94,16 @@ bool starts_with(std::string_view text, std::string_view prefix) noexcept {
 
 // Without the white space around it, as Python's str.strip() leaves it.
 std::string_view trimmed(std::string_view text) noexcept {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  while (std::size_t length = pep440_space_length(p, end)) p += length;
+  const char* const end = text.data() + text.size();
+  const char* const p = pep440_skip_spaces(text.data(), end);
   const char* last = p;
   for (const char* q = p; q != end;) {
-    const std::size_t length = pep440_space_length(q, end);
-    q += length != 0 ? length : 1;
-    if (length == 0) last = q;
+    const char* const after = pep440_skip_spaces(q, end);
+    if (after != q) {
+      q = after;
+    } else {
+      last = ++q;
+    }
   }
   return {p, static_cast<std::size_t>(last - p)};
 }
@@ -166,31 +168,6 @@ struct writer {
   std::size_t used;
   char* at() const noexcept { return base + used; }
 };
-
-// Python's str.lower() of a valid version's text: ASCII, and the non-ASCII
-// letters a version may hold (U+0130 becomes "i" and U+0307, U+212A "k").
-std::size_t write_lowered(std::string_view text, char* out) noexcept {
-  char* const start = out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    if (b >= 'A' && b <= 'Z') {
-      *out++ = static_cast<char>(b | 0x20);
-    } else if (b == 0xC4 && i + 1 < text.size() &&
-               static_cast<unsigned char>(text[i + 1]) == 0xB0) {
-      std::memcpy(out, "i\xCC\x87", 3);
-      out += 3;
-      ++i;
-    } else if (b == 0xE2 && i + 2 < text.size() &&
-               static_cast<unsigned char>(text[i + 1]) == 0x84 &&
-               static_cast<unsigned char>(text[i + 2]) == 0xAA) {
-      *out++ = 'k';
-      i += 2;
-    } else {
-      *out++ = static_cast<char>(b);
-    }
-  }
-  return static_cast<std::size_t>(out - start);
-}
 
 // Where a piece of the form digits, "a" / "b" / "c" / "rc", digits splits
 // into two (the reference's _version_split), or 0.
@@ -287,9 +264,8 @@ void write_compatible_prefix(std::string_view text, specifier& s, writer& out) n
 // Reads one specifier, trimmed and not empty; its derived texts go to `out`.
 bool read_specifier(std::string_view text, const char* base, specifier& s, writer& out) noexcept {
   if (!read_operation(text, s.op)) return false;
-  while (std::size_t length = pep440_space_length(text.data(), text.data() + text.size())) {
-    text.remove_prefix(length);
-  }
+  text.remove_prefix(static_cast<std::size_t>(
+      pep440_skip_spaces(text.data(), text.data() + text.size()) - text.data()));
   s.wildcard = false;
   s.never = false;
   s.prefix_size = 0;
@@ -337,7 +313,7 @@ bool read_specifier(std::string_view text, const char* base, specifier& s, write
   if (s.op == operation::compatible) write_compatible_prefix(version, s, out);
   if (s.op == operation::arbitrary) {
     char* const lowered = out.at();
-    const std::size_t lowered_size = write_lowered(version, lowered);
+    const std::size_t lowered_size = pep440_lowered(version, lowered);
     char* const normal = lowered + lowered_size;
     const std::size_t normal_size = pep440_normal_form(v, false, true, normal);
     s.never = lowered_size != normal_size || std::memcmp(lowered, normal, normal_size) != 0;
@@ -590,9 +566,17 @@ bool same_normal_form(const pep440_parts& a, const pep440_parts& b) noexcept {
          (a.local == nullptr || pep440_compare_locals(a, b) == 0);
 }
 
+// The reference's base_version: the epoch and release alone.
+pep440_parts base_version(pep440_parts v) noexcept {
+  v.pre = PEP440_PRE_NONE;
+  v.post = PEP440_POST_NONE;
+  v.dev = false;
+  v.local = nullptr;
+  return v;
+}
+
 bool same_base(const pep440_parts& a, const pep440_parts& b) noexcept {
-  return pep440_compare_numbers(a.epoch, b.epoch) == 0 &&
-         pep440_compare_release(a.release, b.release) == 0;
+  return pep440_compare_parts(base_version(a), base_version(b)) == 0;
 }
 
 bool holds(const specifier& s, const char* base, const pep440_parts& c,

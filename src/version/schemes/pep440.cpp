@@ -967,6 +967,34 @@ const char* release_without_trailing_zeros(digits release) noexcept {
   return kept;
 }
 
+// What next_lowered() reads, written out: Python's str.lower() of the
+// letters a valid version may hold. A routine of its own, so that the
+// order's reads of labels are compiled as they were before normal forms
+// were written.
+char* put_lowered(const char* p, const char* end, char* out) noexcept {
+  while (p != end) {
+    const std::size_t length = alnum_length(p, end);
+    if (length == 0) {  // not a letter or digit: as it is
+      *out++ = *p++;
+      continue;
+    }
+    const unsigned char b = byte_at(p, 0);
+    if (length == 1) {
+      *out++ = static_cast<char>(b >= 'A' && b <= 'Z' ? b | 0x20 : b);
+    } else if (length == 3) {
+      *out++ = 'k';  // U+212A
+    } else if (byte_at(p, 1) == 0xB0) {
+      std::memcpy(out, "i\xCC\x87", 3);  // U+0130
+      out += 3;
+    } else {
+      std::memcpy(out, p, 2);
+      out += 2;
+    }
+    p += length;
+  }
+  return out;
+}
+
 char* put_local_label(const parts& v, char* out) noexcept {
   const char* p = v.local;
   *out++ = '+';
@@ -976,8 +1004,7 @@ char* put_local_label(const parts& v, char* out) noexcept {
     if (numeric) {
       out = put_decimal(segment, out);
     } else {
-      lowered_bytes in = {segment.begin, segment.end, {0, 0}, 0};
-      for (int b = next_lowered(in); b >= 0; b = next_lowered(in)) *out++ = static_cast<char>(b);
+      out = put_lowered(segment.begin, segment.end, out);
     }
     if (p != v.local_end) *out++ = '.';
   }
@@ -1025,10 +1052,6 @@ int pep440_compare_numbers(pep440_digits lhs, pep440_digits rhs) noexcept {
   return compare_numbers(lhs, rhs);
 }
 
-int pep440_compare_release(pep440_digits lhs, pep440_digits rhs) noexcept {
-  return compare_release(lhs, rhs);
-}
-
 int pep440_compare_locals(const pep440_parts& lhs, const pep440_parts& rhs) noexcept {
   return compare_labels(lhs.local, lhs.local_end, rhs.local, rhs.local_end);
 }
@@ -1042,8 +1065,12 @@ const char* pep440_release_without_trailing_zeros(pep440_digits release) noexcep
   return release_without_trailing_zeros(release);
 }
 
-std::size_t pep440_space_length(const char* p, const char* end) noexcept {
-  return p == end ? 0 : space_length(p, end);
+std::size_t pep440_lowered(std::string_view text, char* out) noexcept {
+  return static_cast<std::size_t>(put_lowered(text.data(), text.data() + text.size(), out) - out);
+}
+
+const char* pep440_skip_spaces(const char* p, const char* end) noexcept {
+  return skip_spaces(p, end);
 }
 
 }  // namespace korvel

@@ -82,9 +82,6 @@ struct pep440_parts {
 // Numbers by value, whatever their length and leading zeros.
 [[nodiscard]] int pep440_compare_numbers(pep440_digits lhs, pep440_digits rhs) noexcept;
 
-// Releases by their numbers, trailing zeros not counting ("1.0" equals "1").
-[[nodiscard]] int pep440_compare_release(pep440_digits lhs, pep440_digits rhs) noexcept;
-
 // Local labels (both present) segment by segment.
 [[nodiscard]] int pep440_compare_locals(const pep440_parts& lhs, const pep440_parts& rhs) noexcept;
 
@@ -106,8 +103,12 @@ struct pep440_parts {
 std::size_t pep440_normal_form(const pep440_parts& v, bool strip_trailing_zeros, bool with_local,
                                char* out) noexcept;
 
-// The length of the white space character (Python's \s for str) at `p`, or
-// 0.
-[[nodiscard]] std::size_t pep440_space_length(const char* p, const char* end) noexcept;
+// Writes Python's str.lower() of a text whose letters are those a valid
+// version may hold (ASCII; U+0130 becomes "i" and U+0307, U+212A "k") and
+// returns its length: at most 3/2 of the text's.
+std::size_t pep440_lowered(std::string_view text, char* out) noexcept;
+
+// Past the white space (Python's \s for str) at `p`.
+[[nodiscard]] const char* pep440_skip_spaces(const char* p, const char* end) noexcept;
 
 }  // namespace korvel
