@@ -59,7 +59,7 @@ def parsed(text):
 # ---- generated specifier sets ----
 
 OPERATORS = ["~=", "==", "!=", "<=", ">=", "<", ">", "==="]
-SPACES = ["", "", "", " ", "  ", "\t", "\u00a0", "\u3000"]
+SPACES = ["", "", "", " ", "  ", "\t", "\u00a0", "\u3000", "\x1f", "\u2028", "\x85"]
 LOCALS = ["+local", "+ubuntu1", "+1", "+abc.5", "+Ab-01"]
 
 
