@@ -127,6 +127,13 @@ inline const std::vector<workload_statement>& workload_statements() {
        "4.1 - 4.2.x || ~5 || 6.x 7 8 9 10 11 12 13 14 15'), '') FROM (VALUES ('1.5.0'), "
        "('3.0.0-rc.2'), ('4.2.9'), ('x'), ('5.1.0-rc.1'))",
        {"'1110'"}},
+      // PEP 440 specifier sets: one kept for the rows of a scan, one with
+      // wildcards and "===", and a long one.
+      {"SELECT group_concat(coalesce(version_satisfies_pep440(column1, '~=1.0, !=1.3.*'), 'n'), "
+       "'') || version_satisfies_pep440('1!2.0', '==1!2.*, ===1!2.0') || "
+       "version_satisfies_pep440('1.0', replace(printf('%.*c', 100, 'x'), 'x', '>=0.1,') || "
+       "'<2') FROM (VALUES ('1.0'), ('1.3.1'), ('1.4rc1'), ('1.5+local'), ('2.0'), ('x'))",
+       {"'10010n11'"}},
       {"SELECT typeof(korvel_sql_version())", {"'text'"}},
   };
   return statements;

@@ -22,39 +22,8 @@ namespace korvel {
 
 namespace {
 
-struct digits {
-  const char* begin;
-  const char* end;
-};
-
-// Ranks of the pre-release slot in order. The lowered spellings that the
-// reference keeps as they are ("previ̇ew", "prevıew") order between "b" and
-// "rc" by their code points.
-enum pre_rank : unsigned char {
-  PRE_DEV_ONLY = 0,  // no pre or post, but a dev: before every pre-release
-  PRE_A = 1,
-  PRE_B = 2,
-  PRE_PREVIEW_DOTTED = 3,
-  PRE_PREVIEW_DOTLESS = 4,
-  PRE_RC = 5,
-  PRE_NONE = 6,
-};
-
-// "poſt" keeps its long s when lowered and orders after "post".
-enum post_rank : unsigned char { POST_NONE = 0, POST_POST = 1, POST_LONG_S = 2 };
-
-struct parts {
-  digits epoch;
-  digits release;  // numbers and the dots between them
-  unsigned char pre;
-  digits pre_number;
-  unsigned char post;
-  digits post_number;
-  bool dev;
-  digits dev_number;
-  const char* local;  // after '+'; nullptr without a local label
-  const char* local_end;
-};
+using digits = pep440_digits;
+using parts = pep440_parts;
 
 constexpr bool is_digit(unsigned char byte) noexcept {
   return static_cast<unsigned char>(byte - '0') < 10u;
@@ -142,15 +111,17 @@ struct spelling {
 
 // Longest first: no shorter spelling can be followed by the rest of a longer.
 constexpr spelling kPreSpellings[] = {
-    {"preview", PRE_RC}, {"pre", PRE_RC}, {"alpha", PRE_A}, {"a", PRE_A},
-    {"beta", PRE_B},     {"b", PRE_B},    {"rc", PRE_RC},   {"c", PRE_RC},
+    {"preview", PEP440_PRE_RC}, {"pre", PEP440_PRE_RC}, {"alpha", PEP440_PRE_A},
+    {"a", PEP440_PRE_A},        {"beta", PEP440_PRE_B}, {"b", PEP440_PRE_B},
+    {"rc", PEP440_PRE_RC},      {"c", PEP440_PRE_RC},
 };
-constexpr spelling kPostSpellings[] = {{"post", POST_POST}, {"rev", POST_POST}, {"r", POST_POST}};
+constexpr spelling kPostSpellings[] = {
+    {"post", PEP440_POST_POST}, {"rev", PEP440_POST_POST}, {"r", PEP440_POST_POST}};
 
 unsigned char variant_rank(unsigned char rank, unsigned char variant) noexcept {
-  if (variant == 0xB0) return PRE_PREVIEW_DOTTED;
-  if (variant == 0xB1) return PRE_PREVIEW_DOTLESS;
-  if (variant == 0xBF) return POST_LONG_S;
+  if (variant == 0xB0) return PEP440_PRE_PREVIEW_DOTTED;
+  if (variant == 0xB1) return PEP440_PRE_PREVIEW_DOTLESS;
+  if (variant == 0xBF) return PEP440_POST_LONG_S;
   return rank;
 }
 
@@ -185,7 +156,7 @@ const char* letter_number(const char* p, const char* end, digits& number) noexce
 }
 
 const char* parse_pre(const char* p, const char* end, parts& out) noexcept {
-  out.pre = PRE_NONE;
+  out.pre = PEP440_PRE_NONE;
   const char* letter_end = match_spelling(optional_separator(p, end), end, kPreSpellings, out.pre);
   if (letter_end == nullptr) return p;
   return letter_number(letter_end, end, out.pre_number);
@@ -193,11 +164,11 @@ const char* parse_pre(const char* p, const char* end, parts& out) noexcept {
 
 const char* parse_post(const char* p, const char* end, parts& out) noexcept {
   if (end - p >= 2 && *p == '-' && is_digit(byte_at(p, 1))) {
-    out.post = POST_POST;
+    out.post = PEP440_POST_POST;
     out.post_number = {p + 1, digits_end(p + 1, end)};
     return out.post_number.end;
   }
-  out.post = POST_NONE;
+  out.post = PEP440_POST_NONE;
   const char* letter_end =
       match_spelling(optional_separator(p, end), end, kPostSpellings, out.post);
   if (letter_end == nullptr) return p;
@@ -258,14 +229,15 @@ bool parse(std::string_view text, parts& out) noexcept {
   p = parse_release(p, end, out);
   if (p == nullptr) return false;
   if (p == end) {  // the usual plain release
-    out.pre = PRE_NONE;
-    out.post = POST_NONE;
+    out.pre = PEP440_PRE_NONE;
+    out.post = PEP440_POST_NONE;
     out.dev = false;
     out.local = nullptr;
     return true;
   }
   p = parse_dev(parse_post(parse_pre(p, end, out), end, out), end, out);
-  if (out.pre == PRE_NONE && out.post == POST_NONE && out.dev) out.pre = PRE_DEV_ONLY;
+  if (out.pre == PEP440_PRE_NONE && out.post == PEP440_POST_NONE && out.dev)
+    out.pre = PEP440_PRE_DEV_ONLY;
   out.local = nullptr;
   if (p != end && *p == '+') {
     out.local = p + 1;
@@ -416,11 +388,11 @@ int compare_parts(const parts& l, const parts& r) noexcept {
   int order = compare_numbers(l.epoch, r.epoch);
   if (order == 0) order = compare_release(l.release, r.release);
   if (order == 0) {
-    const bool numbered = l.pre != PRE_NONE && l.pre != PRE_DEV_ONLY;
+    const bool numbered = l.pre != PEP440_PRE_NONE && l.pre != PEP440_PRE_DEV_ONLY;
     order = compare_slot(l.pre, l.pre_number, r.pre, r.pre_number, numbered);
   }
   if (order == 0) {
-    order = compare_slot(l.post, l.post_number, r.post, r.post_number, l.post != POST_NONE);
+    order = compare_slot(l.post, l.post_number, r.post, r.post_number, l.post != PEP440_POST_NONE);
   }
   if (order == 0) {
     // Without a dev part a version orders after any with one.
@@ -694,9 +666,9 @@ std::size_t put_key(const parts& v, unsigned char* out) noexcept {
   unsigned char* const start = out;
   out = put_release(v.release, put_number(v.epoch, out));
   *out++ = v.pre;
-  if (v.pre != PRE_NONE && v.pre != PRE_DEV_ONLY) out = put_number(v.pre_number, out);
+  if (v.pre != PEP440_PRE_NONE && v.pre != PEP440_PRE_DEV_ONLY) out = put_number(v.pre_number, out);
   *out++ = v.post;
-  if (v.post != POST_NONE) out = put_number(v.post_number, out);
+  if (v.post != PEP440_POST_NONE) out = put_number(v.post_number, out);
   *out++ = v.dev ? 0 : 1;
   if (v.dev) out = put_number(v.dev_number, out);
   if (v.local != nullptr) out = put_local(v, out);
@@ -832,8 +804,8 @@ unsigned char* put_plain_local(const char* copy, const plain_text& p, unsigned c
     out = put_number({copy, copy + p.start - 1}, out);
   }
   out = p.release_end <= 16 ? put_short_release(copy, p, out) : put_long_release(copy, p, out);
-  out[0] = PRE_NONE;
-  out[1] = POST_NONE;
+  out[0] = PEP440_PRE_NONE;
+  out[1] = PEP440_POST_NONE;
   out[2] = 1;
   out += 3;
   if (p.release_end != p.size) out = put_plain_local(copy, p, out);
@@ -933,8 +905,8 @@ bool plain_parts(std::string_view text, const plain_text& p, parts& out) noexcep
   const char* const bytes = text.data();
   out.epoch = {bytes, bytes + (p.start == 0 ? 0 : p.start - 1)};
   out.release = {bytes + p.start, bytes + p.release_end};
-  out.pre = PRE_NONE;
-  out.post = POST_NONE;
+  out.pre = PEP440_PRE_NONE;
+  out.post = PEP440_POST_NONE;
   out.dev = false;
   out.local = p.release_end != p.size ? bytes + p.release_end + 1 : nullptr;
   out.local_end = bytes + p.size;
@@ -966,8 +938,139 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
                     {rhs.data() + shared, rhs.size() - shared});
 }
 
+// ---- the normal form ----
+
+// A number as Python's str(int(...)) writes it.
+char* put_decimal(digits number, char* out) noexcept {
+  number = without_leading_zeros(number);
+  if (number.begin == number.end) {
+    *out = '0';
+    return out + 1;
+  }
+  const auto length = static_cast<std::size_t>(number.end - number.begin);
+  std::memcpy(out, number.begin, length);
+  return out + length;
+}
+
+char* put_literal(std::string_view literal, char* out) noexcept {
+  std::memcpy(out, literal.data(), literal.size());
+  return out + literal.size();
+}
+
+const char* release_without_trailing_zeros(digits release) noexcept {
+  const char* p = release.begin;
+  const char* kept = next_number(p, release.end).end;
+  while (p < release.end) {
+    const digits number = next_number(p, release.end);
+    if (without_leading_zeros(number).begin != number.end) kept = number.end;
+  }
+  return kept;
+}
+
+// What next_lowered() reads, written out: Python's str.lower() of the
+// letters a valid version may hold. A routine of its own, so that the
+// order's reads of labels are compiled as they were before normal forms
+// were written.
+char* put_lowered(const char* p, const char* end, char* out) noexcept {
+  while (p != end) {
+    const std::size_t length = alnum_length(p, end);
+    if (length == 0) {  // not a letter or digit: as it is
+      *out++ = *p++;
+      continue;
+    }
+    const unsigned char b = byte_at(p, 0);
+    if (length == 1) {
+      *out++ = static_cast<char>(b >= 'A' && b <= 'Z' ? b | 0x20 : b);
+    } else if (length == 3) {
+      *out++ = 'k';  // U+212A
+    } else if (byte_at(p, 1) == 0xB0) {
+      std::memcpy(out, "i\xCC\x87", 3);  // U+0130
+      out += 3;
+    } else {
+      std::memcpy(out, p, 2);
+      out += 2;
+    }
+    p += length;
+  }
+  return out;
+}
+
+char* put_local_label(const parts& v, char* out) noexcept {
+  const char* p = v.local;
+  *out++ = '+';
+  while (p != v.local_end) {
+    bool numeric = false;
+    const digits segment = next_segment(p, v.local_end, numeric);
+    if (numeric) {
+      out = put_decimal(segment, out);
+    } else {
+      out = put_lowered(segment.begin, segment.end, out);
+    }
+    if (p != v.local_end) *out++ = '.';
+  }
+  return out;
+}
+
+std::size_t normal_form(const parts& v, bool strip_trailing_zeros, bool with_local,
+                        char* out) noexcept {
+  char* const start = out;
+  if (without_leading_zeros(v.epoch).begin != v.epoch.end) {
+    out = put_decimal(v.epoch, out);
+    *out++ = '!';
+  }
+  const char* const release_end =
+      strip_trailing_zeros ? pep440_release_without_trailing_zeros(v.release) : v.release.end;
+  for (const char* p = v.release.begin; p < release_end;) {
+    if (p != v.release.begin) *out++ = '.';
+    out = put_decimal(next_number(p, release_end), out);
+  }
+  if (v.pre != PEP440_PRE_NONE && v.pre != PEP440_PRE_DEV_ONLY) {
+    out = put_decimal(v.pre_number, put_literal(pep440_pre_letters(v.pre), out));
+  }
+  if (v.post != PEP440_POST_NONE) out = put_decimal(v.post_number, put_literal(".post", out));
+  if (v.dev) out = put_decimal(v.dev_number, put_literal(".dev", out));
+  if (with_local && v.local != nullptr) out = put_local_label(v, out);
+  return static_cast<std::size_t>(out - start);
+}
+
 }  // namespace
 
 const version_scheme PEP440_SCHEME = {valid, compare, key_bound, key, collate, valid_key};
+
+// The parsed form for the specifier sets; the scheme's own paths above call
+// the internal routines directly.
+
+bool pep440_parse(std::string_view text, pep440_parts& out) noexcept {
+  return parse(text, out);
+}
+
+int pep440_compare_parts(const pep440_parts& lhs, const pep440_parts& rhs) noexcept {
+  return compare_parts(lhs, rhs);
+}
+
+int pep440_compare_numbers(pep440_digits lhs, pep440_digits rhs) noexcept {
+  return compare_numbers(lhs, rhs);
+}
+
+int pep440_compare_locals(const pep440_parts& lhs, const pep440_parts& rhs) noexcept {
+  return compare_labels(lhs.local, lhs.local_end, rhs.local, rhs.local_end);
+}
+
+std::size_t pep440_normal_form(const pep440_parts& v, bool strip_trailing_zeros, bool with_local,
+                               char* out) noexcept {
+  return normal_form(v, strip_trailing_zeros, with_local, out);
+}
+
+const char* pep440_release_without_trailing_zeros(pep440_digits release) noexcept {
+  return release_without_trailing_zeros(release);
+}
+
+std::size_t pep440_lowered(std::string_view text, char* out) noexcept {
+  return static_cast<std::size_t>(put_lowered(text.data(), text.data() + text.size(), out) - out);
+}
+
+const char* pep440_skip_spaces(const char* p, const char* end) noexcept {
+  return skip_spaces(p, end);
+}
 
 }  // namespace korvel

@@ -2,6 +2,7 @@
 
 #include "version/ranges/generic.h"
 #include "version/ranges/npm.h"
+#include "version/ranges/pep440.h"
 #include "version/schemes/deb.h"
 #include "version/schemes/pep440.h"
 #include "version/schemes/rpm.h"
@@ -15,7 +16,7 @@ const scheme_row kSchemeRows[] = {
      "Red Hat|AlmaLinux|Rocky Linux|SUSE|openSUSE|Mageia|openEuler"},
     {"semver", &SEMVER_SCHEME, &NPM_RANGE_GRAMMAR, "npm|semver",
      "npm|crates.io|Hex|Go|Bitnami|SwiftURL"},
-    {"pep440", &PEP440_SCHEME, nullptr, "pypi", "PyPI"},
+    {"pep440", &PEP440_SCHEME, &PEP440_RANGE_GRAMMAR, "pypi", "PyPI"},
 };
 
 const std::size_t kSchemeRowCount = sizeof kSchemeRows / sizeof kSchemeRows[0];
