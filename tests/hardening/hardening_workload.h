@@ -88,6 +88,20 @@ inline const std::vector<workload_statement>& workload_statements() {
        "(SELECT column1 AS x FROM (VALUES ('1.0'), ('x'), ('1.0.dev1')) ORDER BY x COLLATE "
        "version_pep440))",
        {"-1|1|1|1|'x 1.0.dev1 1.0'"}},
+      {"SELECT version_compare_maven('1.0-SNAPSHOT', '1.0'), "
+       "length(version_key_maven('1.0-SNAPSHOT')) > 0, version_key_maven(char(0)) IS NULL, "
+       "length(version_key_maven(printf('%.*c', 200, 'x'))) > 256, "
+       "(SELECT group_concat(x, ' ') FROM "
+       "(SELECT column1 AS x FROM (VALUES ('1.0'), (''), ('1.0-rc1')) ORDER BY x COLLATE "
+       "version_maven))",
+       {"-1|1|1|1|' 1.0-rc1 1.0'"}},
+      {"SELECT version_compare_go('v1.0.0-pre', 'v1.0.0'), length(version_key_go('v1')) > 0, "
+       "version_key_go('1.0.0') IS NULL, "
+       "length(version_key_go('v1.0.0-' || replace(printf('%.*c', 130, 'x'), 'x', 'a.') || "
+       "'a')) > 256, (SELECT group_concat(x, ' ') FROM "
+       "(SELECT column1 AS x FROM (VALUES ('v1.0.0'), ('1.0'), ('v1.0.0-pre')) ORDER BY x COLLATE "
+       "version_go))",
+       {"-1|1|1|1|'1.0 v1.0.0-pre v1.0.0'"}},
       {"SELECT typeof(korvel_sql_version())", {"'text'"}},
   };
   return statements;

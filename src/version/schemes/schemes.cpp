@@ -1,6 +1,8 @@
 #include "version/schemes/schemes.h"
 
 #include "version/schemes/deb.h"
+#include "version/schemes/go.h"
+#include "version/schemes/maven.h"
 #include "version/schemes/pep440.h"
 #include "version/schemes/rpm.h"
 #include "version/schemes/semver.h"
@@ -11,8 +13,10 @@ const scheme_row kSchemeRows[] = {
     {"deb", &DEB_SCHEME, nullptr, "deb", "Debian|Ubuntu"},
     {"rpm", &RPM_SCHEME, nullptr, "rpm",
      "Red Hat|AlmaLinux|Rocky Linux|SUSE|openSUSE|Mageia|openEuler"},
-    {"semver", &SEMVER_SCHEME, nullptr, "npm|semver", "npm|crates.io|Hex|Go|Bitnami|SwiftURL"},
+    {"semver", &SEMVER_SCHEME, nullptr, "npm|semver", "npm|crates.io|Hex|Bitnami|SwiftURL"},
     {"pep440", &PEP440_SCHEME, nullptr, "pypi", "PyPI"},
+    {"maven", &MAVEN_SCHEME, nullptr, "maven", "Maven"},
+    {"go", &GO_SCHEME, nullptr, "golang", "Go"},
 };
 
 const std::size_t kSchemeRowCount = sizeof kSchemeRows / sizeof kSchemeRows[0];
