@@ -24,6 +24,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/bytes.h"
+
 namespace korvel {
 
 namespace {
@@ -168,11 +170,8 @@ int compare_prereleases(std::string_view lhs, span l, std::string_view rhs, span
   }
 }
 
-int compare(std::string_view lhs, std::string_view rhs) noexcept {
-  parts l;
-  parts r;
-  (void)parse(lhs, l);
-  (void)parse(rhs, r);
+int compare_parts(std::string_view lhs, const parts& l, std::string_view rhs,
+                  const parts& r) noexcept {
   for (int k = 0; k < 3; ++k) {
     const char* a;
     const char* b;
@@ -182,6 +181,26 @@ int compare(std::string_view lhs, std::string_view rhs) noexcept {
     if (order != 0) return order;
   }
   return compare_prereleases(lhs, l.prerelease, rhs, r.prerelease);
+}
+
+int compare(std::string_view lhs, std::string_view rhs) noexcept {
+  parts l;
+  parts r;
+  (void)parse(lhs, l);
+  (void)parse(rhs, r);
+  return compare_parts(lhs, l, rhs, r);
+}
+
+// The collation reads each text once, for its validity and its parts.
+int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  if (lhs.size() == rhs.size() && std::memcmp(lhs.data(), rhs.data(), lhs.size()) == 0) return 0;
+  parts l;
+  parts r;
+  const bool lhs_valid = parse(lhs, l);
+  if (lhs_valid != parse(rhs, r)) return lhs_valid ? 1 : -1;
+  const int order = lhs_valid ? compare_parts(lhs, l, rhs, r) : 0;
+  if (order != 0) return order;
+  return byte_order(lhs, rhs);
 }
 
 // "v1" is the longest key for its size: three numbers and a release mark in
@@ -235,6 +254,6 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
 
 }  // namespace
 
-const version_scheme GO_SCHEME = {valid, compare, key_bound, key, nullptr};
+const version_scheme GO_SCHEME = {valid, compare, key_bound, key, collate};
 
 }  // namespace korvel

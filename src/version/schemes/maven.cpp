@@ -58,6 +58,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/bytes.h"
+
 namespace korvel {
 
 namespace {
@@ -381,8 +383,67 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
   }
 }
 
+// ---- the collation ----
+
+// Four in five Maven versions are plain: dot-separated numbers of 1 to 9
+// digits. Every such number is an int, a 0 that a non-zero number follows
+// ranks above nothing more like any number, and trailing zeros are dropped,
+// so two plain texts compare as their numbers part by part, a missing part
+// being 0. Such pairs skip the walk.
+bool plain(std::string_view text) noexcept {
+  std::size_t run = 0;
+  for (const char c : text) {
+    if (is_digit(c)) {
+      if (++run > 9) return false;
+    } else if (c == '.' && run != 0) {
+      run = 0;
+    } else {
+      return false;
+    }
+  }
+  return run != 0;
+}
+
+// The next number of a plain text from text[i] on, its leading zeros
+// skipped, and i moved past it and its dot; past the end, the empty number 0.
+std::string_view next_number(std::string_view text, std::size_t& i) noexcept {
+  while (i < text.size() && text[i] == '0') ++i;
+  const std::size_t begin = i;
+  while (i < text.size() && text[i] != '.') ++i;
+  const std::string_view number(text.data() + begin, i - begin);
+  if (i < text.size()) ++i;
+  return number;
+}
+
+int compare_plain(std::string_view lhs, std::string_view rhs) noexcept {
+  std::size_t i = 0;
+  std::size_t j = 0;
+  while (i < lhs.size() || j < rhs.size()) {
+    const std::string_view a = next_number(lhs, i);
+    const std::string_view b = next_number(rhs, j);
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    const int order = std::memcmp(a.data(), b.data(), a.size());
+    if (order != 0) return order < 0 ? -1 : 1;
+  }
+  return 0;
+}
+
+int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  if (lhs.size() == rhs.size() && std::memcmp(lhs.data(), rhs.data(), lhs.size()) == 0) return 0;
+  int order;
+  if (plain(lhs) && plain(rhs)) {
+    order = compare_plain(lhs, rhs);
+  } else {
+    const bool lhs_valid = valid(lhs);
+    if (lhs_valid != valid(rhs)) return lhs_valid ? 1 : -1;
+    order = lhs_valid ? compare(lhs, rhs) : 0;
+  }
+  if (order != 0) return order < 0 ? -1 : 1;
+  return byte_order(lhs, rhs);
+}
+
 }  // namespace
 
-const version_scheme MAVEN_SCHEME = {valid, compare, key_bound, key, nullptr};
+const version_scheme MAVEN_SCHEME = {valid, compare, key_bound, key, collate};
 
 }  // namespace korvel

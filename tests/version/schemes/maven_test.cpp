@@ -178,3 +178,35 @@ TEST(MavenScheme, KeysFitTheirBound) {
 
 }  // namespace
 }  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+// Dotted numbers take the collation's shortcut; near misses (ten digits,
+// empty parts, a letter) do not. Both paths must order alike.
+TEST(MavenScheme, CollationShortcutAgreesWithTheWalk) {
+  std::mt19937 random(7);
+  const char* const parts[] = {"0",  "00",        "1",         "2",          "10",
+                               "09", "999999999", "000000000", "1000000000", "0000000000",
+                               "",   "a",         "1-1"};
+  std::vector<std::string> texts;
+  for (int i = 0; i < 3000; ++i) {
+    std::string text;
+    const int count = 1 + static_cast<int>(random() % 5);
+    for (int k = 0; k < count; ++k) {
+      if (k != 0) text += '.';
+      text += parts[random() % (random() % 4 == 0 ? std::size(parts) : 6)];
+    }
+    texts.push_back(text);
+  }
+  version_scheme generic = kScheme;
+  generic.collate = nullptr;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    for (const std::string& other : {texts[(i + 1) % texts.size()], texts[random() % texts.size()]})
+      ASSERT_EQ(scheme_collate(kScheme, texts[i], other), scheme_collate(generic, texts[i], other))
+          << texts[i] << " / " << other;
+  }
+}
+
+}  // namespace
+}  // namespace korvel::testing
