@@ -22,3 +22,10 @@ SELECT host, package, version AS installed, fixed,
 .print 'Newest installed version of each package, by the Debian order:'
 SELECT package, max(version COLLATE version_deb) AS newest, host
   FROM installed GROUP BY package ORDER BY package;
+-- == Maven and Go dependencies ==
+.print 'Newest version of each Java and Go dependency, by its own ecosystem, next to the default order:'
+SELECT ecosystem, name,
+       CASE ecosystem WHEN 'maven' THEN max(version COLLATE version_maven)
+                      ELSE max(version COLLATE version_go) END AS newest,
+       max_version(version) AS "default order says"
+  FROM dependencies GROUP BY ecosystem, name ORDER BY ecosystem, name;
