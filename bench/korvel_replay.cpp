@@ -18,6 +18,8 @@
 #include "bench_data.h"
 #include "bench_sqlite.h"
 #include "version/schemes/deb.h"
+#include "version/schemes/go.h"
+#include "version/schemes/maven.h"
 #include "version/schemes/pep440.h"
 #include "version/schemes/rpm.h"
 #include "version/scheme.h"
@@ -128,6 +130,8 @@ constexpr subject kSubjects[] = {
     {"rpm_versions.txt", "version_rpm", scheme_order<RPM_SCHEME>},
     {"semver_versions.txt", "version_semver", scheme_order<SEMVER_SCHEME>},
     {"pep440_versions.txt", "version_pep440", scheme_order<PEP440_SCHEME>},
+    {"maven_versions.txt", "version_maven", scheme_order<MAVEN_SCHEME>},
+    {"go_versions.txt", "version_go", scheme_order<GO_SCHEME>},
 };
 
 }  // namespace

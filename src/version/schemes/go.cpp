@@ -223,9 +223,7 @@ unsigned char* put_number(unsigned char* out, const char* digits, std::size_t n)
   return out + n;
 }
 
-std::size_t key(std::string_view text, unsigned char* out) noexcept {
-  parts p;
-  (void)parse(text, p);
+std::size_t parts_key(std::string_view text, const parts& p, unsigned char* out) noexcept {
   unsigned char* cursor = out;
   for (const span& number : p.number) {
     const char* digits;
@@ -252,8 +250,19 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
   }
 }
 
+std::size_t key(std::string_view text, unsigned char* out) noexcept {
+  parts p;
+  (void)parse(text, p);
+  return parts_key(text, p, out);
+}
+
+std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
+  parts p;
+  return parse(text, p) ? parts_key(text, p, out) : kNoKey;
+}
+
 }  // namespace
 
-const version_scheme GO_SCHEME = {valid, compare, key_bound, key, collate};
+const version_scheme GO_SCHEME = {valid, compare, key_bound, key, collate, valid_key};
 
 }  // namespace korvel

@@ -442,8 +442,30 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
   return byte_order(lhs, rhs);
 }
 
+// The key of a plain text: its numbers up to the last that is not 0, each
+// an int above nothing more.
+std::size_t plain_key(std::string_view text, unsigned char* out) noexcept {
+  unsigned char* cursor = out;
+  unsigned char* last = out;  // just past the last number that is not 0
+  for (std::size_t i = 0; i < text.size();) {
+    const std::string_view number = next_number(text, i);
+    *cursor++ = kAbove | INT;
+    *cursor++ = static_cast<unsigned char>(number.size());
+    std::memcpy(cursor, number.data(), number.size());
+    cursor += number.size();
+    if (!number.empty()) last = cursor;
+  }
+  *last++ = kEnd;
+  return static_cast<std::size_t>(last - out);
+}
+
+std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
+  if (plain(text)) return plain_key(text, out);
+  return valid(text) ? key(text, out) : kNoKey;
+}
+
 }  // namespace
 
-const version_scheme MAVEN_SCHEME = {valid, compare, key_bound, key, collate};
+const version_scheme MAVEN_SCHEME = {valid, compare, key_bound, key, collate, valid_key};
 
 }  // namespace korvel
