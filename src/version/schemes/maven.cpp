@@ -385,23 +385,32 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
 
 // ---- the collation ----
 
-// Four in five Maven versions are plain: dot-separated numbers of 1 to 9
-// digits. Every such number is an int, a 0 that a non-zero number follows
-// ranks above nothing more like any number, and trailing zeros are dropped,
-// so two plain texts compare as their numbers part by part, a missing part
-// being 0. Such pairs skip the walk.
-bool plain(std::string_view text) noexcept {
+// Nine in ten Maven versions are plain: dot-separated numbers of 1 to 9
+// digits, perhaps followed by '.' or '-' and a release word (1.2.Final,
+// 1.2-GA). Every such number is an int, a 0 that a non-zero number follows
+// ranks above nothing more like any number, and trailing zeros and the
+// release word are dropped, so two plain texts compare as their numbers
+// part by part, a missing part being 0. Such texts skip the walk.
+// The size of a plain text's numbers with their dots, or kNone.
+std::size_t plain(std::string_view text) noexcept {
   std::size_t run = 0;
-  for (const char c : text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
     if (is_digit(c)) {
-      if (++run > 9) return false;
-    } else if (c == '.' && run != 0) {
-      run = 0;
-    } else {
-      return false;
+      if (++run > 9) return kNone;
+      continue;
     }
+    if (run == 0) return kNone;
+    run = 0;
+    if (c != '.' && c != '-') return kNone;
+    // A release word to the end of the text, or more numbers after a dot.
+    if (i + 1 < text.size() && !is_digit(text[i + 1])) {
+      const std::size_t size = text.size() - i - 1;
+      return word_rank(text.data() + i + 1, size, false) == kRelease ? i : kNone;
+    }
+    if (c == '-') return kNone;
   }
-  return run != 0;
+  return run != 0 ? text.size() : kNone;
 }
 
 // The next number of a plain text from text[i] on, its leading zeros
@@ -415,28 +424,78 @@ std::string_view next_number(std::string_view text, std::size_t& i) noexcept {
   return number;
 }
 
-int compare_plain(std::string_view lhs, std::string_view rhs) noexcept {
-  std::size_t i = 0;
-  std::size_t j = 0;
-  while (i < lhs.size() || j < rhs.size()) {
-    const std::string_view a = next_number(lhs, i);
-    const std::string_view b = next_number(rhs, j);
-    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
-    const int order = std::memcmp(a.data(), b.data(), a.size());
-    if (order != 0) return order < 0 ? -1 : 1;
+// A number of 1 to 9 digits at text[i], ended by anything but a digit, its
+// leading zeros skipped; i moves past it. False for anything else.
+bool short_number(std::string_view text, std::size_t& i, std::string_view& number) noexcept {
+  const std::size_t begin = i;
+  while (i < text.size() && is_digit(text[i])) ++i;
+  if (i == begin || i - begin > 9) return false;
+  std::size_t first = begin;
+  while (first < i && text[first] == '0') ++first;
+  number = {text.data() + first, i - first};
+  return true;
+}
+
+int compare_short(std::string_view a, std::string_view b) noexcept {
+  if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+  for (std::size_t k = 0; k < a.size(); ++k) {
+    if (a[k] != b[k]) return a[k] < b[k] ? -1 : 1;
   }
   return 0;
 }
 
+constexpr int kUndecided = 2;
+
+// Whether the rest of a text from `i` on is ".N.N..." with short numbers:
+// then -1 when they are all 0, 1 when one is not; else kUndecided.
+int plain_rest(std::string_view text, std::size_t i) noexcept {
+  bool zero = true;
+  while (i < text.size()) {
+    std::string_view number;
+    if (text[i++] != '.' || !short_number(text, i, number)) return kUndecided;
+    zero &= number.empty();
+  }
+  return zero ? -1 : 1;
+}
+
+// Most comparisons in a sort are settled by the first number the texts
+// differ in. Numbers of up to 9 digits are ints that rank above nothing
+// more; a 0 among them ranks below a number that is not whatever follows
+// either (its sign is that of what follows, and an equal 0 before it takes
+// the same sign in both texts). So while both texts read as such numbers
+// and dots, the first pair that differs decides, whatever comes after.
+// kUndecided where the texts part in any other way.
+int compare_numbers_first(std::string_view lhs, std::string_view rhs) noexcept {
+  std::size_t i = 0;
+  std::size_t j = 0;
+  for (;;) {
+    std::string_view a;
+    std::string_view b;
+    if (!short_number(lhs, i, a) || !short_number(rhs, j, b)) return kUndecided;
+    const int order = compare_short(a, b);
+    if (order != 0) return order;
+    const bool lhs_more = i < lhs.size();
+    const bool rhs_more = j < rhs.size();
+    if (!lhs_more && !rhs_more) return 0;
+    if (!lhs_more || !rhs_more) {
+      // A version that goes on with numbers only is above one that has
+      // ended unless they are all 0.
+      const int rest = lhs_more ? plain_rest(lhs, i) : plain_rest(rhs, j);
+      if (rest == kUndecided) return kUndecided;
+      return rest < 0 ? 0 : (lhs_more ? 1 : -1);
+    }
+    if (lhs[i++] != '.' || rhs[j++] != '.') return kUndecided;
+  }
+}
+
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
   if (lhs.size() == rhs.size() && std::memcmp(lhs.data(), rhs.data(), lhs.size()) == 0) return 0;
-  int order;
-  if (plain(lhs) && plain(rhs)) {
-    order = compare_plain(lhs, rhs);
-  } else {
-    const bool lhs_valid = valid(lhs);
-    if (lhs_valid != valid(rhs)) return lhs_valid ? 1 : -1;
-    order = lhs_valid ? compare(lhs, rhs) : 0;
+  const bool lhs_valid = valid(lhs);
+  if (lhs_valid != valid(rhs)) return lhs_valid ? 1 : -1;
+  int order = 0;
+  if (lhs_valid) {
+    order = compare_numbers_first(lhs, rhs);
+    if (order == kUndecided) order = compare(lhs, rhs);
   }
   if (order != 0) return order < 0 ? -1 : 1;
   return byte_order(lhs, rhs);
@@ -460,7 +519,8 @@ std::size_t plain_key(std::string_view text, unsigned char* out) noexcept {
 }
 
 std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
-  if (plain(text)) return plain_key(text, out);
+  if (const std::size_t numbers = plain(text); numbers != kNone)
+    return plain_key({text.data(), numbers}, out);
   return valid(text) ? key(text, out) : kNoKey;
 }
 

@@ -182,13 +182,17 @@ TEST(MavenScheme, KeysFitTheirBound) {
 namespace korvel::testing {
 namespace {
 
-// Dotted numbers take a shortcut in the collation and the key; near misses
-// (ten digits, empty parts, a letter) do not. Both paths must agree.
+// Dotted numbers, perhaps with a release word after them, take a shortcut in
+// the collation and the key; near misses (ten digits, empty parts, other
+// words) do not. Both paths must agree.
 TEST(MavenScheme, CollationShortcutAgreesWithTheWalk) {
   std::mt19937 random(7);
   const char* const parts[] = {"0",  "00",        "1",         "2",          "10",
                                "09", "999999999", "000000000", "1000000000", "0000000000",
                                "",   "a",         "1-1"};
+  const char* const suffixes[] = {"",       "",     "",     ".Final", "-GA",       ".release",
+                                  "-final", ".ga1", ".gax", "-",      ".sp",       "-1.Final",
+                                  ".",      "..ga", "-.ga", ".ga.1",  ".RELEASE-1"};
   std::vector<std::string> texts;
   for (int i = 0; i < 3000; ++i) {
     std::string text;
@@ -197,7 +201,7 @@ TEST(MavenScheme, CollationShortcutAgreesWithTheWalk) {
       if (k != 0) text += '.';
       text += parts[random() % (random() % 4 == 0 ? std::size(parts) : 6)];
     }
-    texts.push_back(text);
+    texts.push_back(text + suffixes[random() % std::size(suffixes)]);
   }
   version_scheme generic = kScheme;
   generic.collate = nullptr;
