@@ -38,8 +38,24 @@ bool is_digit(char c) noexcept {
   return c >= '0' && c <= '9';
 }
 
+struct ident_bytes {
+  bool of[256];
+};
+
+constexpr ident_bytes make_ident_bytes() noexcept {
+  ident_bytes bytes{};
+  for (int c = '0'; c <= '9'; ++c) bytes.of[c] = true;
+  for (int c = 'a'; c <= 'z'; ++c) bytes.of[c] = true;
+  for (int c = 'A'; c <= 'Z'; ++c) bytes.of[c] = true;
+  bytes.of[static_cast<unsigned char>('-')] = true;
+  return bytes;
+}
+
+constexpr ident_bytes kIdentBytes = make_ident_bytes();
+
+// Letters, digits and '-': the bytes of identifiers.
 bool is_ident(char c) noexcept {
-  return is_digit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-';
+  return kIdentBytes.of[static_cast<unsigned char>(c)];
 }
 
 struct span {
@@ -116,11 +132,15 @@ span digits_of(std::string_view text, span s, const char*& digits) noexcept {
   return s;
 }
 
+// Digit runs without leading zeros: by length, then digit by digit. Numbers
+// are short; a loop beats a call to memcmp.
 int compare_numbers(const char* lhs, std::size_t lhs_size, const char* rhs,
                     std::size_t rhs_size) noexcept {
   if (lhs_size != rhs_size) return lhs_size < rhs_size ? -1 : 1;
-  const int order = std::memcmp(lhs, rhs, lhs_size);
-  return (order > 0) - (order < 0);
+  for (std::size_t k = 0; k < lhs_size; ++k) {
+    if (lhs[k] != rhs[k]) return lhs[k] < rhs[k] ? -1 : 1;
+  }
+  return 0;
 }
 
 int compare_bytes(const char* lhs, std::size_t lhs_size, const char* rhs,
@@ -193,7 +213,8 @@ int compare(std::string_view lhs, std::string_view rhs) noexcept {
 
 // The collation reads each text once, for its validity and its parts.
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
-  if (lhs.size() == rhs.size() && std::memcmp(lhs.data(), rhs.data(), lhs.size()) == 0) return 0;
+  if (lhs.size() == rhs.size() && shared_length(lhs.data(), rhs.data(), lhs.size()) == lhs.size())
+    return 0;
   parts l;
   parts r;
   const bool lhs_valid = parse(lhs, l);

@@ -489,7 +489,10 @@ int compare_numbers_first(std::string_view lhs, std::string_view rhs) noexcept {
 }
 
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
-  if (lhs.size() == rhs.size() && std::memcmp(lhs.data(), rhs.data(), lhs.size()) == 0) return 0;
+  // Identical texts (one with a NUL is rejected either way and ends up
+  // equal by bytes below).
+  if (lhs.size() == rhs.size() && shared_length(lhs.data(), rhs.data(), lhs.size()) == lhs.size())
+    return 0;
   const bool lhs_valid = valid(lhs);
   if (lhs_valid != valid(rhs)) return lhs_valid ? 1 : -1;
   int order = 0;
