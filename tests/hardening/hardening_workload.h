@@ -90,7 +90,7 @@ inline const std::vector<workload_statement>& workload_statements() {
        {"-1|1|1|1|'x 1.0.dev1 1.0'"}},
       {"SELECT version_compare_maven('1.0-SNAPSHOT', '1.0'), "
        "length(version_key_maven('1.0-SNAPSHOT')) > 0, version_key_maven(char(0)) IS NULL, "
-       "length(version_key_maven(printf('%.*c', 200, 'x'))) > 256, "
+       "length(version_key_maven(printf('%.*c', 300, 'x'))) > 256, "
        "(SELECT group_concat(x, ' ') FROM "
        "(SELECT column1 AS x FROM (VALUES ('1.0'), (''), ('1.0-rc1')) ORDER BY x COLLATE "
        "version_maven))",
