@@ -17,10 +17,12 @@
 
 #include "bench_data.h"
 #include "bench_sqlite.h"
+#include "version/scheme.h"
 #include "version/schemes/deb.h"
+#include "version/schemes/go.h"
+#include "version/schemes/maven.h"
 #include "version/schemes/pep440.h"
 #include "version/schemes/rpm.h"
-#include "version/scheme.h"
 #include "version/schemes/semver.h"
 #include "version/text_order.h"
 
@@ -128,16 +130,21 @@ constexpr subject kSubjects[] = {
     {"rpm_versions.txt", "version_rpm", scheme_order<RPM_SCHEME>},
     {"semver_versions.txt", "version_semver", scheme_order<SEMVER_SCHEME>},
     {"pep440_versions.txt", "version_pep440", scheme_order<PEP440_SCHEME>},
+    {"maven_versions.txt", "version_maven", scheme_order<MAVEN_SCHEME>},
+    {"go_versions.txt", "version_go", scheme_order<GO_SCHEME>},
 };
 
 }  // namespace
 }  // namespace korvel::bench
 
-int main() {
+// korvel_replay [NAME]: every collation, or those whose name holds NAME.
+int main(int argc, char** argv) {
   using namespace korvel::bench;
+  const std::string_view only = argc > 1 ? argv[1] : "";
   std::printf("| sample | comparisons | collation | ns each | uint ns each | / uint |\n");
   std::printf("|---|---:|---|---:|---:|---:|\n");
   for (const subject& s : kSubjects) {
+    if (std::string_view(s.name).find(only) == std::string_view::npos) continue;
     const recording r = record_sort(s.sample);
     const double ours = replay(r, s.compare);
     const double baseline = replay(r, uint_order);

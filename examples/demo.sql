@@ -39,3 +39,10 @@ SELECT a.id AS advisory, i.host, i.package, i.version AS installed,
  WHERE json_extract(e.value, '$.package.ecosystem') = 'Debian:12'
    AND osv_affected(e.value, i.version)
  ORDER BY a.id, i.host;
+-- == Maven and Go dependencies ==
+.print 'Newest version of each Java and Go dependency, by its own ecosystem, next to the default order:'
+SELECT ecosystem, name,
+       CASE ecosystem WHEN 'maven' THEN max(version COLLATE version_maven)
+                      ELSE max(version COLLATE version_go) END AS newest,
+       max_version(version) AS "default order says"
+  FROM dependencies GROUP BY ecosystem, name ORDER BY ecosystem, name;

@@ -83,3 +83,23 @@ INSERT INTO advisories VALUES
   ('DSA-5818-1', '{"id":"DSA-5818-1",
     "affected":[{"package":{"ecosystem":"Debian:12","name":"linux"},
       "ranges":[{"type":"ECOSYSTEM","events":[{"introduced":"0"},{"fixed":"6.1.119-1"}]}]}]}');
+
+-- == Maven and Go dependencies ==
+-- Java and Go dependencies of the services, as their build files name them.
+DROP TABLE IF EXISTS dependencies;
+CREATE TABLE dependencies(service TEXT NOT NULL, ecosystem TEXT NOT NULL, name TEXT NOT NULL,
+                          version TEXT NOT NULL);
+INSERT INTO dependencies VALUES
+  ('billing', 'maven', 'jakarta.persistence:jakarta.persistence-api', '3.2.0-B02'),
+  ('ledger', 'maven', 'jakarta.persistence:jakarta.persistence-api', '3.2.0'),
+  ('billing', 'maven', 'com.google.guava:guava', '33.0.0-jre'),
+  ('ledger', 'maven', 'com.google.guava:guava', '33.0.0-android'),
+  ('search', 'maven', 'com.google.guava:guava', '32.1.3-jre'),
+  ('billing', 'maven', 'org.hibernate.orm:hibernate-core', '6.4.0.Final'),
+  ('ledger', 'maven', 'org.hibernate.orm:hibernate-core', '6.4.0.CR1'),
+  ('gateway', 'go', 'golang.org/x/net', 'v0.25.0'),
+  ('proxy', 'go', 'golang.org/x/net', 'v0.25.1-0.20240603202750-6249541f2a6c'),
+  ('gateway', 'go', 'bazil.org/fuse', 'v0.0.0-20230120002735-62a210ff1fd5'),
+  ('proxy', 'go', 'bazil.org/fuse', 'v0.0.0-20200424023519-3c101025617f'),
+  ('gateway', 'go', 'github.com/pkg/errors', 'v0.9.1'),
+  ('proxy', 'go', 'github.com/pkg/errors', 'v0.8.1+incompatible');

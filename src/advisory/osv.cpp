@@ -30,8 +30,10 @@ struct record_state {
   int version_semver = -1;     // valid as a semantic version; -1: not asked yet
   bool listed = false;
   bool range_affected = false;
-  bool semver_unknown = false;   // a SEMVER range the version cannot be placed in
-  bool evaluated_range = false;  // an ECOSYSTEM or SEMVER range
+  bool semver_unknown = false;     // a SEMVER range the version cannot be placed in
+  bool semver_judged = false;      // a SEMVER range the version was placed in
+  bool ecosystem_unknown = false;  // an ECOSYSTEM range the version cannot be placed in
+  bool evaluated_range = false;    // an ECOSYSTEM or SEMVER range
   bool git_range = false;
   const char* refusing_order = nullptr;
   bool value_problem = false;
@@ -181,12 +183,15 @@ bool start_walk(record_state& state, std::string_view type, range_walk& walk,
     walk.scheme = state.row != nullptr ? state.row->scheme : nullptr;
     walk.order = state.row != nullptr ? state.row->name : nullptr;
     walk.evaluate = state.version_valid;
+    if (!state.version_valid) state.ecosystem_unknown = true;
   } else if (type == "SEMVER") {
+    // A SEMVER range is in the semver order whatever the ecosystem's own:
+    // Go's records, say, write their versions without Go's leading 'v'.
     state.evaluated_range = true;
     walk.scheme = &SEMVER_SCHEME;
     walk.order = "semver";
-    walk.evaluate = state.version_valid && is_semver(state);
-    if (!is_semver(state)) state.semver_unknown = true;
+    walk.evaluate = is_semver(state);
+    (walk.evaluate ? state.semver_judged : state.semver_unknown) = true;
   } else if (type == "GIT") {
     state.git_range = true;
     walk.scheme = nullptr;
@@ -362,11 +367,13 @@ bool read_element(record_state& state) noexcept {
 }
 
 osv_answer answer_of(const record_state& state) noexcept {
-  if (!state.version_valid) return osv_answer::unknown;
+  if (state.row == nullptr) return osv_answer::unknown;
   if (state.listed || state.range_affected) return osv_answer::affected;
-  if (state.semver_unknown || (state.git_range && !state.evaluated_range)) {
-    return osv_answer::unknown;
-  }
+  // Not affected only where every range could place the version, and some
+  // order could read it at all.
+  if (state.ecosystem_unknown || state.semver_unknown) return osv_answer::unknown;
+  if (!state.version_valid && !state.semver_judged) return osv_answer::unknown;
+  if (state.git_range && !state.evaluated_range) return osv_answer::unknown;
   return osv_answer::not_affected;
 }
 

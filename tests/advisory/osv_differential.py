@@ -28,8 +28,10 @@ VERSIONS_PER_RECORD = 8
 ORDERS = [("deb", "Debian:12", "deb_versions.txt"),
           ("rpm", "Rocky Linux:9", "rpm_versions.txt"),
           ("semver", "npm", "semver_versions.txt"),
-          ("pep440", "PyPI", "pep440_versions.txt")]
-ECOSYSTEM_ORDERS = {"Debian": "deb", "Rocky Linux": "rpm", "npm": "semver", "PyPI": "pep440"}
+          ("pep440", "PyPI", "pep440_versions.txt"),
+          ("go", "Go", "go_versions.txt")]
+ECOSYSTEM_ORDERS = {"Debian": "deb", "Rocky Linux": "rpm", "npm": "semver", "PyPI": "pep440",
+                    "Go": "go"}
 ERROR = "error"
 
 
@@ -117,21 +119,29 @@ def expected(lib, element, v):
             special = (kind == "introduced" and value == "0") or (kind == "limit" and "*" in value)
             if checked and not special and not lib.valid(checked, value):
                 return ERROR
-    if order is None or not lib.valid(order, v):
+    if order is None:
         return None
-    if any(lib.valid(order, x) and lib.compare(order, v, x) == 0 for x in element.get("versions", [])):
+    valid = lib.valid(order, v)
+    if valid and any(lib.valid(order, x) and lib.compare(order, v, x) == 0
+                     for x in element.get("versions", [])):
         return 1
-    unknown = False
+    unknown = judged = False
     types = {r["type"] for r in element.get("ranges", [])}
     for r in element.get("ranges", []):
-        if r["type"] == "ECOSYSTEM" and in_range(lib, order, v, r["events"]):
-            return 1
+        if r["type"] == "ECOSYSTEM":
+            if not valid:
+                unknown = True
+            elif in_range(lib, order, v, r["events"]):
+                return 1
         if r["type"] == "SEMVER":
+            # SEMVER ranges are judged in the semver order, whatever the ecosystem's.
             if not lib.valid("semver", v):
                 unknown = True
-            elif in_range(lib, "semver", v, r["events"]):
-                return 1
-    if unknown or types == {"GIT"}:
+            else:
+                judged = True
+                if in_range(lib, "semver", v, r["events"]):
+                    return 1
+    if unknown or types == {"GIT"} or not (valid or judged):
         return None
     return 0
 

@@ -113,7 +113,7 @@ inline const std::vector<workload_statement>& workload_statements() {
        {"'1 1 1 N N 0 1 0 N 0 1 1'|'0 1 1 N N 1 1 1 N 1 1 1'"}},
       {"SELECT group_concat(coalesce(version_in_vers(column1, column2), 'N'), ' ') FROM (VALUES "
        "('1.5', 'vers:deb/>=1.0|<2.0'), ('2.0', 'vers:deb/>=1.0|<2.0'), ('1.0.0-rc.1', "
-       "'vers:npm/<1.0.0|>=2.0.0'), ('1.0rc1', 'vers:pypi/>=1.0'), ('1.0', 'vers:maven/*'), "
+       "'vers:npm/<1.0.0|>=2.0.0'), ('1.0rc1', 'vers:pypi/>=1.0'), ('1.0', 'vers:nuget/*'), "
        "('1.' || printf('%.*c', 300, '1'), 'vers:rpm/>1.0|!=1.5'), ('x', 'vers:deb/*'))",
        {"'1 0 1 0 N 1 N'"}},
       {"SELECT version_satisfies_deb('1.0', '< 1.0')",
@@ -134,6 +134,20 @@ inline const std::vector<workload_statement>& workload_statements() {
        "version_satisfies_pep440('1.0', replace(printf('%.*c', 100, 'x'), 'x', '>=0.1,') || "
        "'<2') FROM (VALUES ('1.0'), ('1.3.1'), ('1.4rc1'), ('1.5+local'), ('2.0'), ('x'))",
        {"'10010n11'"}},
+      {"SELECT version_compare_maven('1.0-SNAPSHOT', '1.0'), "
+       "length(version_key_maven('1.0-SNAPSHOT')) > 0, version_key_maven(char(0)) IS NULL, "
+       "length(version_key_maven(printf('%.*c', 300, 'x'))) > 256, "
+       "(SELECT group_concat(x, ' ') FROM "
+       "(SELECT column1 AS x FROM (VALUES ('1.0'), (''), ('1.0-rc1')) ORDER BY x COLLATE "
+       "version_maven))",
+       {"-1|1|1|1|' 1.0-rc1 1.0'"}},
+      {"SELECT version_compare_go('v1.0.0-pre', 'v1.0.0'), length(version_key_go('v1')) > 0, "
+       "version_key_go('1.0.0') IS NULL, "
+       "length(version_key_go('v1.0.0-' || replace(printf('%.*c', 130, 'x'), 'x', 'a.') || "
+       "'a')) > 256, (SELECT group_concat(x, ' ') FROM "
+       "(SELECT column1 AS x FROM (VALUES ('v1.0.0'), ('1.0'), ('v1.0.0-pre')) ORDER BY x COLLATE "
+       "version_go))",
+       {"-1|1|1|1|'1.0 v1.0.0-pre v1.0.0'"}},
       {"SELECT typeof(korvel_sql_version())", {"'text'"}},
   };
   return statements;

@@ -4,6 +4,8 @@
 #include "version/ranges/npm.h"
 #include "version/ranges/pep440.h"
 #include "version/schemes/deb.h"
+#include "version/schemes/go.h"
+#include "version/schemes/maven.h"
 #include "version/schemes/pep440.h"
 #include "version/schemes/rpm.h"
 #include "version/schemes/semver.h"
@@ -15,8 +17,10 @@ const scheme_row kSchemeRows[] = {
     {"rpm", &RPM_SCHEME, nullptr, "rpm",
      "Red Hat|AlmaLinux|Rocky Linux|SUSE|openSUSE|Mageia|openEuler"},
     {"semver", &SEMVER_SCHEME, &NPM_RANGE_GRAMMAR, "npm|semver",
-     "npm|crates.io|Hex|Go|Bitnami|SwiftURL"},
+     "npm|crates.io|Hex|Bitnami|SwiftURL"},
     {"pep440", &PEP440_SCHEME, &PEP440_RANGE_GRAMMAR, "pypi", "PyPI"},
+    {"maven", &MAVEN_SCHEME, nullptr, "maven", "Maven"},
+    {"go", &GO_SCHEME, nullptr, "golang", "Go"},
 };
 
 const std::size_t kSchemeRowCount = sizeof kSchemeRows / sizeof kSchemeRows[0];

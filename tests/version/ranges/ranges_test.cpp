@@ -174,8 +174,8 @@ TEST_F(Ranges, VersAnswers) {
       {"vers:rpm/>=0:1.0-1|<1.1", "1.0-2", "1"},
       {"vers:pypi/*", "not a version", "NULL"},
       {"vers:npm/>=1.0.0", "1.0", "NULL"},
-      {"vers:maven/>=1.0", "1.0", "NULL"},  // no order for the type here
-      {"vers:golang/*", "1.0", "NULL"},
+      {"vers:nuget/>=1.0", "1.0", "NULL"},  // no order for the type here
+      {"vers:cargo/*", "1.0", "NULL"},
   };
   for (const vers_case& c : cases) {
     const std::string sql = std::string("SELECT version_in_vers(") + sql_literal(c.version) + ", " +

@@ -1,0 +1,10 @@
+// The "go" version scheme.
+#pragma once
+
+#include "version/scheme.h"
+
+namespace korvel {
+
+extern const version_scheme GO_SCHEME;
+
+}  // namespace korvel
