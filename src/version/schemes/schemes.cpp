@@ -1,6 +1,8 @@
 #include "version/schemes/schemes.h"
 
+#include "version/schemes/composer.h"
 #include "version/schemes/deb.h"
+#include "version/schemes/gem.h"
 #include "version/schemes/pep440.h"
 #include "version/schemes/rpm.h"
 #include "version/schemes/semver.h"
@@ -13,6 +15,8 @@ const scheme_row kSchemeRows[] = {
      "Red Hat|AlmaLinux|Rocky Linux|SUSE|openSUSE|Mageia|openEuler"},
     {"semver", &SEMVER_SCHEME, nullptr, "npm|semver", "npm|crates.io|Hex|Go|Bitnami|SwiftURL"},
     {"pep440", &PEP440_SCHEME, nullptr, "pypi", "PyPI"},
+    {"gem", &GEM_SCHEME, nullptr, "gem", "RubyGems"},
+    {"composer", &COMPOSER_SCHEME, nullptr, "composer", "Packagist"},
 };
 
 const std::size_t kSchemeRowCount = sizeof kSchemeRows / sizeof kSchemeRows[0];
