@@ -31,6 +31,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/bytes.h"
+
 namespace korvel {
 
 namespace {
@@ -129,6 +131,9 @@ struct reader {
     end = p + version.size();
   }
 
+  reader(const char* from, std::string_view text, bool letters) noexcept
+      : p(from), end(trimmed(text).data() + trimmed(text).size()), in_letters(letters) {}
+
   segment next() noexcept {
     for (;;) {
       while (p != end && *p == '.') ++p;
@@ -187,9 +192,7 @@ int compare_segments(const segment& a, const segment& b) noexcept {
   return a.size == 0 ? 0 : std::memcmp(a.begin, b.begin, a.size);
 }
 
-int compare(std::string_view lhs, std::string_view rhs) noexcept {
-  reader a(lhs);
-  reader b(rhs);
+int compare_readers(reader& a, reader& b) noexcept {
   for (;;) {
     const segment x = a.next();
     const segment y = b.next();
@@ -197,6 +200,58 @@ int compare(std::string_view lhs, std::string_view rhs) noexcept {
     const int order = compare_segments(x, y);
     if (order != 0) return order;
   }
+}
+
+int compare(std::string_view lhs, std::string_view rhs) noexcept {
+  reader a(lhs);
+  reader b(rhs);
+  return compare_readers(a, b);
+}
+
+// compare() of two valid texts whose first `shared` bytes are the same, read
+// from where their segments can first differ. Before that point both texts
+// hold the same segments, so the walk starts there in the state the shared
+// bytes leave: past a letter run or not, and, before the first one, back at
+// the zeros that end the shared bytes, which the rest decides to keep or not.
+int compare_sharing(std::string_view lhs, std::string_view rhs, std::size_t shared) noexcept {
+  std::size_t lead = 0;
+  while (lead < lhs.size() && is_space(lhs[lead])) ++lead;
+  if (shared <= lead) return compare(lhs, rhs);
+  const char* text = lhs.data();
+  std::size_t from = shared;
+  while (from > lead && is_alnum(text[from - 1])) --from;
+  // White space there may be where one text ends: read both whole.
+  bool letters = false;
+  for (std::size_t i = lead; i < from; ++i) {
+    if (is_space(text[i])) return compare(lhs, rhs);
+    letters |= is_letter(text[i]) || text[i] == '-';
+  }
+  if (from < shared && is_space(text[from])) return compare(lhs, rhs);
+  while (!letters && from > lead) {
+    // text[from - 1] is a '.' after a number: back over it if it is zero.
+    std::size_t start = from - 1;
+    while (start > lead && is_digit(text[start - 1])) --start;
+    bool zero = true;
+    for (std::size_t i = start; i + 1 < from; ++i) zero &= text[i] == '0';
+    if (!zero) break;
+    from = start;
+  }
+  reader a(text + from, lhs, letters);
+  reader b(rhs.data() + from, rhs, letters);
+  return compare_readers(a, b);
+}
+
+int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
+  const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
+  if (shared == common && lhs.size() == rhs.size()) return 0;
+  const bool lhs_valid = valid(lhs);
+  if (lhs_valid != valid(rhs)) return lhs_valid ? 1 : -1;
+  if (lhs_valid) {
+    const int order = compare_sharing(lhs, rhs, shared);
+    if (order != 0) return order < 0 ? -1 : 1;
+  }
+  return byte_order(lhs, rhs);
 }
 
 // Five key bytes at most for each text byte (a '-' is "pre" and its two
@@ -255,6 +310,6 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
 
 }  // namespace
 
-const version_scheme GEM_SCHEME = {valid, compare, key_bound, key, nullptr};
+const version_scheme GEM_SCHEME = {valid, compare, key_bound, key, collate};
 
 }  // namespace korvel

@@ -120,6 +120,9 @@ std::string random_text(std::mt19937& random) {
     text += random() % 5 == 0 ? "-" : ".";
     text += kPieces[piece(random)];
   }
+  // White space at either end, where the collation's shared bytes may stop.
+  if (random() % 6 == 0) text = " " + text;
+  if (random() % 6 == 0) text += random() % 2 == 0 ? "\n" : " \t";
   return text;
 }
 
