@@ -51,6 +51,7 @@
 #include <iterator>
 
 #include "common/bytes.h"
+#include "version/schemes/dotted_numbers.h"
 
 namespace korvel {
 
@@ -459,8 +460,21 @@ int compare(std::string_view lhs, std::string_view rhs) noexcept {
   return compare_parsed(parse(lhs), parse(rhs));
 }
 
+// Dotted numbers that normalize reads as they are: a classical version of at
+// most four parts, its first at most five digits, none so long that strtol()
+// would cap it.
+bool is_plain(std::string_view text) noexcept {
+  return is_dotted_numbers(text, 3, 5, kLongMaxDigits - 1);
+}
+
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
-  if (lhs == rhs) return 0;
+  const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
+  const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
+  if (shared == common && lhs.size() == rhs.size()) return 0;
+  if (is_plain(lhs) && is_plain(rhs)) {
+    const int order = compare_dotted_numbers(lhs, rhs, shared);
+    return order != 0 ? (order < 0 ? -1 : 1) : byte_order(lhs, rhs);
+  }
   const parsed a = parse(lhs);
   const parsed b = parse(rhs);
   const bool a_valid = a.form != parsed::kInvalid;

@@ -32,6 +32,7 @@
 #include <cstring>
 
 #include "common/bytes.h"
+#include "version/schemes/dotted_numbers.h"
 
 namespace korvel {
 
@@ -245,6 +246,11 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
   const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
   const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
   if (shared == common && lhs.size() == rhs.size()) return 0;
+  constexpr std::size_t any = static_cast<std::size_t>(-1);
+  if (is_dotted_numbers(lhs, any, any, any) && is_dotted_numbers(rhs, any, any, any)) {
+    const int order = compare_dotted_numbers(lhs, rhs, shared);
+    return order != 0 ? (order < 0 ? -1 : 1) : byte_order(lhs, rhs);
+  }
   const bool lhs_valid = valid(lhs);
   if (lhs_valid != valid(rhs)) return lhs_valid ? 1 : -1;
   if (lhs_valid) {
