@@ -486,16 +486,45 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
   return byte_order(lhs, rhs);
 }
 
-// A branch is its text's bytes and one more; a version's element is at most
-// eleven bytes (a clamped number), from at least one text byte, but for the
-// three zeros a classical version may add and a branch's dev.
+// A branch is its text's bytes and one more. In a version, a number's key
+// bytes are at most its digits and one, a word's at most its letters; so
+// every text byte gives at most three key bytes (a one-digit number and its
+// separator give two, ".x" five), and what normalize adds is at most three
+// starred parts, "dev" and the end.
 std::size_t key_bound(std::size_t size) noexcept {
   constexpr std::size_t most = static_cast<std::size_t>(-1);
-  constexpr std::size_t fixed = 64;
-  return size > (most - fixed) / 11 ? most : 11 * size + fixed;
+  constexpr std::size_t fixed = 32;
+  return size > (most - fixed) / 3 ? most : 3 * size + fixed;
+}
+
+unsigned char* put_number(std::string_view digits, unsigned char* at) noexcept {
+  const std::size_t n = digits.size();
+  *at++ = static_cast<unsigned char>(kKeyBase + kNumber + n);
+  std::size_t i = 0;
+  for (; i + 1 < n; i += 2) {
+    *at++ = static_cast<unsigned char>(((digits[i] - '0') << 4) | (digits[i + 1] - '0'));
+  }
+  if (i < n) *at++ = static_cast<unsigned char>((digits[i] - '0') << 4);
+  return at;
+}
+
+// key() of dotted numbers, most real versions, without the full reading.
+std::size_t plain_key(std::string_view text, unsigned char* out) noexcept {
+  unsigned char* at = out;
+  std::size_t parts = 0;
+  for (std::size_t i = 0; i <= text.size(); ++parts) {
+    std::size_t end = i;
+    while (end < text.size() && text[end] != '.') ++end;
+    at = put_number(number_element(slice(text, i, end)).digits, at);
+    i = end + 1;
+  }
+  for (; parts < 4; ++parts) *at++ = kKeyBase + kNumber;
+  *at++ = kKeyBase + kEnd;
+  return static_cast<std::size_t>(at - out);
 }
 
 std::size_t key(std::string_view text, unsigned char* out) noexcept {
+  if (is_plain(text)) return plain_key(text, out);
   const parsed version = parse(text);
   if (version.form == parsed::kInvalid) return kNoKey;
   unsigned char* at = out;
@@ -516,13 +545,7 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
       if (e.kind == kEnd) break;
       continue;
     }
-    const std::size_t n = e.digits.size();
-    *at++ = static_cast<unsigned char>(kKeyBase + kNumber + n);
-    std::size_t i = 0;
-    for (; i + 1 < n; i += 2) {
-      *at++ = static_cast<unsigned char>(((e.digits[i] - '0') << 4) | (e.digits[i + 1] - '0'));
-    }
-    if (i < n) *at++ = static_cast<unsigned char>((e.digits[i] - '0') << 4);
+    at = put_number(e.digits, at);
   }
   return static_cast<std::size_t>(at - out);
 }
