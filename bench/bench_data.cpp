@@ -357,6 +357,8 @@ const std::vector<real_versions_table>& real_versions_tables() {
       {"real_pep440", "pep440_versions.txt", "pep440"},
       {"real_maven", "maven_versions.txt", "maven"},
       {"real_go", "go_versions.txt", "go"},
+      {"real_gem", "gem_versions.txt", "gem"},
+      {"real_composer", "composer_versions.txt", "composer"},
   };
   return tables;
 }

@@ -148,6 +148,21 @@ inline const std::vector<workload_statement>& workload_statements() {
        "(SELECT column1 AS x FROM (VALUES ('v1.0.0'), ('1.0'), ('v1.0.0-pre')) ORDER BY x COLLATE "
        "version_go))",
        {"-1|1|1|1|'1.0 v1.0.0-pre v1.0.0'"}},
+      {"SELECT version_compare_gem('1.0.a', '1.0'), length(version_key_gem('1.0.a')) > 0, "
+       "version_key_gem(printf('%.*c', 300, '1') || 'x') IS NULL, "
+       "length(version_key_gem(replace(printf('%.*c', 200, 'x'), 'x', '1.') || '1')) > 256, "
+       "(SELECT group_concat(x, ' ') FROM "
+       "(SELECT column1 AS x FROM (VALUES ('1.0'), ('x'), ('1.0.a')) ORDER BY x COLLATE "
+       "version_gem))",
+       {"-1|1|1|1|'x 1.0.a 1.0'"}},
+      {"SELECT version_compare_composer('1.0-beta1', '1.0'), "
+       "length(version_key_composer('1.0-beta1')) > 0, "
+       "version_key_composer(printf('%.*c', 300, '1')) IS NULL, "
+       "length(version_key_composer('dev-' || printf('%.*c', 300, 'x'))) > 256, "
+       "(SELECT group_concat(x, ' ') FROM "
+       "(SELECT column1 AS x FROM (VALUES ('1.0'), ('x'), ('1.0-beta1')) ORDER BY x COLLATE "
+       "version_composer))",
+       {"-1|1|1|1|'x 1.0-beta1 1.0'"}},
       {"SELECT typeof(korvel_sql_version())", {"'text'"}},
   };
   return statements;

@@ -3,7 +3,9 @@
 #include "version/ranges/generic.h"
 #include "version/ranges/npm.h"
 #include "version/ranges/pep440.h"
+#include "version/schemes/composer.h"
 #include "version/schemes/deb.h"
+#include "version/schemes/gem.h"
 #include "version/schemes/go.h"
 #include "version/schemes/maven.h"
 #include "version/schemes/pep440.h"
@@ -21,6 +23,8 @@ const scheme_row kSchemeRows[] = {
     {"pep440", &PEP440_SCHEME, &PEP440_RANGE_GRAMMAR, "pypi", "PyPI"},
     {"maven", &MAVEN_SCHEME, nullptr, "maven", "Maven"},
     {"go", &GO_SCHEME, nullptr, "golang", "Go"},
+    {"gem", &GEM_SCHEME, nullptr, "gem", "RubyGems"},
+    {"composer", &COMPOSER_SCHEME, nullptr, "composer", "Packagist"},
 };
 
 const std::size_t kSchemeRowCount = sizeof kSchemeRows / sizeof kSchemeRows[0];
