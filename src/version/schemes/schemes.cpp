@@ -1,5 +1,7 @@
 #include "version/schemes/schemes.h"
 
+#include "version/schemes/alpm.h"
+#include "version/schemes/apk.h"
 #include "version/schemes/deb.h"
 #include "version/schemes/pep440.h"
 #include "version/schemes/rpm.h"
@@ -13,6 +15,9 @@ const scheme_row kSchemeRows[] = {
      "Red Hat|AlmaLinux|Rocky Linux|SUSE|openSUSE|Mageia|openEuler"},
     {"semver", &SEMVER_SCHEME, nullptr, "npm|semver", "npm|crates.io|Hex|Go|Bitnami|SwiftURL"},
     {"pep440", &PEP440_SCHEME, nullptr, "pypi", "PyPI"},
+    {"apk", &APK_SCHEME, nullptr, "apk", "Alpine|Wolfi|Chainguard"},
+    // OSV names no ecosystem for Arch Linux or its derivatives.
+    {"alpm", &ALPM_SCHEME, nullptr, "alpm", ""},
 };
 
 const std::size_t kSchemeRowCount = sizeof kSchemeRows / sizeof kSchemeRows[0];
