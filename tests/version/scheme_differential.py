@@ -11,8 +11,7 @@ version_compare_SCHEME and key order agree with the tool; that the collation
 and an index on it sort exactly as the keys do; and that max() under the
 collation names the tool's newest version of every package.
 
-A module may build its sample and packages itself (sample(), packages()
-instead of SAMPLE and PACKAGES); its oracle may answer null for a pair in a
+A module may list its packages itself (packages() instead of PACKAGES); its oracle may answer null for a pair in a
 class where the reference tool is known to depart from the documented order
 (not checked, counted); and expected_key_order(a, b, tool) may give the
 order the keys must have where the scheme refines the tool's answer to a
@@ -217,8 +216,7 @@ def package_groups(module, texts):
 def main(extension, scheme):
     module = load_scheme(scheme)
     rng = random.Random(20261209)
-    sample = (module.sample() if hasattr(module, "sample")
-              else read_lines(os.path.join(HERE, "data", module.SAMPLE)))
+    sample = read_lines(os.path.join(HERE, "data", module.SAMPLE))
     texts = list(dict.fromkeys(sample + module.adversarial(rng)))
     oracle = Oracle(module.ORACLE)
     db = open_extension(extension)

@@ -1,7 +1,8 @@
 """The alpm scheme for the differential check against libalpm's
 alpm_pkg_vercmp (oracles/alpm_oracle.py), which the vercmp program prints.
 
-The sample is Debian 12's real versions (data/deb_versions.txt, the
+SAMPLE, data/alpm_versions.txt (this module run as a script writes it), is
+Debian 12's real versions (data/deb_versions.txt, the
 packages of data/deb_packages.tsv) and their rpm-shaped rewrites
 (data/rpm_versions.txt), each as it is (vercmp compares any text: odd
 separators, '~', '+', several '-') and rewritten as Arch writes the same
@@ -17,6 +18,7 @@ expected_key_order() states exactly those two classes.
 import os
 import random
 import re
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ORACLE = ["/usr/bin/python3", os.path.join(HERE, "..", "oracles", "alpm_oracle.py")]
@@ -40,7 +42,11 @@ def _lines(name):
         return [line.rstrip(b"\n") for line in lines if line.strip()]
 
 
-def sample():
+SAMPLE = "alpm_versions.txt"
+
+
+def build_sample():
+    """What SAMPLE holds."""
     real = _lines("deb_versions.txt") + _lines("rpm_versions.txt")
     return real + [rewrite(v) for v in real]
 
@@ -126,3 +132,8 @@ def adversarial(rng: random.Random) -> list[bytes]:
             text += b"-" + rng.choice([b"1", b"2", b"1.1", b"10", b"0", b"a", b"1."])
         texts.append(text)
     return texts
+
+
+if __name__ == "__main__":
+    for text in dict.fromkeys(build_sample()):
+        sys.stdout.buffer.write(text + b"\n")

@@ -2,7 +2,8 @@
 apk-tools' comparison (oracles/apk_oracle), with apk-tools 3's documented
 format for validity.
 
-The sample is Debian 12's real versions (data/deb_versions.txt and the
+SAMPLE, data/apk_versions.txt (this module run as a script writes it), is
+Debian 12's real versions (data/deb_versions.txt and the
 packages of data/deb_packages.tsv) and their rpm-shaped rewrites
 (data/rpm_versions.txt), each rewritten as Alpine writes the same release:
 the upstream's numbers and one letter, '~rcN'/'+gitDATE'/'^DATEgitHASH'
@@ -14,6 +15,7 @@ sides); tests/version/schemes/apk_test.cpp checks those by hand.
 import os
 import random
 import re
+import sys
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -52,7 +54,11 @@ def _lines(name):
         return [line.rstrip(b"\n") for line in lines if line.strip()]
 
 
-def sample():
+SAMPLE = "apk_versions.txt"
+
+
+def build_sample():
+    """What SAMPLE holds."""
     return [rewrite(v) for v in _lines("deb_versions.txt") + _lines("rpm_versions.txt")]
 
 
@@ -98,3 +104,8 @@ def adversarial(rng: random.Random) -> list[bytes]:
             text += b"-r" + rng.choice([b"0", b"1", b"2", b"10", b"01"])
         texts.append(text)
     return texts
+
+
+if __name__ == "__main__":
+    for text in dict.fromkeys(build_sample()):
+        sys.stdout.buffer.write(text + b"\n")
