@@ -334,6 +334,8 @@ const std::vector<real_versions_table>& real_versions_tables() {
       {"real_rpm", "rpm_versions.txt", "rpm"},
       {"real_semver", "semver_versions.txt", "semver"},
       {"real_pep440", "pep440_versions.txt", "pep440"},
+      {"real_apk", "apk_versions.txt", "apk"},
+      {"real_alpm", "alpm_versions.txt", "alpm"},
   };
   return tables;
 }

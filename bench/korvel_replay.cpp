@@ -17,6 +17,8 @@
 
 #include "bench_data.h"
 #include "bench_sqlite.h"
+#include "version/schemes/alpm.h"
+#include "version/schemes/apk.h"
 #include "version/schemes/deb.h"
 #include "version/schemes/pep440.h"
 #include "version/schemes/rpm.h"
@@ -128,6 +130,8 @@ constexpr subject kSubjects[] = {
     {"rpm_versions.txt", "version_rpm", scheme_order<RPM_SCHEME>},
     {"semver_versions.txt", "version_semver", scheme_order<SEMVER_SCHEME>},
     {"pep440_versions.txt", "version_pep440", scheme_order<PEP440_SCHEME>},
+    {"apk_versions.txt", "version_apk", scheme_order<APK_SCHEME>},
+    {"alpm_versions.txt", "version_alpm", scheme_order<ALPM_SCHEME>},
 };
 
 }  // namespace
