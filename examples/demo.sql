@@ -22,3 +22,10 @@ SELECT host, package, version AS installed, fixed,
 .print 'Newest installed version of each package, by the Debian order:'
 SELECT package, max(version COLLATE version_deb) AS newest, host
   FROM installed GROUP BY package ORDER BY package;
+-- == Container and Arch hosts: apk and pacman packages ==
+.print 'Newest installed version of each Alpine package, by the apk order (a text sort picks r5 over r15):'
+SELECT package, max(version COLLATE version_apk) AS newest, max(version) AS "max() (text order)"
+  FROM apk_installed GROUP BY package ORDER BY package;
+.print 'Newest installed version of each Arch package, by the pacman order (epochs first, rc before the release):'
+SELECT package, max(version COLLATE version_alpm) AS newest, max(version) AS "max() (text order)"
+  FROM alpm_installed GROUP BY package ORDER BY package;
