@@ -17,12 +17,12 @@
 
 #include "bench_data.h"
 #include "bench_sqlite.h"
+#include "version/scheme.h"
 #include "version/schemes/alpm.h"
 #include "version/schemes/apk.h"
 #include "version/schemes/deb.h"
 #include "version/schemes/pep440.h"
 #include "version/schemes/rpm.h"
-#include "version/scheme.h"
 #include "version/schemes/semver.h"
 #include "version/text_order.h"
 
