@@ -40,8 +40,12 @@
 // are all above 0x00, so a run that is a prefix of another sorts first.
 #include "version/schemes/alpm.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+
+#include "common/bytes.h"
+#include "version/words.h"
 
 namespace korvel {
 
@@ -97,6 +101,18 @@ struct parts {
   walk release;  // p == nullptr: none
 };
 
+// The last '-' of [begin, end), looked for a word at a time from the end.
+const char* last_dash(const char* begin, const char* end) noexcept {
+  auto left = static_cast<std::size_t>(end - begin);
+  for (; left >= kWordBytes; left -= kWordBytes) {
+    const word dashes = bytes_equal(load_word(begin + left - kWordBytes), '-');
+    if (dashes != 0) return begin + left - kWordBytes + last_flagged(dashes);
+  }
+  if (left == 0) return nullptr;
+  const word dashes = bytes_equal(short_word(begin, left, 0), '-');
+  return dashes != 0 ? begin + last_flagged(dashes) : nullptr;
+}
+
 parts split(std::string_view text) noexcept {
   const char* begin = text.data();
   const char* end = begin + text.size();
@@ -107,12 +123,10 @@ parts split(std::string_view text) noexcept {
     out.epoch_size = static_cast<std::size_t>(digits_end - begin);
     out.version.p = digits_end + 1;
   }
-  for (const char* q = end; q != out.version.p; --q) {
-    if (q[-1] == '-') {
-      out.version.end = q - 1;
-      out.release = {q, end};
-      break;
-    }
+  const char* dash = last_dash(out.version.p, end);
+  if (dash != nullptr) {
+    out.version.end = dash;
+    out.release = {dash + 1, end};
   }
   return out;
 }
@@ -166,6 +180,54 @@ int compare(std::string_view lhs, std::string_view rhs) noexcept {
   const bool b_release = b.release.p != nullptr;
   if (!a_release || !b_release) return a_release - b_release;
   return compare_parts(a.release, b.release);
+}
+
+// ---- collation ----
+
+// Where both walks can start over in a part that begins at `begin` in both
+// texts and whose bytes are the same up to `limit` (before either part's
+// end): the end of the last run that ends before `limit`, whose items are
+// then the same in both.
+const char* restart(const char* begin, const char* limit) noexcept {
+  for (const char* q = limit - 1; q > begin; --q) {
+    const bool run_ends = is_alnum(q[-1]) && (!is_alnum(*q) || is_digit(q[-1]) != is_digit(*q));
+    if (run_ends) return q;
+  }
+  return begin;
+}
+
+int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
+  const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
+  if (shared == common && lhs.size() == rhs.size()) return 0;
+  // The shared bytes hold no NUL: only the rest of each is checked.
+  const bool lhs_valid =
+      !lhs.empty() && std::memchr(lhs.data() + shared, '\0', lhs.size() - shared) == nullptr;
+  const bool rhs_valid =
+      !rhs.empty() && std::memchr(rhs.data() + shared, '\0', rhs.size() - shared) == nullptr;
+  if (lhs_valid != rhs_valid) return lhs_valid ? 1 : -1;
+  if (!lhs_valid) return byte_order(lhs, rhs);
+  parts a = split(lhs);
+  parts b = split(rhs);
+  int order = compare_numbers(a.epoch, a.epoch_size, b.epoch, b.epoch_size);
+  if (order == 0) {
+    const auto offset = static_cast<std::size_t>(a.version.p - lhs.data());
+    const auto limit = std::min({shared, static_cast<std::size_t>(a.version.end - lhs.data()),
+                                 static_cast<std::size_t>(b.version.end - rhs.data())});
+    if (offset == static_cast<std::size_t>(b.version.p - rhs.data()) && offset < limit) {
+      // The same epoch's bytes, and a version the same up to `limit`.
+      a.version.p = restart(a.version.p, lhs.data() + limit);
+      b.version.p = rhs.data() + (a.version.p - lhs.data());
+    }
+    order = compare_parts(a.version, b.version);
+  }
+  if (order == 0) {
+    const bool a_release = a.release.p != nullptr;
+    const bool b_release = b.release.p != nullptr;
+    order = !a_release || !b_release ? a_release - b_release : compare_parts(a.release, b.release);
+  }
+  if (order != 0) return order < 0 ? -1 : 1;
+  return byte_order(lhs, rhs);
 }
 
 // ---- vercmp's own answer ----
@@ -260,6 +322,6 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
 
 }  // namespace
 
-const version_scheme ALPM_SCHEME = {valid, compare, key_bound, key, nullptr, nullptr, tool_compare};
+const version_scheme ALPM_SCHEME = {valid, compare, key_bound, key, collate, nullptr, tool_compare};
 
 }  // namespace korvel

@@ -237,6 +237,64 @@ int compare(std::string_view lhs, std::string_view rhs) noexcept {
   return order;
 }
 
+// ---- collation ----
+
+// Whether the rest of a text is valid, `last` its token just read.
+bool valid_from(reader& r, token last) noexcept {
+  while (last.k != END && last.k != INVALID) last = r.next();
+  return last.k == END;
+}
+
+// valid() and compare() in one walk of each text: both are read together
+// until their order is known, then each on to its end only to check it.
+int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  if (lhs.size() == rhs.size() &&
+      (lhs.empty() || std::memcmp(lhs.data(), rhs.data(), lhs.size()) == 0))
+    return 0;
+  reader a = reader_of(lhs);
+  reader b = reader_of(rhs);
+  token ta = a.first();
+  token tb = b.first();
+  int order = 0;
+  if (ta.k != INVALID && tb.k != INVALID) {
+    order = compare_numbers(ta.begin, ta.size, tb.begin, tb.size);
+    // Tokens that end before the first byte the texts differ in are the
+    // same in both (the byte that ends each is shared too): read once.
+    const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
+    const char* const shared = lhs.data() + shared_length(lhs.data(), rhs.data(), common);
+    if (order == 0 && a.p < shared) {
+      for (;;) {
+        const char* const from = a.p;
+        const kind before = a.last;
+        const token t = a.next();
+        if (t.k == INVALID || a.p >= shared) {
+          // The token that reaches the difference is read again in both.
+          a.p = from;
+          a.last = before;
+          break;
+        }
+      }
+      b.p = rhs.data() + (a.p - lhs.data());
+      b.last = a.last;
+    }
+    while (order == 0) {
+      ta = a.next();
+      tb = b.next();
+      if (ta.k == INVALID || tb.k == INVALID) break;
+      if (ta.rank != tb.rank) {
+        order = ta.rank < tb.rank ? -1 : 1;
+        break;
+      }
+      if (ta.k == END) break;
+      order = compare_values(ta, tb);
+    }
+  }
+  const bool lhs_valid = valid_from(a, ta);
+  if (lhs_valid != valid_from(b, tb)) return lhs_valid ? 1 : -1;
+  if (lhs_valid && order != 0) return order < 0 ? -1 : 1;
+  return byte_order(lhs, rhs);
+}
+
 // Each text byte adds at most two key bytes (a one-letter token and its
 // rank; "_p" and ".1" add one and two), a number's long count adds 8, and the
 // end one; saturated, so that a 32-bit host asks for an impossible block
@@ -307,6 +365,6 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
 
 }  // namespace
 
-const version_scheme APK_SCHEME = {valid, compare, key_bound, key, nullptr, valid_key};
+const version_scheme APK_SCHEME = {valid, compare, key_bound, key, collate, valid_key};
 
 }  // namespace korvel
