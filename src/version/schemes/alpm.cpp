@@ -41,6 +41,7 @@
 #include "version/schemes/alpm.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -51,17 +52,30 @@ namespace korvel {
 
 namespace {
 
-bool is_digit(char c) noexcept {
-  return static_cast<unsigned char>(c - '0') < 10;
+// What vercmp's ctype calls see in the C locale: ASCII letters and digits;
+// every other byte separates.
+enum byte_class : unsigned char { SEPARATOR, LETTER, DIGIT };
+
+constexpr std::array<byte_class, 256> make_classes() noexcept {
+  std::array<byte_class, 256> classes{};
+  for (int c = '0'; c <= '9'; ++c) classes[static_cast<std::size_t>(c)] = DIGIT;
+  for (int c = 'a'; c <= 'z'; ++c) classes[static_cast<std::size_t>(c)] = LETTER;
+  for (int c = 'A'; c <= 'Z'; ++c) classes[static_cast<std::size_t>(c)] = LETTER;
+  return classes;
 }
 
-// ASCII letters only, as vercmp's isalpha() in the C locale.
-bool is_letter(char c) noexcept {
-  return static_cast<unsigned>((static_cast<unsigned char>(c) | 0x20u) - 'a') < 26u;
+constexpr std::array<byte_class, 256> kClasses = make_classes();
+
+byte_class class_of(char c) noexcept {
+  return kClasses[static_cast<unsigned char>(c)];
+}
+
+bool is_digit(char c) noexcept {
+  return class_of(c) == DIGIT;
 }
 
 bool is_alnum(char c) noexcept {
-  return is_digit(c) || is_letter(c);
+  return class_of(c) != SEPARATOR;
 }
 
 constexpr std::uint64_t kLetters = 1;
@@ -82,12 +96,13 @@ struct walk {
 
   item next() noexcept {
     const char* separators = p;
-    while (p != end && !is_alnum(*p)) ++p;
+    while (p != end && class_of(*p) == SEPARATOR) ++p;
     const auto gap = static_cast<std::uint64_t>(p - separators);
     if (p == end) return {gap == 0 ? kEnd : kEndAfterSeparators, p, 0};
-    const bool digits = is_digit(*p);
+    const byte_class run_class = class_of(*p);
+    const bool digits = run_class == DIGIT;
     const char* run = p;
-    while (p != end && (digits ? is_digit(*p) : is_letter(*p))) ++p;
+    while (p != end && class_of(*p) == run_class) ++p;
     const std::uint64_t rank =
         gap == 0 ? (digits ? kNumber : kLetters) : 2 * gap + 3 + (digits ? 1 : 0);
     return {rank, run, static_cast<std::size_t>(p - run)};
