@@ -37,19 +37,31 @@ TEST(Loading, AddsExactlyItsFunctionsAndCollation) {
   };
   // 0x200800 is SQLITE_INNOCUOUS | SQLITE_DETERMINISTIC, without DIRECTONLY.
   EXPECT_EQ(added("pragma_function_list", "name, type, narg, flags & 0x280800"),
-            (std::vector<std::string>{
-                "'format_ip_address'|'s'|1|2099200", "'ip_address_text'|'s'|1|2099200",
-                "'korvel_sql_version'|'s'|0|2099200", "'max_version'|'a'|-1|2099200",
-                "'min_version'|'a'|-1|2099200", "'version_compare'|'s'|2|2099200",
-                "'version_compare'|'s'|3|2099200", "'version_compare_deb'|'s'|2|2099200",
-                "'version_compare_pep440'|'s'|2|2099200", "'version_compare_rpm'|'s'|2|2099200",
-                "'version_compare_semver'|'s'|2|2099200", "'version_key'|'s'|1|2099200",
-                "'version_key'|'s'|2|2099200", "'version_key_deb'|'s'|1|2099200",
-                "'version_key_pep440'|'s'|1|2099200", "'version_key_rpm'|'s'|1|2099200",
-                "'version_key_semver'|'s'|1|2099200"}));
-  EXPECT_EQ(added("pragma_collation_list", "name"),
-            (std::vector<std::string>{"'version'", "'version_deb'", "'version_pep440'",
-                                      "'version_rpm'", "'version_semver'"}));
+            (std::vector<std::string>{"'format_ip_address'|'s'|1|2099200",
+                                      "'ip_address_text'|'s'|1|2099200",
+                                      "'korvel_sql_version'|'s'|0|2099200",
+                                      "'max_version'|'a'|-1|2099200",
+                                      "'min_version'|'a'|-1|2099200",
+                                      "'version_compare'|'s'|2|2099200",
+                                      "'version_compare'|'s'|3|2099200",
+                                      "'version_compare_alpm'|'s'|2|2099200",
+                                      "'version_compare_apk'|'s'|2|2099200",
+                                      "'version_compare_deb'|'s'|2|2099200",
+                                      "'version_compare_pep440'|'s'|2|2099200",
+                                      "'version_compare_rpm'|'s'|2|2099200",
+                                      "'version_compare_semver'|'s'|2|2099200",
+                                      "'version_key'|'s'|1|2099200",
+                                      "'version_key'|'s'|2|2099200",
+                                      "'version_key_alpm'|'s'|1|2099200",
+                                      "'version_key_apk'|'s'|1|2099200",
+                                      "'version_key_deb'|'s'|1|2099200",
+                                      "'version_key_pep440'|'s'|1|2099200",
+                                      "'version_key_rpm'|'s'|1|2099200",
+                                      "'version_key_semver'|'s'|1|2099200"}));
+  EXPECT_EQ(
+      added("pragma_collation_list", "name"),
+      (std::vector<std::string>{"'version'", "'version_alpm'", "'version_apk'", "'version_deb'",
+                                "'version_pep440'", "'version_rpm'", "'version_semver'"}));
 }
 
 TEST(Loading, ReportsTheProjectVersion) {
