@@ -359,6 +359,8 @@ const std::vector<real_versions_table>& real_versions_tables() {
       {"real_go", "go_versions.txt", "go"},
       {"real_gem", "gem_versions.txt", "gem"},
       {"real_composer", "composer_versions.txt", "composer"},
+      {"real_apk", "apk_versions.txt", "apk"},
+      {"real_alpm", "alpm_versions.txt", "alpm"},
   };
   return tables;
 }

@@ -404,6 +404,8 @@ void print_order_targets(const std::vector<measured_group>& all) {
       {"REINDEX over ", "COLLATE version_", "BINARY", 1.9},
       {"max() over ", "max(v COLLATE version_", "max(v)", 1.5},
       {"keys over ", "version_key_", "noop_scalar()", 2.0},
+      {"ORDER BY over ", "COLLATE version_", "uint", 1.0},
+      {"REINDEX over ", "COLLATE version_", "uint", 1.0},
   };
   for (const real_versions_table& table : real_versions_tables()) {
     for (const target& t : targets) {

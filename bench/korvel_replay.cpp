@@ -18,6 +18,8 @@
 #include "bench_data.h"
 #include "bench_sqlite.h"
 #include "version/scheme.h"
+#include "version/schemes/alpm.h"
+#include "version/schemes/apk.h"
 #include "version/schemes/deb.h"
 #include "version/schemes/go.h"
 #include "version/schemes/maven.h"
@@ -132,6 +134,8 @@ constexpr subject kSubjects[] = {
     {"pep440_versions.txt", "version_pep440", scheme_order<PEP440_SCHEME>},
     {"maven_versions.txt", "version_maven", scheme_order<MAVEN_SCHEME>},
     {"go_versions.txt", "version_go", scheme_order<GO_SCHEME>},
+    {"apk_versions.txt", "version_apk", scheme_order<APK_SCHEME>},
+    {"alpm_versions.txt", "version_alpm", scheme_order<ALPM_SCHEME>},
 };
 
 }  // namespace

@@ -46,3 +46,10 @@ SELECT ecosystem, name,
                       ELSE max(version COLLATE version_go) END AS newest,
        max_version(version) AS "default order says"
   FROM dependencies GROUP BY ecosystem, name ORDER BY ecosystem, name;
+-- == Container and Arch hosts: apk and pacman packages ==
+.print 'Newest installed version of each Alpine package, by the apk order (a text sort picks r5 over r15):'
+SELECT package, max(version COLLATE version_apk) AS newest, max(version) AS "max() (text order)"
+  FROM apk_installed GROUP BY package ORDER BY package;
+.print 'Newest installed version of each Arch package, by the pacman order (epochs first, rc before the release):'
+SELECT package, max(version COLLATE version_alpm) AS newest, max(version) AS "max() (text order)"
+  FROM alpm_installed GROUP BY package ORDER BY package;

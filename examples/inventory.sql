@@ -103,3 +103,29 @@ INSERT INTO dependencies VALUES
   ('proxy', 'go', 'bazil.org/fuse', 'v0.0.0-20200424023519-3c101025617f'),
   ('gateway', 'go', 'github.com/pkg/errors', 'v0.9.1'),
   ('proxy', 'go', 'github.com/pkg/errors', 'v0.8.1+incompatible');
+
+-- == Container and Arch hosts: apk and pacman packages ==
+-- An Alpine-based container host and an Arch build host, with the packages
+-- each has installed, in their own package managers' version formats.
+DELETE FROM hosts WHERE name IN ('container-01', 'arch-build');
+INSERT INTO hosts VALUES ('container-01', '10.0.2.7'), ('arch-build', '10.0.0.42');
+DROP TABLE IF EXISTS apk_installed;
+CREATE TABLE apk_installed(host TEXT NOT NULL, package TEXT NOT NULL, version TEXT NOT NULL);
+INSERT INTO apk_installed VALUES
+  ('container-01', 'busybox', '1.36.1-r15'),
+  ('container-01', 'busybox', '1.36.1-r5'),
+  ('container-01', 'openssl', '3.3.2-r0'),
+  ('container-01', 'openssl', '3.3.2_rc1-r0'),
+  ('container-01', 'openssl', '3.3.1_p1-r2'),
+  ('container-01', 'gcc', '13.2.1_git20240309-r0'),
+  ('container-01', 'gcc', '13.2.1-r0');
+DROP TABLE IF EXISTS alpm_installed;
+CREATE TABLE alpm_installed(host TEXT NOT NULL, package TEXT NOT NULL, version TEXT NOT NULL);
+INSERT INTO alpm_installed VALUES
+  ('arch-build', 'linux', '6.9.arch1-1'),
+  ('arch-build', 'linux', '6.10.arch1-2'),
+  ('arch-build', 'python', '3.12.4-1'),
+  ('arch-build', 'python', '1:3.11.9-1'),
+  ('arch-build', 'mesa', '1:24.1.3-1'),
+  ('arch-build', 'mesa', '1:24.1.3rc1-1'),
+  ('arch-build', 'mesa', '1:24.1.3-2');

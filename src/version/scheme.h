@@ -31,6 +31,10 @@ struct version_scheme {
   // reading of the text, for a scheme that can check while it writes
   // (nullptr: valid() and key() are called).
   std::size_t (*valid_key)(std::string_view text, unsigned char* out) noexcept = nullptr;
+  // The package tool's own answer for two valid texts, for a scheme whose
+  // tool does not order every text (nullptr: compare()). Only the compare
+  // function gives it; the collation and the key keep compare()'s order.
+  int (*tool_compare)(std::string_view lhs, std::string_view rhs) noexcept = nullptr;
 };
 
 // What valid_key() returns for a text the scheme rejects.

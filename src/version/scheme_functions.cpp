@@ -147,7 +147,8 @@ extern "C" void scheme_compare_func(sqlite3_context* context, int /*argc*/,
   const version_scheme& scheme = context_scheme(context);
   std::string_view texts[2];
   if (!valid_texts(context, scheme, 2, argv, texts)) return;
-  const int order = scheme.compare(texts[0], texts[1]);
+  const auto compare = scheme.tool_compare != nullptr ? scheme.tool_compare : scheme.compare;
+  const int order = compare(texts[0], texts[1]);
   sqlite3_result_int(context, (order > 0) - (order < 0));
 }
 

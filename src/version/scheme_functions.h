@@ -9,6 +9,8 @@ namespace korvel {
 // version_compare_<scheme>(a TEXT, b TEXT) -> INTEGER
 //   -1, 0 or 1 as `a` orders before, equivalent to or after `b` in the
 //   scheme. NULL when an argument is not TEXT or not valid in the scheme.
+//   For a scheme whose tool does not order every text (alpm), the tool's
+//   own answer, which the collation and the key refine to an order.
 extern "C" void scheme_compare_func(sqlite3_context* context, int argc,
                                     sqlite3_value** argv) noexcept;
 

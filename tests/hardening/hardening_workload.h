@@ -163,6 +163,20 @@ inline const std::vector<workload_statement>& workload_statements() {
        "(SELECT column1 AS x FROM (VALUES ('1.0'), ('x'), ('1.0-beta1')) ORDER BY x COLLATE "
        "version_composer))",
        {"-1|1|1|1|'x 1.0-beta1 1.0'"}},
+      {"SELECT version_compare_apk('1.2.3_alpha', '1.2.3'), "
+       "length(version_key_apk('1.2.3_alpha')) > 0, "
+       "version_key_apk(printf('%.*c', 300, '1') || '-r') IS NULL, "
+       "length(version_key_apk('1' || replace(printf('%.*c', 200, 'x'), 'x', '.1'))) > 256, "
+       "(SELECT group_concat(x, ' ') FROM "
+       "(SELECT column1 AS x FROM (VALUES ('1.0-r1'), ('x'), ('1.0_rc1')) ORDER BY x COLLATE "
+       "version_apk))",
+       {"-1|1|1|1|'x 1.0_rc1 1.0-r1'"}},
+      {"SELECT version_compare_alpm('1.0', '1.0-1'), length(version_key_alpm('1.0-1')) > 0, "
+       "length(version_key_alpm(replace(printf('%.*c', 200, 'x'), 'x', '1.') || '1')) > 256, "
+       "(SELECT group_concat(x, ' ') FROM "
+       "(SELECT column1 AS x FROM (VALUES ('1.0-1'), (''), ('1.0')) ORDER BY x COLLATE "
+       "version_alpm))",
+       {"0|1|1|' 1.0 1.0-1'"}},
       {"SELECT typeof(korvel_sql_version())", {"'text'"}},
   };
   return statements;

@@ -3,6 +3,8 @@
 #include "version/ranges/generic.h"
 #include "version/ranges/npm.h"
 #include "version/ranges/pep440.h"
+#include "version/schemes/alpm.h"
+#include "version/schemes/apk.h"
 #include "version/schemes/composer.h"
 #include "version/schemes/deb.h"
 #include "version/schemes/gem.h"
@@ -25,6 +27,9 @@ const scheme_row kSchemeRows[] = {
     {"go", &GO_SCHEME, nullptr, "golang", "Go"},
     {"gem", &GEM_SCHEME, nullptr, "gem", "RubyGems"},
     {"composer", &COMPOSER_SCHEME, nullptr, "composer", "Packagist"},
+    {"apk", &APK_SCHEME, nullptr, "apk", "Alpine|Wolfi|Chainguard"},
+    // OSV names no ecosystem for Arch Linux or its derivatives.
+    {"alpm", &ALPM_SCHEME, nullptr, "alpm", ""},
 };
 
 const std::size_t kSchemeRowCount = sizeof kSchemeRows / sizeof kSchemeRows[0];

@@ -1,0 +1,342 @@
+// pacman's version order: [epoch:]version[-release]. The epoch is the
+// leading digits when a ':' follows them (0 when there are none), the
+// release what follows the last '-'. Every non-empty text without a NUL is
+// a version.
+//
+// Each part is read as items: a run of ASCII letters or of digits, each
+// after the run of other bytes (separators) before it, and the part's end.
+// Where two parts' items differ, pacman's comparison (vercmp) decides by:
+// the longer run of separators before them; a number after a letter run;
+// numbers by value, letter runs by bytes. At the end of one part a letter
+// run of the other orders first, a number after; a part that ends in
+// separators orders after one that ends without.
+//
+// vercmp itself is not an order in two places, and there this order is
+// its own (version_compare_alpm still gives vercmp's answer):
+//  - a missing release: vercmp finds 1.0 equal to both 1.0-1 and 1.0-2;
+//    here a missing release orders before any release.
+//  - a part that ends in separators against a letter run after separators:
+//    vercmp has 1. < 1.0 < 1..a < 1., a cycle; here the end with separators
+//    orders right after the plain end, before every run after a separator,
+//    so 1. < 1..a. Every pair vercmp orders the other way lies on such a
+//    cycle; all other pairs agree with vercmp.
+// Items therefore rank (lowest first): a letter run straight after the run
+// before; the end; the end after separators; a number straight after the
+// run before; then for n = 1, 2, ... separators, a letter run, then a
+// number.
+//
+// Sort key, byte by byte: the epoch as a number, the version's items, then
+// 0x00 when there is no release, or 0x01 and the release's items. An item
+// is its rank r, one byte when r < 255, else 0xff and r as 8 bytes
+// big-endian, then its value:
+//   r = 1                 letter run, no separator: its bytes, then 0x00
+//   r = 2                 the end
+//   r = 3                 the end after separators
+//   r = 4                 number, no separator
+//   r = 2n + 3, 2n + 4    letter run, number after n >= 1 separators
+// A number: its count n of significant digits (one byte when n < 255, else
+// 0xff and n as 8 bytes big-endian), then the digits two to a byte, high
+// nibble first, the last low nibble 0 when n is odd. A letter run's bytes
+// are all above 0x00, so a run that is a prefix of another sorts first.
+#include "version/schemes/alpm.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+#include "common/bytes.h"
+#include "version/words.h"
+
+namespace korvel {
+
+namespace {
+
+// What vercmp's ctype calls see in the C locale: ASCII letters and digits;
+// every other byte separates.
+enum byte_class : unsigned char { SEPARATOR, LETTER, DIGIT };
+
+constexpr std::array<byte_class, 256> make_classes() noexcept {
+  std::array<byte_class, 256> classes{};
+  for (int c = '0'; c <= '9'; ++c) classes[static_cast<std::size_t>(c)] = DIGIT;
+  for (int c = 'a'; c <= 'z'; ++c) classes[static_cast<std::size_t>(c)] = LETTER;
+  for (int c = 'A'; c <= 'Z'; ++c) classes[static_cast<std::size_t>(c)] = LETTER;
+  return classes;
+}
+
+constexpr std::array<byte_class, 256> kClasses = make_classes();
+
+byte_class class_of(char c) noexcept {
+  return kClasses[static_cast<unsigned char>(c)];
+}
+
+bool is_digit(char c) noexcept {
+  return class_of(c) == DIGIT;
+}
+
+bool is_alnum(char c) noexcept {
+  return class_of(c) != SEPARATOR;
+}
+
+constexpr std::uint64_t kLetters = 1;
+constexpr std::uint64_t kEnd = 2;
+constexpr std::uint64_t kEndAfterSeparators = 3;
+constexpr std::uint64_t kNumber = 4;
+
+struct item {
+  std::uint64_t rank;
+  const char* begin;  // the run's bytes
+  std::size_t size;
+};
+
+// The items of one part, [p, end).
+struct walk {
+  const char* p;
+  const char* end;
+
+  item next() noexcept {
+    const char* separators = p;
+    while (p != end && class_of(*p) == SEPARATOR) ++p;
+    const auto gap = static_cast<std::uint64_t>(p - separators);
+    if (p == end) return {gap == 0 ? kEnd : kEndAfterSeparators, p, 0};
+    const byte_class run_class = class_of(*p);
+    const bool digits = run_class == DIGIT;
+    const char* run = p;
+    while (p != end && class_of(*p) == run_class) ++p;
+    const std::uint64_t rank =
+        gap == 0 ? (digits ? kNumber : kLetters) : 2 * gap + 3 + (digits ? 1 : 0);
+    return {rank, run, static_cast<std::size_t>(p - run)};
+  }
+};
+
+struct parts {
+  const char* epoch;  // its digits, none for 0
+  std::size_t epoch_size;
+  walk version;
+  walk release;  // p == nullptr: none
+};
+
+// The last '-' of [begin, end), looked for a word at a time from the end.
+const char* last_dash(const char* begin, const char* end) noexcept {
+  auto left = static_cast<std::size_t>(end - begin);
+  for (; left >= kWordBytes; left -= kWordBytes) {
+    const word dashes = bytes_equal(load_word(begin + left - kWordBytes), '-');
+    if (dashes != 0) return begin + left - kWordBytes + last_flagged(dashes);
+  }
+  if (left == 0) return nullptr;
+  const word dashes = bytes_equal(short_word(begin, left, 0), '-');
+  return dashes != 0 ? begin + last_flagged(dashes) : nullptr;
+}
+
+parts split(std::string_view text) noexcept {
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  const char* digits_end = begin;
+  while (digits_end != end && is_digit(*digits_end)) ++digits_end;
+  parts out{begin, 0, {begin, end}, {nullptr, nullptr}};
+  if (digits_end != end && *digits_end == ':') {
+    out.epoch_size = static_cast<std::size_t>(digits_end - begin);
+    out.version.p = digits_end + 1;
+  }
+  const char* dash = last_dash(out.version.p, end);
+  if (dash != nullptr) {
+    out.version.end = dash;
+    out.release = {dash + 1, end};
+  }
+  return out;
+}
+
+bool valid(std::string_view text) noexcept {
+  return !text.empty() && std::memchr(text.data(), '\0', text.size()) == nullptr;
+}
+
+void strip_zeros(const char*& begin, std::size_t& size) noexcept {
+  while (size != 0 && *begin == '0') {
+    ++begin;
+    --size;
+  }
+}
+
+int compare_numbers(const char* a, std::size_t a_size, const char* b, std::size_t b_size) noexcept {
+  strip_zeros(a, a_size);
+  strip_zeros(b, b_size);
+  if (a_size != b_size) return a_size < b_size ? -1 : 1;
+  return a_size == 0 ? 0 : std::memcmp(a, b, a_size);
+}
+
+int compare_letters(const item& a, const item& b) noexcept {
+  const std::size_t common = a.size < b.size ? a.size : b.size;
+  const int order = std::memcmp(a.begin, b.begin, common);
+  if (order != 0) return order;
+  return (a.size > b.size) - (a.size < b.size);
+}
+
+// The items of two parts, this order's way.
+int compare_parts(walk a, walk b) noexcept {
+  for (;;) {
+    const item x = a.next();
+    const item y = b.next();
+    if (x.rank != y.rank) return x.rank < y.rank ? -1 : 1;
+    if (x.rank == kEnd || x.rank == kEndAfterSeparators) return 0;
+    const bool number = x.rank == kNumber || (x.rank > kNumber && x.rank % 2 == 0);
+    const int order =
+        number ? compare_numbers(x.begin, x.size, y.begin, y.size) : compare_letters(x, y);
+    if (order != 0) return order;
+  }
+}
+
+int compare(std::string_view lhs, std::string_view rhs) noexcept {
+  const parts a = split(lhs);
+  const parts b = split(rhs);
+  int order = compare_numbers(a.epoch, a.epoch_size, b.epoch, b.epoch_size);
+  if (order == 0) order = compare_parts(a.version, b.version);
+  if (order != 0) return order;
+  const bool a_release = a.release.p != nullptr;
+  const bool b_release = b.release.p != nullptr;
+  if (!a_release || !b_release) return a_release - b_release;
+  return compare_parts(a.release, b.release);
+}
+
+// ---- collation ----
+
+// Where both walks can start over in a part that begins at `begin` in both
+// texts and whose bytes are the same up to `limit` (before either part's
+// end): the end of the last run that ends before `limit`, whose items are
+// then the same in both.
+const char* restart(const char* begin, const char* limit) noexcept {
+  for (const char* q = limit - 1; q > begin; --q) {
+    const bool run_ends = is_alnum(q[-1]) && (!is_alnum(*q) || is_digit(q[-1]) != is_digit(*q));
+    if (run_ends) return q;
+  }
+  return begin;
+}
+
+int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
+  const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
+  if (shared == common && lhs.size() == rhs.size()) return 0;
+  // The shared bytes hold no NUL: only the rest of each is checked.
+  const bool lhs_valid =
+      !lhs.empty() && std::memchr(lhs.data() + shared, '\0', lhs.size() - shared) == nullptr;
+  const bool rhs_valid =
+      !rhs.empty() && std::memchr(rhs.data() + shared, '\0', rhs.size() - shared) == nullptr;
+  if (lhs_valid != rhs_valid) return lhs_valid ? 1 : -1;
+  if (!lhs_valid) return byte_order(lhs, rhs);
+  parts a = split(lhs);
+  parts b = split(rhs);
+  int order = compare_numbers(a.epoch, a.epoch_size, b.epoch, b.epoch_size);
+  if (order == 0) {
+    const auto offset = static_cast<std::size_t>(a.version.p - lhs.data());
+    const auto limit = std::min({shared, static_cast<std::size_t>(a.version.end - lhs.data()),
+                                 static_cast<std::size_t>(b.version.end - rhs.data())});
+    if (offset == static_cast<std::size_t>(b.version.p - rhs.data()) && offset < limit) {
+      // The same epoch's bytes, and a version the same up to `limit`.
+      a.version.p = restart(a.version.p, lhs.data() + limit);
+      b.version.p = rhs.data() + (a.version.p - lhs.data());
+    }
+    order = compare_parts(a.version, b.version);
+  }
+  if (order == 0) {
+    const bool a_release = a.release.p != nullptr;
+    const bool b_release = b.release.p != nullptr;
+    order = !a_release || !b_release ? a_release - b_release : compare_parts(a.release, b.release);
+  }
+  if (order != 0) return order < 0 ? -1 : 1;
+  return byte_order(lhs, rhs);
+}
+
+// ---- vercmp's own answer ----
+
+// Where an item of one part meets an item of the other, vercmp's rules:
+// this differs from the ranks above only for the end after separators
+// against a letter run after separators, which vercmp orders first.
+int tool_compare_parts(walk a, walk b) noexcept {
+  for (;;) {
+    const item x = a.next();
+    const item y = b.next();
+    if (x.rank == kEndAfterSeparators && y.rank > kNumber && y.rank % 2 == 1) return 1;
+    if (y.rank == kEndAfterSeparators && x.rank > kNumber && x.rank % 2 == 1) return -1;
+    if (x.rank != y.rank) return x.rank < y.rank ? -1 : 1;
+    if (x.rank == kEnd || x.rank == kEndAfterSeparators) return 0;
+    const bool number = x.rank == kNumber || (x.rank > kNumber && x.rank % 2 == 0);
+    const int order =
+        number ? compare_numbers(x.begin, x.size, y.begin, y.size) : compare_letters(x, y);
+    if (order != 0) return order;
+  }
+}
+
+int tool_compare(std::string_view lhs, std::string_view rhs) noexcept {
+  const parts a = split(lhs);
+  const parts b = split(rhs);
+  int order = compare_numbers(a.epoch, a.epoch_size, b.epoch, b.epoch_size);
+  if (order == 0) order = tool_compare_parts(a.version, b.version);
+  if (order != 0 || a.release.p == nullptr || b.release.p == nullptr) return order;
+  return tool_compare_parts(a.release, b.release);
+}
+
+// ---- keys ----
+
+// A rank or a count: one byte below 255, else 0xff and 8 bytes.
+unsigned char* put_count(std::uint64_t n, unsigned char* out) noexcept {
+  if (n < 0xff) {
+    *out++ = static_cast<unsigned char>(n);
+    return out;
+  }
+  *out++ = 0xff;
+  for (int shift = 56; shift >= 0; shift -= 8) *out++ = static_cast<unsigned char>(n >> shift);
+  return out;
+}
+
+unsigned char* put_number(const char* digits, std::size_t size, unsigned char* out) noexcept {
+  strip_zeros(digits, size);
+  out = put_count(size, out);
+  for (; size >= 2; size -= 2, digits += 2) {
+    *out++ = static_cast<unsigned char>(((digits[0] - '0') << 4) | (digits[1] - '0'));
+  }
+  if (size != 0) *out++ = static_cast<unsigned char>((digits[0] - '0') << 4);
+  return out;
+}
+
+unsigned char* put_part(walk w, unsigned char* out) noexcept {
+  for (;;) {
+    const item x = w.next();
+    out = put_count(x.rank, out);
+    if (x.rank == kEnd || x.rank == kEndAfterSeparators) return out;
+    if (x.rank == kNumber || (x.rank > kNumber && x.rank % 2 == 0)) {
+      out = put_number(x.begin, x.size, out);
+    } else {
+      std::memcpy(out, x.begin, x.size);
+      out += x.size;
+      *out++ = 0x00;
+    }
+  }
+}
+
+// A one-byte run costs three key bytes at most (rank, byte, end; rank,
+// count, digits), a rank past 254 stands for as many separators, and the
+// epoch, two ends and the release's byte are fixed; saturated, so that a
+// 32-bit host asks for an impossible block instead of a short one.
+std::size_t key_bound(std::size_t size) noexcept {
+  constexpr std::size_t most = static_cast<std::size_t>(-1);
+  constexpr std::size_t fixed = 32;
+  return size > (most - fixed) / 3 ? most : 3 * size + fixed;
+}
+
+std::size_t key(std::string_view text, unsigned char* out) noexcept {
+  const parts p = split(text);
+  unsigned char* at = put_number(p.epoch, p.epoch_size, out);
+  at = put_part(p.version, at);
+  if (p.release.p == nullptr) {
+    *at++ = 0x00;
+  } else {
+    *at++ = 0x01;
+    at = put_part(p.release, at);
+  }
+  return static_cast<std::size_t>(at - out);
+}
+
+}  // namespace
+
+const version_scheme ALPM_SCHEME = {valid, compare, key_bound, key, collate, nullptr, tool_compare};
+
+}  // namespace korvel

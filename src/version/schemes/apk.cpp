@@ -1,0 +1,370 @@
+// Alpine's apk version order (apk-tools 3):
+//   number{.number}[letter]{_suffix[number]}[~hash][-rnumber]
+// The first number and every ".number" are digits; the letter is one of
+// a-z; a suffix is one of alpha, beta, pre, rc (before the release itself),
+// cvs, svn, git, hg, p (after it); a hash is lower-case hex digits; every
+// part but the first number is optional, and nothing else is a version.
+//
+// Two versions are read token by token. Where their tokens differ in kind,
+// the kinds rank (lowest first): alpha < beta < pre < rc < the end < -r <
+// ~hash < a suffix's number < cvs < svn < git < hg < p < a letter < a
+// ".number". Tokens of one kind compare by value: numbers as numbers, a
+// letter by its byte, a hash by its bytes. A ".number" with a leading zero
+// compares by its digits' bytes against any other ".number" (apk-tools
+// reads "1.05" as a decimal fraction), so "1.0" < "1.00" < "1.01" < "1.1";
+// the first number, a suffix's and a release's are plain numbers, leading
+// zeros dropped. apk-tools keeps numbers in 64 bits; here they have any
+// length, so numbers past 2^64 - 1 keep their order instead of wrapping.
+//
+// Sort key, byte by byte: the first number, then for every token after it
+// its rank byte and its value, then 0x05 for the end.
+//   0x01..0x04          _alpha _beta _pre _rc
+//   0x05                the end
+//   0x06 number         -r
+//   0x07 hex 0x00       ~hash
+//   0x08 number         a suffix's number
+//   0x09..0x0d          _cvs _svn _git _hg _p
+//   0x0e letter         a letter
+//   0x0f digits 0x00    a ".number" with a leading zero, its digits as ASCII
+//   0x10 number         any other ".number"
+// A number: its count n of significant digits, one byte when n < 255, else
+// 0xff and n as 8 bytes big-endian; then the digits two to a byte, high
+// nibble first, the last low nibble 0 when n is odd. Zero is n = 0.
+#include "version/schemes/apk.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "common/bytes.h"
+
+namespace korvel {
+
+namespace {
+
+// Token kinds in the order apk-tools lets them follow each other.
+enum kind : unsigned char {
+  FIRST_NUMBER,
+  NUMBER,  // ".number"
+  LETTER,
+  SUFFIX,
+  SUFFIX_NUMBER,
+  HASH,
+  RELEASE,
+  END,
+  INVALID
+};
+
+// The rank bytes of the key (see the top of the file).
+enum rank : unsigned char {
+  RANK_END = 0x05,
+  RANK_RELEASE = 0x06,
+  RANK_HASH = 0x07,
+  RANK_SUFFIX_NUMBER = 0x08,
+  RANK_LETTER = 0x0e,
+  RANK_ZERO_LED = 0x0f,
+  RANK_NUMBER = 0x10
+};
+
+struct suffix_name {
+  const char* text;
+  std::size_t size;
+  unsigned char rank;
+};
+
+constexpr suffix_name kSuffixes[] = {{"alpha", 5, 0x01}, {"beta", 4, 0x02}, {"pre", 3, 0x03},
+                                     {"rc", 2, 0x04},    {"cvs", 3, 0x09},  {"svn", 3, 0x0a},
+                                     {"git", 3, 0x0b},   {"hg", 2, 0x0c},   {"p", 1, 0x0d}};
+
+bool is_digit(char c) noexcept {
+  return static_cast<unsigned char>(c - '0') < 10;
+}
+
+bool is_lower(char c) noexcept {
+  return static_cast<unsigned char>(c - 'a') < 26;
+}
+
+bool is_hex(char c) noexcept {
+  return is_digit(c) || static_cast<unsigned char>(c - 'a') < 6;
+}
+
+struct token {
+  kind k = INVALID;
+  unsigned char rank = 0;
+  const char* begin = nullptr;  // the value's bytes: digits, the letter, the hash
+  std::size_t size = 0;
+};
+
+// Reads one text's tokens in turn; a token that may not follow the one
+// before, or bytes that form none, read as INVALID.
+struct reader {
+  const char* p;
+  const char* end;
+  kind last = FIRST_NUMBER;
+
+  template <typename Accept>
+  std::size_t span(Accept accept) const noexcept {
+    const char* q = p;
+    while (q != end && accept(*q)) ++q;
+    return static_cast<std::size_t>(q - p);
+  }
+
+  token digits(kind k, unsigned char r) noexcept {
+    token t{k, r, p, span(is_digit)};
+    p += t.size;
+    if (t.size == 0) t.k = INVALID;
+    return t;
+  }
+
+  token first() noexcept {
+    last = FIRST_NUMBER;
+    const token t = digits(FIRST_NUMBER, 0);
+    last = t.k;
+    return t;
+  }
+
+  token next() noexcept {
+    const token t = read();
+    last = t.k;
+    return t;
+  }
+
+  token read() noexcept {
+    if (p == end) return {END, RANK_END};
+    const char c = *p;
+    if (is_lower(c)) {
+      if (last > NUMBER) return {};
+      return {LETTER, RANK_LETTER, p++, 1};
+    }
+    if (c == '.') {
+      if (last > NUMBER) return {};
+      ++p;
+      token t = digits(NUMBER, RANK_NUMBER);
+      if (t.k == NUMBER && *t.begin == '0') t.rank = RANK_ZERO_LED;
+      return t;
+    }
+    if (is_digit(c)) {
+      // Only a suffix's number can start here: every other run of digits
+      // was read whole with the token it belongs to.
+      if (last != SUFFIX) return {};
+      return digits(SUFFIX_NUMBER, RANK_SUFFIX_NUMBER);
+    }
+    if (c == '_') {
+      if (last > SUFFIX_NUMBER) return {};
+      ++p;
+      const std::size_t size = span(is_lower);
+      for (const suffix_name& s : kSuffixes) {
+        if (s.size == size && std::memcmp(s.text, p, size) == 0) {
+          p += size;
+          return {SUFFIX, s.rank};
+        }
+      }
+      return {};
+    }
+    if (c == '~') {
+      if (last >= HASH) return {};
+      ++p;
+      token t{HASH, RANK_HASH, p, span(is_hex)};
+      p += t.size;
+      if (t.size == 0) t.k = INVALID;
+      return t;
+    }
+    if (c == '-') {
+      if (last >= RELEASE || end - p < 2 || p[1] != 'r') return {};
+      p += 2;
+      return digits(RELEASE, RANK_RELEASE);
+    }
+    return {};
+  }
+};
+
+reader reader_of(std::string_view text) noexcept {
+  return {text.data(), text.data() + text.size()};
+}
+
+bool valid(std::string_view text) noexcept {
+  reader r = reader_of(text);
+  for (token t = r.first();; t = r.next()) {
+    if (t.k == END) return true;
+    if (t.k == INVALID) return false;
+  }
+}
+
+// A number's significant digits.
+void strip_zeros(const char*& begin, std::size_t& size) noexcept {
+  while (size != 0 && *begin == '0') {
+    ++begin;
+    --size;
+  }
+}
+
+int compare_numbers(const char* a, std::size_t a_size, const char* b, std::size_t b_size) noexcept {
+  strip_zeros(a, a_size);
+  strip_zeros(b, b_size);
+  if (a_size != b_size) return a_size < b_size ? -1 : 1;
+  return a_size == 0 ? 0 : std::memcmp(a, b, a_size);
+}
+
+// Two tokens of the same rank.
+int compare_values(const token& a, const token& b) noexcept {
+  switch (a.rank) {
+    case RANK_LETTER:
+      return static_cast<unsigned char>(*a.begin) - static_cast<unsigned char>(*b.begin);
+    case RANK_HASH:
+    case RANK_ZERO_LED:
+      return byte_order({a.begin, a.size}, {b.begin, b.size});
+    case RANK_RELEASE:
+    case RANK_SUFFIX_NUMBER:
+    case RANK_NUMBER:
+      return compare_numbers(a.begin, a.size, b.begin, b.size);
+    default:
+      return 0;  // a suffix or the end: its rank is all of it
+  }
+}
+
+int compare(std::string_view lhs, std::string_view rhs) noexcept {
+  reader a = reader_of(lhs);
+  reader b = reader_of(rhs);
+  token ta = a.first();
+  token tb = b.first();
+  int order = compare_numbers(ta.begin, ta.size, tb.begin, tb.size);
+  while (order == 0) {
+    ta = a.next();
+    tb = b.next();
+    if (ta.rank != tb.rank) return ta.rank < tb.rank ? -1 : 1;
+    if (ta.k == END) return 0;
+    order = compare_values(ta, tb);
+  }
+  return order;
+}
+
+// ---- collation ----
+
+// Whether the rest of a text is valid, `last` its token just read.
+bool valid_from(reader& r, token last) noexcept {
+  while (last.k != END && last.k != INVALID) last = r.next();
+  return last.k == END;
+}
+
+// valid() and compare() in one walk of each text: both are read together
+// until their order is known, then each on to its end only to check it.
+int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  if (lhs.size() == rhs.size() &&
+      (lhs.empty() || std::memcmp(lhs.data(), rhs.data(), lhs.size()) == 0))
+    return 0;
+  reader a = reader_of(lhs);
+  reader b = reader_of(rhs);
+  token ta = a.first();
+  token tb = b.first();
+  int order = 0;
+  if (ta.k != INVALID && tb.k != INVALID) {
+    order = compare_numbers(ta.begin, ta.size, tb.begin, tb.size);
+    // Tokens that end before the first byte the texts differ in are the
+    // same in both (the byte that ends each is shared too): read once.
+    const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
+    const char* const shared = lhs.data() + shared_length(lhs.data(), rhs.data(), common);
+    if (order == 0 && a.p < shared) {
+      for (;;) {
+        const char* const from = a.p;
+        const kind before = a.last;
+        const token t = a.next();
+        if (t.k == INVALID || a.p >= shared) {
+          // The token that reaches the difference is read again in both.
+          a.p = from;
+          a.last = before;
+          break;
+        }
+      }
+      b.p = rhs.data() + (a.p - lhs.data());
+      b.last = a.last;
+    }
+    while (order == 0) {
+      ta = a.next();
+      tb = b.next();
+      if (ta.k == INVALID || tb.k == INVALID) break;
+      if (ta.rank != tb.rank) {
+        order = ta.rank < tb.rank ? -1 : 1;
+        break;
+      }
+      if (ta.k == END) break;
+      order = compare_values(ta, tb);
+    }
+  }
+  const bool lhs_valid = valid_from(a, ta);
+  if (lhs_valid != valid_from(b, tb)) return lhs_valid ? 1 : -1;
+  if (lhs_valid && order != 0) return order < 0 ? -1 : 1;
+  return byte_order(lhs, rhs);
+}
+
+// Each text byte adds at most two key bytes (a one-letter token and its
+// rank; "_p" and ".1" add one and two), a number's long count adds 8, and the
+// end one; saturated, so that a 32-bit host asks for an impossible block
+// instead of a short one.
+std::size_t key_bound(std::size_t size) noexcept {
+  constexpr std::size_t most = static_cast<std::size_t>(-1);
+  constexpr std::size_t fixed = 16;
+  return size > (most - fixed) / 2 ? most : 2 * size + fixed;
+}
+
+unsigned char* put_number(const char* digits, std::size_t size, unsigned char* out) noexcept {
+  strip_zeros(digits, size);
+  if (size < 0xff) {
+    *out++ = static_cast<unsigned char>(size);
+  } else {
+    *out++ = 0xff;
+    for (int shift = 56; shift >= 0; shift -= 8) {
+      *out++ = static_cast<unsigned char>(static_cast<std::uint64_t>(size) >> shift);
+    }
+  }
+  for (; size >= 2; size -= 2, digits += 2) {
+    *out++ = static_cast<unsigned char>(((digits[0] - '0') << 4) | (digits[1] - '0'));
+  }
+  if (size != 0) *out++ = static_cast<unsigned char>((digits[0] - '0') << 4);
+  return out;
+}
+
+unsigned char* put_bytes(const token& t, unsigned char* out) noexcept {
+  std::memcpy(out, t.begin, t.size);
+  out[t.size] = 0x00;
+  return out + t.size + 1;
+}
+
+// The key of a text valid() accepts, kNoKey for one it rejects.
+std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
+  reader r = reader_of(text);
+  token t = r.first();
+  if (t.k == INVALID) return kNoKey;
+  unsigned char* at = put_number(t.begin, t.size, out);
+  for (;;) {
+    t = r.next();
+    if (t.k == INVALID) return kNoKey;
+    *at++ = t.rank;
+    switch (t.rank) {
+      case RANK_END:
+        return static_cast<std::size_t>(at - out);
+      case RANK_LETTER:
+        *at++ = static_cast<unsigned char>(*t.begin);
+        break;
+      case RANK_HASH:
+      case RANK_ZERO_LED:
+        at = put_bytes(t, at);
+        break;
+      case RANK_RELEASE:
+      case RANK_SUFFIX_NUMBER:
+      case RANK_NUMBER:
+        at = put_number(t.begin, t.size, at);
+        break;
+      default:
+        break;  // a suffix
+    }
+  }
+}
+
+std::size_t key(std::string_view text, unsigned char* out) noexcept {
+  return valid_key(text, out);
+}
+
+}  // namespace
+
+const version_scheme APK_SCHEME = {valid, compare, key_bound, key, collate, valid_key};
+
+}  // namespace korvel

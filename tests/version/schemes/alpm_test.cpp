@@ -1,0 +1,156 @@
+#include "version/schemes/alpm.h"
+
+#include "scheme_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace korvel::testing {
+namespace {
+
+using bytes = std::vector<unsigned char>;
+
+bytes key_bytes(const std::string& text) {
+  const std::string key = key_of(ALPM_SCHEME, text);
+  return bytes(key.begin(), key.end());
+}
+
+// Ascending in the collation's order, each strictly after the one before;
+// vercmp agrees on every pair but those of a missing release (it finds
+// them equal) and "1.0." against "1.0.a" (it orders them the other way).
+const std::vector<std::string> kAscending = {"",
+                                             "B",
+                                             "a",
+                                             "b",
+                                             "1.0a",
+                                             "1.0b",
+                                             "1.0beta",
+                                             "1.0p",
+                                             "1.0pre",
+                                             "1.0rc",
+                                             "1.0",
+                                             "1.0-1",
+                                             "1.0-2",
+                                             "1.0-10",
+                                             "1.0.",
+                                             "1.0.a",
+                                             "1.0.1",
+                                             "1.0..a",
+                                             "1.0..1",
+                                             "1.1",
+                                             "1.2",
+                                             "1.10",
+                                             "2",
+                                             "0:3",
+                                             ".1",
+                                             "..1",
+                                             "1:0.1",
+                                             "1:0.1-a",
+                                             "1:0.1-1",
+                                             "2:0",
+                                             "18446744073709551616:0"};
+
+TEST(AlpmScheme, OrdersTheChain) {
+  std::vector<std::string> texts(kAscending.begin() + 1, kAscending.end());
+  expect_total_order(ALPM_SCHEME, texts);
+  for (std::size_t i = 1; i + 1 < kAscending.size(); ++i) {
+    EXPECT_LT(ALPM_SCHEME.compare(kAscending[i], kAscending[i + 1]), 0)
+        << kAscending[i] << " vs " << kAscending[i + 1];
+  }
+}
+
+// vercmp's own answers (makepkg 6.0.2), which version_compare_alpm gives.
+TEST(AlpmScheme, ToolCompareIsVercmp) {
+  struct row {
+    const char* a;
+    const char* b;
+    int vercmp;
+  };
+  const row kRows[] = {{"1.0", "1.0-1", 0}, {"1.0-1", "1.0-2", -1}, {"1.", "1.0", -1},
+                       {"1.0", "1..a", -1}, {"1..a", "1.", -1},     {"1.a", "1.", -1},
+                       {"1", "1.", -1},     {"1.", "1..", 0},       {"1a", "1", -1},
+                       {"1", "1.a", -1},    {"2", ".1", -1},        {"B", "a", -1},
+                       {"1.01", "1.1", 0},  {":1", "0:1", 0},       {"1.0.", "1.0-1", 1},
+                       {"a.", "a1", -1},    {"a1", "a.b", -1},      {"a.b", "a.", -1}};
+  for (const row& r : kRows) {
+    EXPECT_EQ(sign(ALPM_SCHEME.tool_compare(r.a, r.b)), r.vercmp) << r.a << " vs " << r.b;
+    EXPECT_EQ(sign(ALPM_SCHEME.tool_compare(r.b, r.a)), -r.vercmp) << r.b << " vs " << r.a;
+  }
+  // The collation's own order where vercmp has none.
+  EXPECT_LT(ALPM_SCHEME.compare("1.0", "1.0-1"), 0);
+  EXPECT_LT(ALPM_SCHEME.compare("1.", "1..a"), 0);
+  EXPECT_LT(ALPM_SCHEME.compare("1.", "1.a"), 0);
+}
+
+TEST(AlpmScheme, EquivalentVersionsShareTheirKey) {
+  const std::pair<std::string, std::string> kSame[] = {
+      {"1.01", "1.1"}, {":1", "0:1"},   {"00:1", "1"},      {"1.", "1.."},
+      {"1.0", "1_0"},  {"1\xff", "1."}, {"1.2-3", "1+2-3"}, {"1-2-3", "1_2-3"}};
+  for (const auto& [a, b] : kSame) {
+    EXPECT_EQ(ALPM_SCHEME.compare(a, b), 0) << a << " vs " << b;
+    EXPECT_EQ(key_bytes(a), key_bytes(b)) << a << " vs " << b;
+  }
+}
+
+TEST(AlpmScheme, AcceptsEveryNonEmptyTextWithoutNul) {
+  for (const char* text : {"1", "-", ":", "~", " ", "\xff", "a:b:c-d-e"}) {
+    EXPECT_TRUE(valid_of(ALPM_SCHEME, text)) << text;
+  }
+  for (const std::string& text : {std::string(), std::string(1, '\0'), std::string("1\0", 2)}) {
+    EXPECT_FALSE(valid_of(ALPM_SCHEME, text));
+  }
+}
+
+TEST(AlpmScheme, KeyBytes) {
+  const std::pair<std::string, bytes> kKeys[] = {
+      {"1", {0x00, 0x04, 0x01, 0x10, 0x02, 0x00}},
+      {"1:2.0a-3",
+       {0x01, 0x10, 0x04, 0x01, 0x20, 0x06, 0x00, 0x01, 'a', 0x00, 0x02, 0x01, 0x04, 0x01, 0x30,
+        0x02}},
+      {"1..", {0x00, 0x04, 0x01, 0x10, 0x03, 0x00}},
+      {"-", {0x00, 0x02, 0x01, 0x02}},
+      {std::string(300, '.') + "a",
+       {0x00, 0xff, 0, 0, 0, 0, 0, 0, 0x02, 0x5b, 'a', 0x00, 0x02, 0x00}}};
+  for (const auto& [text, key] : kKeys) EXPECT_EQ(key_bytes(text), key) << text;
+}
+
+std::string random_text(std::mt19937& random) {
+  static const char* const kPieces[] = {"0", "00", "1",  "9",   "10", "123456789012345678901",
+                                        "a", "Z",  "rc", ".",   "..", "_",
+                                        "-", ":",  "+",  "\xff"};
+  std::uniform_int_distribution<std::size_t> piece(0, std::size(kPieces) - 1);
+  std::string text;
+  for (int n = std::uniform_int_distribution<int>(1, 6)(random); n > 0; --n) {
+    text += kPieces[piece(random)];
+  }
+  return text;
+}
+
+TEST(AlpmScheme, KeysOrderAsCompareAndTheOrderIsTotal) {
+  std::mt19937 random(37);
+  std::vector<std::string> texts(kAscending.begin() + 1, kAscending.end());
+  while (texts.size() < 400) texts.push_back(random_text(random));
+  expect_total_order(ALPM_SCHEME, texts);
+  // vercmp's own answer is antisymmetric, cycles and all.
+  for (const std::string& a : texts) {
+    for (const std::string& b : texts) {
+      EXPECT_EQ(sign(ALPM_SCHEME.tool_compare(a, b)), -sign(ALPM_SCHEME.tool_compare(b, a)))
+          << a << " vs " << b;
+    }
+  }
+}
+
+TEST(AlpmScheme, LongTexts) {
+  std::string a;
+  for (int i = 0; i < 200000; ++i) a += "1.";
+  EXPECT_LT(ALPM_SCHEME.compare(a, a + "-0"), 0);
+  EXPECT_LE(key_bytes(a).size(), ALPM_SCHEME.key_bound(a.size()));
+  const std::string gaps = "1" + std::string(100000, '.') + "a";
+  EXPECT_LE(key_bytes(gaps).size(), ALPM_SCHEME.key_bound(gaps.size()));
+}
+
+}  // namespace
+}  // namespace korvel::testing
