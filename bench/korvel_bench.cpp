@@ -225,11 +225,14 @@ std::vector<query_group> inet_groups() {
        kInventoryRows,
        {subject("COLLATE ip", "REINDEX inet_ip"), baseline("BINARY", "REINDEX inet_binary"),
         baseline("uint", "REINDEX inet_uint")}},
-      {"ip: hosts in one /24 of inet",
+      // Apart, since a group runs each query as often as its fastest needs.
+      {"ip: hosts in one /24 of inet, ip_key index",
        kInventoryRows,
-       {subject("ip_key index", inet_subnet_by_key()),
-        baseline("ip_contains() scan", std::string("SELECT count(*) FROM inet WHERE ip_contains(") +
-                                           kInetSubnet + ", ip)")}},
+       {subject("ip_key index", inet_subnet_by_key())}},
+      {"ip: hosts in one /24 of inet, ip_contains() scan",
+       kInventoryRows,
+       {subject("ip_contains() scan", std::string("SELECT count(*) FROM inet WHERE ip_contains(") +
+                                          kInetSubnet + ", ip)")}},
   };
 }
 
@@ -446,14 +449,16 @@ void print_inet_targets(const std::vector<measured_group>& all, sqlite3* db) {
     std::snprintf(what, sizeof what, "%s: %s / %s <= %.1f", t.group, t.label, t.base, t.limit);
     print_target(what, figure, "x", figure <= t.limit);
   }
-  const measured_group* m = find_group(all, "ip: hosts in one /24 of inet");
-  if (m == nullptr) return;
-  const double faster = 1.0 / ratio(*m, "ip_key index", "ip_contains() scan");
+  const measured_group* indexed = find_group(all, "ip: hosts in one /24 of inet, ip_key index");
+  const measured_group* scan = find_group(all, "ip: hosts in one /24 of inet, ip_contains() scan");
+  if (indexed == nullptr || scan == nullptr) return;
+  const query_figures& by_index = figures_of(*indexed, "ip_key index");
+  const query_figures& by_scan = figures_of(*scan, "ip_contains() scan");
+  const double faster = by_scan.median_seconds / by_index.median_seconds;
   print_target("ip: one /24: ip_contains() scan / ip_key index >= 100", faster, "x", faster >= 100);
-  const std::string& hosts = figures_of(*m, "ip_key index").result;
-  const bool same = hosts == figures_of(*m, "ip_contains() scan").result;
-  std::printf("| ip: one /24: both count the same hosts (%s) | %s | %s |\n", hosts.c_str(),
-              same ? "yes" : "no", same ? "met" : "MISSED");
+  const bool same = by_index.result == by_scan.result;
+  std::printf("| ip: one /24: both count the same hosts (%s) | %s | %s |\n",
+              by_index.result.c_str(), same ? "yes" : "no", same ? "met" : "MISSED");
   std::string plan;
   sqlite3_stmt* statement = nullptr;
   const std::string explain = "EXPLAIN QUERY PLAN " + inet_subnet_by_key();
