@@ -269,6 +269,64 @@ void create_addresses(sqlite3* db) {
        });
 }
 
+// An IPv6 text of one of the shapes inventories hold: compressed, written
+// out in full with leading zeros, upper case, with an IPv4 tail, IPv4-mapped,
+// link-local with a zone.
+std::string ipv6_text(random_source& random) {
+  unsigned hextets[8];
+  const bool documentation = random.below(2) == 0;
+  for (unsigned i = 0; i < 8; ++i) hextets[i] = random.below(3) == 0 ? 0 : random.below(65536);
+  if (documentation) hextets[0] = 0x2001, hextets[1] = 0xdb8;
+  const unsigned shape = random.below(6);
+  if (shape == 0) {
+    return format("::ffff:%u.%u.%u.%u", 10u, random.below(16), random.below(256),
+                  random.below(256));
+  }
+  if (shape == 1) return format("fe80::%x%%eth%u", random.below(65536), random.below(4));
+  const char* hex = shape == 2 ? "%04X" : "%x";
+  const unsigned last = shape == 4 ? 6 : 8;  // shape 4 ends in dotted IPv4
+  // The longest run of zeros becomes '::' (none when shape 3 writes it out).
+  unsigned best = 8, best_length = 1;
+  for (unsigned i = 0; i < last;) {
+    unsigned end = i;
+    while (end < last && hextets[end] == 0) ++end;
+    if (end - i > best_length) best = i, best_length = end - i;
+    i = end == i ? i + 1 : end;
+  }
+  if (shape == 3) best = 8;
+  std::string text;
+  for (unsigned i = 0; i < last; ++i) {
+    if (i == best) {
+      text += i == 0 ? "::" : ":";
+      i += best_length - 1;
+      continue;
+    }
+    text += format(shape == 3 ? "%04x" : hex, hextets[i]);
+    if (i + 1 < last || shape == 4) text += ':';
+  }
+  if (shape == 4) {
+    text +=
+        format("%u.%u.%u.%u", hextets[6] >> 8, hextets[6] & 255, hextets[7] >> 8, hextets[7] & 255);
+  }
+  return text;
+}
+
+void create_inet(sqlite3* db) {
+  random_source random{0x20010db8};
+  fill(db, "CREATE TABLE inet(ip TEXT)", "INSERT INTO inet VALUES(?)", kInventoryRows,
+       [&](sqlite3_stmt* statement, std::int64_t) {
+         bind_text(statement, 1,
+                   random.below(10) < 7 ? format("10.%u.%u.%u", random.below(16), random.below(256),
+                                                 random.below(256))
+                                        : ipv6_text(random));
+       });
+  for (const char* collation : {"binary", "uint", "ip"}) {
+    exec_or_die(db, std::string("CREATE INDEX inet_") + collation + " ON inet(ip COLLATE " +
+                        collation + ")");
+  }
+  exec_or_die(db, "CREATE INDEX inet_by_key ON inet(ip_key(ip))");
+}
+
 // '1.2.' and a word of `bytes` - 4 bytes that differs between rows only in
 // its last four, so every comparison reads the whole text.
 std::string long_version(random_source& random, std::int64_t bytes) {
@@ -392,6 +450,7 @@ void create_data_set(sqlite3* db, const std::function<bool(const char*)>& wanted
   if (wanted("worst_up")) create_worst_up(db);
   if (wanted("worst_down")) create_worst_down(db);
   if (wanted("ips")) create_addresses(db);
+  if (wanted("inet")) create_inet(db);
   if (wanted("shapes_up")) create_ordered(db, "shapes_up", true, release_log_version);
   if (wanted("shapes_down")) create_ordered(db, "shapes_down", false, release_log_version);
   if (wanted("beta_up")) create_ordered(db, "beta_up", true, alternating_beta_version);

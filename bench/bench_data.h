@@ -32,7 +32,9 @@ struct series_table {
 // versions grouped by source package. gen_versions(v): versions like t's,
 // indexed under BINARY, uint and version. ips(ip): dotted IPv4 texts.
 // osv_advisories(affected, v): OSV affected elements and installed
-// versions. Plus the
+// versions. inet(ip): 70% IPv4 in 10.0.0.0/12, 30% IPv6 of every shape,
+// indexed under BINARY, uint, ip and by ip_key (so the library must be
+// loaded). Plus the
 // tables listed by length_series() and component_series(). Creates only the
 // tables `wanted` asks for.
 void create_data_set(sqlite3* db, const std::function<bool(const char*)>& wanted);

@@ -58,6 +58,18 @@ void noop_blob(sqlite3_context* context, int, sqlite3_value** argv) {
   sqlite3_result_blob(context, text, sqlite3_value_bytes(argv[0]), SQLITE_TRANSIENT);
 }
 
+// The floor of any function that returns TEXT: the argument, copied by
+// SQLite into the result as every returned text is.
+void noop_text(sqlite3_context* context, int, sqlite3_value** argv) {
+  const unsigned char* text = sqlite3_value_text(argv[0]);
+  if (sqlite3_value_type(argv[0]) != SQLITE_TEXT || text == nullptr) {
+    sqlite3_result_null(context);
+    return;
+  }
+  sqlite3_result_text(context, reinterpret_cast<const char*>(text), sqlite3_value_bytes(argv[0]),
+                      SQLITE_TRANSIENT);
+}
+
 bool is_digit(unsigned char byte) {
   return byte >= '0' && byte <= '9';
 }
@@ -116,6 +128,8 @@ void register_noop_functions(sqlite3* db) {
       sqlite3_create_function(db, "noop_scalar", 1, flags, nullptr, noop_scalar, nullptr,
                               nullptr) != SQLITE_OK ||
       sqlite3_create_function(db, "noop_blob", 1, flags, nullptr, noop_blob, nullptr, nullptr) !=
+          SQLITE_OK ||
+      sqlite3_create_function(db, "noop_text", 1, flags, nullptr, noop_text, nullptr, nullptr) !=
           SQLITE_OK ||
       sqlite3_create_collation(db, "uint", SQLITE_UTF8, nullptr, uint_collation) != SQLITE_OK) {
     die("registering the no-op functions", sqlite3_errmsg(db));

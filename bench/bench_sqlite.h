@@ -18,7 +18,8 @@ void install_counting_allocator();
 
 // Registers noop_agg(x), which only reads its argument, noop_scalar(x),
 // which reads its argument and returns its byte count, noop_blob(x), which
-// returns its argument's bytes as a BLOB, and the "uint"
+// returns its argument's bytes as a BLOB, noop_text(x), which returns its
+// argument's text, and the "uint"
 // collation (digit runs as numbers), the baseline of the version collations.
 void register_noop_functions(sqlite3* db);
 

@@ -234,6 +234,48 @@ query_group range_group(const range_bench& bench) {
            baseline("noop_scalar()", "SELECT noop_agg(noop_scalar(v))" + from)}};
 }
 
+// The strict address functions over 1,000,000 addresses of both families:
+// keys and texts against no-op scalars of the same result type, sorting and
+// index building under COLLATE ip against uint, and the hosts of one /24
+// through the ip_key index against a scan by ip_contains.
+constexpr const char* kInetSubnet = "'10.1.2.0/24'";
+
+std::string inet_subnet_by_key() {
+  return std::string("SELECT count(*) FROM inet WHERE ip_key(ip) BETWEEN ip_key(") + kInetSubnet +
+         ") AND ip_key(ip_network_last(" + kInetSubnet + "))";
+}
+
+std::vector<query_group> inet_groups() {
+  const std::string from = " FROM inet NOT INDEXED";
+  const std::string sort = "SELECT ip FROM inet NOT INDEXED ORDER BY ip";
+  return {
+      {"ip: ip_key over inet",
+       kInventoryRows,
+       {subject("ip_key(ip)", "SELECT noop_agg(ip_key(ip))" + from),
+        baseline("noop_blob()", "SELECT noop_agg(noop_blob(ip))" + from)}},
+      {"ip: ip_text over inet",
+       kInventoryRows,
+       {subject("ip_text(ip)", "SELECT noop_agg(ip_text(ip))" + from),
+        baseline("noop_text()", "SELECT noop_agg(noop_text(ip))" + from)}},
+      {"ip: ORDER BY over inet",
+       kInventoryRows,
+       {subject("COLLATE ip", sort + " COLLATE ip"), baseline("BINARY", sort),
+        baseline("uint", sort + " COLLATE uint")}},
+      {"ip: REINDEX over inet",
+       kInventoryRows,
+       {subject("COLLATE ip", "REINDEX inet_ip"), baseline("BINARY", "REINDEX inet_binary"),
+        baseline("uint", "REINDEX inet_uint")}},
+      // Apart, since a group runs each query as often as its fastest needs.
+      {"ip: hosts in one /24 of inet, ip_key index",
+       kInventoryRows,
+       {subject("ip_key index", inet_subnet_by_key())}},
+      {"ip: hosts in one /24 of inet, ip_contains() scan",
+       kInventoryRows,
+       {subject("ip_contains() scan", std::string("SELECT count(*) FROM inet WHERE ip_contains(") +
+                                          kInetSubnet + ", ip)")}},
+  };
+}
+
 query_group series_group(const series_table& table) {
   const std::string from = std::string(" FROM ") + table.name;
   return {std::string("growth: ") + table.name,
@@ -483,11 +525,64 @@ void print_range_targets(const std::vector<measured_group>& all) {
   }
 }
 
-void print_summary(const std::vector<measured_group>& all) {
+void print_inet_targets(const std::vector<measured_group>& all, sqlite3* db) {
+  const struct {
+    const char* group;
+    const char* label;
+    const char* base;
+    double limit;
+  } targets[] = {
+      {"ip: ip_key over inet", "ip_key(ip)", "noop_blob()", 1.5},
+      {"ip: ip_text over inet", "ip_text(ip)", "noop_text()", 1.5},
+      {"ip: ORDER BY over inet", "COLLATE ip", "uint", 1.0},
+      {"ip: REINDEX over inet", "COLLATE ip", "uint", 1.0},
+  };
+  for (const auto& t : targets) {
+    const measured_group* m = find_group(all, t.group);
+    if (m == nullptr) continue;
+    const double figure = ratio(*m, t.label, t.base);
+    char what[160];
+    std::snprintf(what, sizeof what, "%s: %s / %s <= %.1f", t.group, t.label, t.base, t.limit);
+    print_target(what, figure, "x", figure <= t.limit);
+  }
+  const measured_group* indexed = find_group(all, "ip: hosts in one /24 of inet, ip_key index");
+  const measured_group* scan = find_group(all, "ip: hosts in one /24 of inet, ip_contains() scan");
+  if (indexed == nullptr || scan == nullptr) return;
+  const query_figures& by_index = figures_of(*indexed, "ip_key index");
+  const query_figures& by_scan = figures_of(*scan, "ip_contains() scan");
+  const double faster = by_scan.median_seconds / by_index.median_seconds;
+  print_target("ip: one /24: ip_contains() scan / ip_key index >= 100", faster, "x", faster >= 100);
+  const bool same = by_index.result == by_scan.result;
+  std::printf("| ip: one /24: both count the same hosts (%s) | %s | %s |\n",
+              by_index.result.c_str(), same ? "yes" : "no", same ? "met" : "MISSED");
+  std::string plan;
+  sqlite3_stmt* statement = nullptr;
+  const std::string explain = "EXPLAIN QUERY PLAN " + inet_subnet_by_key();
+  if (sqlite3_prepare_v2(db, explain.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+      plan += reinterpret_cast<const char*>(sqlite3_column_text(statement, 3));
+    }
+  }
+  sqlite3_finalize(statement);
+  const bool search = plan.find("SEARCH inet USING INDEX inet_by_key") != std::string::npos;
+  std::printf("| ip: one /24: plan | %s | %s |\n", plan.c_str(), search ? "met" : "MISSED");
+  // The data set's generator writes only addresses.
+  if (sqlite3_prepare_v2(db, "SELECT count(*) FROM inet WHERE ip_key(ip) IS NULL", -1, &statement,
+                         nullptr) == SQLITE_OK &&
+      sqlite3_step(statement) == SQLITE_ROW) {
+    const sqlite3_int64 invalid = sqlite3_column_int64(statement, 0);
+    std::printf("| ip: texts of inet that are not addresses | %lld | %s |\n",
+                static_cast<long long>(invalid), invalid == 0 ? "met" : "MISSED");
+  }
+  sqlite3_finalize(statement);
+}
+
+void print_summary(const std::vector<measured_group>& all, sqlite3* db) {
   std::printf("\n## Targets\n\n| target | figure | |\n|---|---:|---|\n");
   print_range_targets(all);
   print_aggregate_targets(all);
   print_address_targets(all);
+  print_inet_targets(all, db);
   print_order_targets(all);
   print_collation_targets(all);
   print_osv_targets(all);
@@ -507,6 +602,7 @@ std::vector<query_group> all_groups(const options& opts) {
     for (query_group& group : collation_groups(table)) groups.push_back(std::move(group));
   }
   for (const range_bench& bench : range_benches()) groups.push_back(range_group(bench));
+  for (query_group& group : inet_groups()) groups.push_back(std::move(group));
   for (const series_table& table : length_series()) groups.push_back(series_group(table));
   for (const series_table& table : component_series()) groups.push_back(series_group(table));
   std::vector<query_group> chosen;
@@ -554,7 +650,7 @@ int run(const options& opts) {
     measured.push_back({std::move(group), std::move(figures)});
     print_group(measured.back());
   }
-  print_summary(measured);
+  print_summary(measured, db);
   sqlite3_close(db);
   remove_scratch_dir(dir);
   return 0;

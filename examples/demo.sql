@@ -53,3 +53,23 @@ SELECT package, max(version COLLATE version_apk) AS newest, max(version) AS "max
 .print 'Newest installed version of each Arch package, by the pacman order (epochs first, rc before the release):'
 SELECT package, max(version COLLATE version_alpm) AS newest, max(version) AS "max() (text order)"
   FROM alpm_installed GROUP BY package ORDER BY package;
+-- == IPv4 and IPv6 addresses and subnets ==
+CREATE INDEX IF NOT EXISTS interfaces_by_address ON interfaces(ip_key(address));
+.print 'Interfaces in each subnet, both families, through the index on ip_key(address):'
+SELECT s.name AS subnet, ip_network(s.network) AS network, i.host, ip_text(i.address) AS address
+  FROM subnets AS s JOIN interfaces AS i
+    ON ip_key(i.address) BETWEEN ip_key(s.network) AND ip_key(ip_network_last(s.network))
+ ORDER BY s.name, i.address COLLATE ip;
+.print 'Its plan: a SEARCH of the index for each subnet, not a scan of the interfaces:'
+EXPLAIN QUERY PLAN
+SELECT s.name, i.host
+  FROM subnets AS s JOIN interfaces AS i
+    ON ip_key(i.address) BETWEEN ip_key(s.network) AND ip_key(ip_network_last(s.network));
+.print 'Interfaces grouped by /24 (IPv4) and /64 (IPv6):'
+SELECT ip_network(address, CASE ip_family(address) WHEN 4 THEN 24 ELSE 64 END) AS network,
+       count(*) AS interfaces, group_concat(host, ' ') AS hosts
+  FROM interfaces WHERE ip_family(address) IS NOT NULL
+ GROUP BY network ORDER BY network COLLATE ip;
+.print 'Every interface in address order, both families in one column (COLLATE ip):'
+SELECT host, address, ip_text(address) AS canonical
+  FROM interfaces ORDER BY address COLLATE ip;

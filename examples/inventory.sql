@@ -129,3 +129,29 @@ INSERT INTO alpm_installed VALUES
   ('arch-build', 'mesa', '1:24.1.3-1'),
   ('arch-build', 'mesa', '1:24.1.3rc1-1'),
   ('arch-build', 'mesa', '1:24.1.3-2');
+
+-- == IPv4 and IPv6 addresses and subnets ==
+-- Interfaces as an inventory lists them, both families mixed, some written
+-- loosely, one not an address at all; and the subnets they belong to.
+DROP TABLE IF EXISTS interfaces;
+CREATE TABLE interfaces(host TEXT NOT NULL, address TEXT NOT NULL);
+INSERT INTO interfaces VALUES
+  ('web-01', '10.20.1.11'),
+  ('web-01', '2001:db8:4::11'),
+  ('web-01', 'fe80::1%eth0'),
+  ('web-02', '10.20.1.12'),
+  ('web-02', '2001:DB8:4:0:0:0:0:12'),
+  ('db-primary', '10.20.2.5'),
+  ('db-primary', '2001:db8:4:2::5'),
+  ('build-01', '10.20.9.40'),
+  ('build-01', '::ffff:10.20.9.41'),
+  ('build-02', '192.168.7.2'),
+  ('printer', 'unknown'),
+  ('vpn', '2001:db8:ff::1');
+DROP TABLE IF EXISTS subnets;
+CREATE TABLE subnets(name TEXT PRIMARY KEY, network TEXT NOT NULL);
+INSERT INTO subnets VALUES
+  ('frontend v4', '10.20.1.0/24'),
+  ('backend v4', '10.20.0.0/255.255.252.0'),
+  ('site v6', '2001:db8:4::/48'),
+  ('frontend v6', '2001:db8:4::/64');

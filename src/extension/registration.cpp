@@ -40,6 +40,15 @@ constexpr function_registration kFunctions[] = {
     {"version_in_vers", 2, version_in_vers_func, nullptr, nullptr},
     {"ip_address_text", 1, ip_address_text_func, nullptr, nullptr},
     {"osv_affected", 2, osv_affected_func, nullptr, nullptr},
+    {"ip_text", 1, ip_text_func, nullptr, nullptr},
+    {"ip_family", 1, ip_family_func, nullptr, nullptr},
+    {"ip_network", 1, ip_network_func, nullptr, nullptr},
+    {"ip_network", 2, ip_network_func, nullptr, nullptr},
+    {"ip_network_first", 1, ip_network_first_func, nullptr, nullptr},
+    {"ip_network_last", 1, ip_network_last_func, nullptr, nullptr},
+    {"ip_masklen", 1, ip_masklen_func, nullptr, nullptr},
+    {"ip_contains", 2, ip_contains_func, nullptr, nullptr},
+    {"ip_key", 1, ip_key_func, nullptr, nullptr},
     {"korvel_sql_version", 0, korvel_sql_version_func, nullptr, nullptr},
 };
 
@@ -53,6 +62,7 @@ int register_functions(sqlite3* db) noexcept {
   }
   (void)sqlite3_create_collation_v2(db, "version", SQLITE_UTF8, nullptr, version_collation,
                                     nullptr);
+  (void)sqlite3_create_collation_v2(db, "ip", SQLITE_UTF8, nullptr, ip_collation, nullptr);
   register_schemes(db);
   return SQLITE_OK;
 }

@@ -117,5 +117,34 @@ TEST_F(FormatIpAddressSql, OrdersHostsByAddress) {
       (std::vector<std::string>{"'9.255.255.255'", "'10.0.0.3'", "'10.0.0.20'", "'10.0.1.0'"}));
 }
 
+// Keys live in users' databases: their bytes are pinned here, never changed.
+// Python's ipaddress checks everything else (inet_differential.py); these are
+// the cases it cannot reach: argument types and bytes that are not UTF-8.
+TEST_F(FormatIpAddressSql, StrictFunctionsPinnedKeysAndArgumentTypes) {
+  expect_values(
+      db.get(),
+      {
+          {"hex(ip_key('10.0.0.0/8'))", "'040A00000008'"},
+          {"hex(ip_key('10.1.2.3'))", "'040A01020320'"},
+          {"hex(ip_key('0.0.0.0/0'))", "'040000000000'"},
+          {"hex(ip_key('2001:db8::/32'))", "'0620010DB800000000000000000000000020'"},
+          {"hex(ip_key('fe80::1%eth0'))", "'06FE80000000000000000000000000000180'"},
+          {"hex(ip_key('::ffff:10.0.0.1'))", "'0600000000000000000000FFFF0A00000180'"},
+          {"ip_key(167772161)", "NULL"},
+          {"ip_text(x'3A3A31')", "NULL"},
+          {"ip_family(NULL)", "NULL"},
+          {"ip_contains('10.0.0.0/8', 167772161)", "NULL"},
+          {"ip_contains(NULL, '10.0.0.1')", "NULL"},
+          {"ip_network('10.1.2.3', '24')", "NULL"},
+          {"ip_network('10.1.2.3', 24.0)", "NULL"},
+          {"ip_network('10.1.2.3', NULL)", "NULL"},
+          {"ip_network('10.1.2.3', 33)", "NULL"},
+          {"ip_network('10.0.0.0/8', 16)", "NULL"},
+          {"ip_network('::', 128)", "'::/128'"},
+          {"hex(ip_text(CAST(x'666538303A3A3125FF00' AS TEXT)))", "'666538303A3A3125FF00'"},
+          {"ip_text(CAST(x'312E322E332E3400' AS TEXT))", "NULL"},
+      });
+}
+
 }  // namespace
 }  // namespace korvel::testing

@@ -39,18 +39,23 @@ TEST(Loading, AddsExactlyItsFunctionsAndCollation) {
                                   known + ") ORDER BY " + columns);
   };
   // Every package manager's order adds the same faces under its name.
-  std::vector<std::string> functions = {
-      "'format_ip_address'|'s'|1", "'ip_address_text'|'s'|1", "'korvel_sql_version'|'s'|0",
-      "'max_version'|'a'|-1",      "'min_version'|'a'|-1",    "'osv_affected'|'s'|2",
-      "'version_compare'|'s'|2",   "'version_compare'|'s'|3", "'version_key'|'s'|1",
-      "'version_key'|'s'|2",       "'version_in_vers'|'s'|2", "'version_satisfies'|'s'|2",
-      "'version_satisfies'|'s'|3"};
-  std::vector<std::string> collations = {"'version'"};
+  std::vector<std::string> functions = {"'format_ip_address'|'s'|1",  "'ip_address_text'|'s'|1",
+                                        "'korvel_sql_version'|'s'|0", "'max_version'|'a'|-1",
+                                        "'min_version'|'a'|-1",       "'osv_affected'|'s'|2",
+                                        "'version_compare'|'s'|2",    "'version_compare'|'s'|3",
+                                        "'version_key'|'s'|1",        "'version_key'|'s'|2",
+                                        "'version_in_vers'|'s'|2",    "'version_satisfies'|'s'|2",
+                                        "'version_satisfies'|'s'|3",  "'ip_text'|'s'|1",
+                                        "'ip_family'|'s'|1",          "'ip_network'|'s'|1",
+                                        "'ip_network'|'s'|2",         "'ip_network_first'|'s'|1",
+                                        "'ip_network_last'|'s'|1",    "'ip_masklen'|'s'|1",
+                                        "'ip_contains'|'s'|2",        "'ip_key'|'s'|1"};
+  std::vector<std::string> collations = {"'version'", "'ip'"};
   for (std::size_t i = 0; i < kSchemeRowCount; ++i) {
     const std::string name = kSchemeRows[i].name;
-    for (const char* face : {"'max_version_%'|'a'|1", "'min_version_%'|'a'|1",
-                             "'version_compare_%'|'s'|2", "'version_key_%'|'s'|1",
-                             "'version_satisfies_%'|'s'|2"}) {
+    for (const char* face :
+         {"'max_version_%'|'a'|1", "'min_version_%'|'a'|1", "'version_compare_%'|'s'|2",
+          "'version_key_%'|'s'|1", "'version_satisfies_%'|'s'|2"}) {
       std::string row = face;
       functions.push_back(row.replace(row.find('%'), 1, name));
     }

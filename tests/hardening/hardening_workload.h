@@ -178,6 +178,18 @@ inline const std::vector<workload_statement>& workload_statements() {
        "version_alpm))",
        {"0|1|1|' 1.0 1.0-1'"}},
       {"SELECT typeof(korvel_sql_version())", {"'text'"}},
+      // The strict address functions; a zone this long is written to a block
+      // of its own.
+      {"SELECT ip_text('2001:DB8::1'), ip_text('fe80::1%' || printf('%.*c', 100, 'z')) = "
+       "'fe80::1%' || printf('%.*c', 100, 'z'), ip_family('10.0.0.0/8'), "
+       "ip_network('10.1.2.3', 24), ip_network('2001:db8::1/32'), "
+       "ip_network_first('10.0.0.0/255.0.0.0'), ip_network_last('10.0.0.0/0.255.255.255'), "
+       "ip_masklen('::/64'), ip_contains('10.0.0.0/8', '10.1.2.3'), hex(ip_key('10.0.0.0/8'))",
+       {"'2001:db8::1'|1|4|'10.1.2.0/24'|'2001:db8::/32'|'10.0.0.0'|'10.255.255.255'|64|1|"
+        "'040A00000008'"}},
+      {"SELECT group_concat(x, ' ') FROM (SELECT column1 AS x FROM (VALUES ('::1'), "
+       "('10.0.0.1'), ('x'), ('10.0.0.0/8'), ('0::1')) ORDER BY x COLLATE ip)",
+       {"'x 10.0.0.0/8 10.0.0.1 0::1 ::1'"}},
   };
   return statements;
 }
