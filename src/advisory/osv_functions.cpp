@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "advisory/osv.h"
+#include "common/sql_arguments.h"
 
 namespace korvel {
 
@@ -11,17 +12,6 @@ namespace {
 
 // Enough of a record to find the place in it; longer ones are cut.
 constexpr std::size_t kExcerptBytes = 48;
-
-bool text_argument(sqlite3_value* value, std::string_view& text, bool& no_memory) noexcept {
-  if (sqlite3_value_type(value) != SQLITE_TEXT) return false;
-  const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
-  if (bytes == nullptr) {
-    no_memory = true;
-    return false;
-  }
-  text = std::string_view(bytes, static_cast<std::size_t>(sqlite3_value_bytes(value)));
-  return true;
-}
 
 void result_malformed(sqlite3_context* context, const osv_problem& problem) noexcept {
   std::string_view excerpt = problem.excerpt;
@@ -49,19 +39,10 @@ void result_malformed(sqlite3_context* context, const osv_problem& problem) noex
 
 extern "C" void osv_affected_func(sqlite3_context* context, int /*argc*/,
                                   sqlite3_value** argv) noexcept {
-  std::string_view affected;
-  std::string_view version;
-  bool no_memory = false;
-  const bool texts =
-      text_argument(argv[0], affected, no_memory) && text_argument(argv[1], version, no_memory);
-  if (!texts) {
-    if (no_memory) {
-      sqlite3_result_error_nomem(context);
-    } else {
-      sqlite3_result_null(context);
-    }
-    return;
-  }
+  std::string_view texts[2];
+  if (!text_arguments(context, 2, argv, texts)) return;
+  const std::string_view affected = texts[0];
+  const std::string_view version = texts[1];
   osv_answer answer = osv_answer::unknown;
   osv_problem problem{};
   switch (osv_affected(affected, version, answer, problem)) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/sql_arguments.h"
 #include "version/ranges/range_functions.h"
 #include "version/schemes/schemes.h"
 
@@ -17,17 +18,6 @@ constexpr int kFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
 // Keys of usual versions fit here and are copied by SQLite; longer ones are
 // handed over in a block of their own.
 constexpr std::size_t kInlineKeyBytes = 256;
-
-enum class argument { text, other, no_memory };
-
-// The whole value's bytes, NULs included, so that a scheme can reject them.
-argument text_argument(sqlite3_value* value, std::string_view& text) noexcept {
-  if (sqlite3_value_type(value) != SQLITE_TEXT) return argument::other;
-  const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
-  if (bytes == nullptr) return argument::no_memory;
-  text = std::string_view(bytes, static_cast<std::size_t>(sqlite3_value_bytes(value)));
-  return argument::text;
-}
 
 // The valid text of every argument, or false once the result is set.
 bool valid_texts(sqlite3_context* context, const version_scheme& scheme, int argc,
@@ -115,7 +105,8 @@ void scheme_step(sqlite3_context* context, sqlite3_value* value, int side) noexc
     sqlite3_result_error_nomem(context);
     return;
   }
-  const bool wins = state->text == nullptr ? scheme.valid(row) : row_wins(scheme, *state, row, side);
+  const bool wins =
+      state->text == nullptr ? scheme.valid(row) : row_wins(scheme, *state, row, side);
   if (wins && !take_row(*state, row)) sqlite3_result_error_nomem(context);
 }
 

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "common/sql_arguments.h"
 #include "version/keys.h"
 #include "version/separators.h"
 #include "version/text_order.h"
@@ -9,37 +10,6 @@
 namespace korvel {
 
 namespace {
-
-// The value's text, or false when it is not TEXT; `no_memory` is set when
-// SQLite could not hand the text over.
-bool text_argument(sqlite3_value* value, std::string_view& text, bool& no_memory) noexcept {
-  if (sqlite3_value_type(value) != SQLITE_TEXT) return false;
-  const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
-  if (bytes == nullptr) {
-    no_memory = true;
-    return false;
-  }
-  text = std::string_view(bytes, static_cast<std::size_t>(sqlite3_value_bytes(value)));
-  return true;
-}
-
-// Reads the first `argc` arguments into `texts`, or sets the result (NULL,
-// or the out-of-memory error) and returns false.
-bool text_arguments(sqlite3_context* context, int argc, sqlite3_value** argv,
-                    std::string_view* texts) noexcept {
-  bool no_memory = false;
-  for (int i = 0; i < argc; ++i) {
-    if (!text_argument(argv[i], texts[i], no_memory)) {
-      if (no_memory) {
-        sqlite3_result_error_nomem(context);
-      } else {
-        sqlite3_result_null(context);
-      }
-      return false;
-    }
-  }
-  return true;
-}
 
 // Keys of usual versions fit here and are copied by SQLite; longer ones are
 // written to a block that SQLite takes over.

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "common/sql_arguments.h"
 #include "version/ranges/generic.h"
 #include "version/ranges/vers.h"
 #include "version/schemes/schemes.h"
@@ -11,27 +12,6 @@
 namespace korvel {
 
 namespace {
-
-enum class argument { text, other, no_memory };
-
-argument text_argument(sqlite3_value* value, std::string_view& text) noexcept {
-  if (sqlite3_value_type(value) != SQLITE_TEXT) return argument::other;
-  const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
-  if (bytes == nullptr) return argument::no_memory;
-  text = std::string_view(bytes, static_cast<std::size_t>(sqlite3_value_bytes(value)));
-  return argument::text;
-}
-
-// Sets the result for an argument that is not usable text; false then.
-bool usable(sqlite3_context* context, argument kind) noexcept {
-  if (kind == argument::text) return true;
-  if (kind == argument::no_memory) {
-    sqlite3_result_error_nomem(context);
-  } else {
-    sqlite3_result_null(context);
-  }
-  return false;
-}
 
 // The function's SQL name, in two pieces so that a row's name need not be
 // put together before an error needs it.
