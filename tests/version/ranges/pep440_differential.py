@@ -277,11 +277,11 @@ def main(extension):
         versions = near(text) + rng.sample(candidates, RANDOM_VERSIONS)
         pairs += [(text, version, specifiers) for version in dict.fromkeys(versions)]
 
-    db.execute("CREATE TABLE pairs(id INTEGER PRIMARY KEY, version TEXT, spec TEXT)")
+    db.execute("CREATE TABLE pairs(id INTEGER PRIMARY KEY, version TEXT, specifiers TEXT)")
     db.executemany("INSERT INTO pairs VALUES (?, ?, ?)",
                    ((i, version, text) for i, (text, version, _) in enumerate(pairs)))
     ours = [row[0] for row in db.execute(
-        "SELECT version_satisfies_pep440(version, spec) FROM pairs ORDER BY id")]
+        "SELECT version_satisfies_pep440(version, specifiers) FROM pairs ORDER BY id")]
     counted = {0: 0, 1: 0, None: 0, "fails": 0}
     for (text, version, specifiers), got in zip(pairs, ours):
         want = reference_contains(specifiers, version)
