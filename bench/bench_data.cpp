@@ -311,14 +311,27 @@ std::string ipv6_text(random_source& random) {
   return text;
 }
 
-void create_inet(sqlite3* db) {
+}  // namespace
+
+std::vector<std::string> inet_texts(std::int64_t rows) {
   random_source random{0x20010db8};
+  std::vector<std::string> texts;
+  texts.reserve(static_cast<std::size_t>(rows));
+  for (std::int64_t i = 0; i < rows; ++i) {
+    texts.push_back(random.below(10) < 7 ? format("10.%u.%u.%u", random.below(16),
+                                                  random.below(256), random.below(256))
+                                         : ipv6_text(random));
+  }
+  return texts;
+}
+
+namespace {
+
+void create_inet(sqlite3* db) {
+  const std::vector<std::string> texts = inet_texts(kInventoryRows);
   fill(db, "CREATE TABLE inet(ip TEXT)", "INSERT INTO inet VALUES(?)", kInventoryRows,
-       [&](sqlite3_stmt* statement, std::int64_t) {
-         bind_text(statement, 1,
-                   random.below(10) < 7 ? format("10.%u.%u.%u", random.below(16), random.below(256),
-                                                 random.below(256))
-                                        : ipv6_text(random));
+       [&](sqlite3_stmt* statement, std::int64_t i) {
+         bind_text(statement, 1, texts[static_cast<std::size_t>(i)]);
        });
   for (const char* collation : {"binary", "uint", "ip"}) {
     exec_or_die(db, std::string("CREATE INDEX inet_") + collation + " ON inet(ip COLLATE " +

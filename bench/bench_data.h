@@ -54,6 +54,10 @@ struct real_versions_table {
 // The versions of a committed sample, one a line; exits when it has none.
 [[nodiscard]] std::vector<std::string> read_sample(const char* file);
 
+// The rows of inet: 70% IPv4 in 10.0.0.0/12, 30% IPv6 of every shape, the
+// same for every call with the same count's prefix.
+[[nodiscard]] std::vector<std::string> inet_texts(std::int64_t rows);
+
 [[nodiscard]] const std::vector<series_table>& length_series();
 [[nodiscard]] const std::vector<series_table>& component_series();
 

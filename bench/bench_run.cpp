@@ -10,6 +10,15 @@
 
 namespace korvel::bench {
 
+// CPU time of this thread: other programs sharing the cores lengthen the
+// wall-clock time of a query but hardly its CPU time. Everything is cached,
+// so a query waits for nothing but the CPU.
+double thread_seconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
 namespace {
 
 struct prepared {
@@ -31,15 +40,6 @@ void execute(sqlite3* db, const query& q, prepared& p) {
   }
   if (rc != SQLITE_DONE) fail(db, q);
   sqlite3_reset(p.statement);
-}
-
-// CPU time of this thread: other programs sharing the cores lengthen the
-// wall-clock time of a query but hardly its CPU time. Everything is cached,
-// so a query waits for nothing but the CPU.
-double thread_seconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 double seconds_for(sqlite3* db, const query& q, prepared& p, int executions) {

@@ -48,4 +48,7 @@ struct run_settings {
 
 [[nodiscard]] double median(std::vector<double> values);
 
+// CPU time of the calling thread, in seconds.
+[[nodiscard]] double thread_seconds();
+
 }  // namespace korvel::bench
