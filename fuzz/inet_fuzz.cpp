@@ -2,7 +2,9 @@
 // canonical text is a fixed point (written again, it reads back to the same
 // value and prints the same), that a text and its canonical text have one
 // key and compare as their bytes do, and that a text without zone or prefix
-// is an address exactly when glibc's inet_pton takes it.
+// is an address exactly when glibc's inet_pton takes it. Against a few
+// plain IPv4 addresses, the collation's order (read from bit masks where
+// both texts are plain IPv4) is the one the parser and keys give.
 #include <arpa/inet.h>
 
 #include <cstring>
@@ -31,6 +33,19 @@ bool inet_pton_accepts(std::string_view text) {
          inet_pton(AF_INET6, terminated.c_str(), out) == 1;
 }
 
+// The collation's order the long way: texts that are neither address nor
+// network first, then keys, then bytes.
+int reference_order(std::string_view a, std::string_view b) {
+  korvel::inet_value left;
+  korvel::inet_value right;
+  const bool left_valid = korvel::parse_inet(a, left);
+  const bool right_valid = korvel::parse_inet(b, right);
+  if (left_valid != right_valid) return left_valid ? 1 : -1;
+  int order = left_valid ? key(left).compare(key(right)) : 0;
+  if (order == 0) order = a.compare(b);
+  return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -41,6 +56,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool valid = korvel::parse_inet(text, value);
   if (text.find_first_of(std::string_view("%/\0", 3)) == std::string_view::npos) {
     KORVEL_FUZZ_CHECK(valid == inet_pton_accepts(text));
+  }
+  static constexpr const char* kPivots[] = {"0.0.0.0", "9.9.9.9", "10.1.2.3", "10.1.20.3",
+                                            "199.255.0.1", "255.255.255.255", "::ffff:1.2.3.4"};
+  for (const char* pivot : kPivots) {
+    const int order = korvel::compare_inet_texts(text, pivot);
+    KORVEL_FUZZ_CHECK(order == reference_order(text, pivot));
+    KORVEL_FUZZ_CHECK(korvel::compare_inet_texts(pivot, text) == -order);
   }
   if (!valid) return 0;
   const std::string once = canonical(value);
