@@ -21,7 +21,9 @@
 #include "version/scheme.h"
 #include "version/schemes/alpm.h"
 #include "version/schemes/apk.h"
+#include "version/schemes/composer.h"
 #include "version/schemes/deb.h"
+#include "version/schemes/gem.h"
 #include "version/schemes/go.h"
 #include "version/schemes/maven.h"
 #include "version/schemes/pep440.h"
@@ -143,6 +145,8 @@ constexpr subject kSubjects[] = {
     {"pep440_versions.txt", "version_pep440", scheme_order<PEP440_SCHEME>},
     {"maven_versions.txt", "version_maven", scheme_order<MAVEN_SCHEME>},
     {"go_versions.txt", "version_go", scheme_order<GO_SCHEME>},
+    {"gem_versions.txt", "version_gem", scheme_order<GEM_SCHEME>},
+    {"composer_versions.txt", "version_composer", scheme_order<COMPOSER_SCHEME>},
     {"apk_versions.txt", "version_apk", scheme_order<APK_SCHEME>},
     {"alpm_versions.txt", "version_alpm", scheme_order<ALPM_SCHEME>},
     {"inet", "ip", ip_order},

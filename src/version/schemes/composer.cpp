@@ -129,8 +129,8 @@ bool digit_at(std::string_view text, std::size_t at) noexcept {
   return at < text.size() && is_digit(text[at]);
 }
 
-bool byte_in(std::string_view text, std::size_t at, const char* set) noexcept {
-  return at < text.size() && std::strchr(set, text[at]) != nullptr;
+bool byte_in(std::string_view text, std::size_t at, std::string_view set) noexcept {
+  return at < text.size() && set.find(text[at]) != std::string_view::npos;
 }
 
 std::size_t skip_digits(std::string_view text, std::size_t at) noexcept {
@@ -155,7 +155,7 @@ struct parsed {
 };
 
 struct stability {
-  const char* spelling;  // lowercase
+  std::string_view spelling;  // lowercase
   element_class normal;
 };
 
@@ -344,7 +344,8 @@ std::string_view alias_source(std::string_view text) noexcept {
 }
 
 std::string_view without_flag(std::string_view text) noexcept {
-  for (const std::string_view flag : {"stable", "rc", "beta", "alpha", "dev"}) {
+  static constexpr std::string_view kFlags[] = {"stable", "rc", "beta", "alpha", "dev"};
+  for (const std::string_view flag : kFlags) {
     if (text.size() > flag.size() && text[text.size() - flag.size() - 1] == '@' &&
         word_at(text, text.size() - flag.size(), flag)) {
       return slice(text, 0, text.size() - flag.size() - 1);
@@ -363,10 +364,22 @@ std::string_view without_build(std::string_view text) noexcept {
   return slice(text, 0, at);
 }
 
+// Whether `text` holds a byte that trimming, an alias, a flag or build
+// metadata needs (white space, '@', '+') or a NUL: most versions hold none,
+// and then those steps have nothing to strip.
+bool may_need_stripping(std::string_view text) noexcept {
+  bool found = false;
+  for (const char c : text) {
+    found |= c == ' ' || c == '@' || c == '+' || c == '\0' || (c >= '\t' && c <= '\r');
+  }
+  return found;
+}
+
 parsed parse(std::string_view text) noexcept {
   parsed out;
-  if (std::memchr(text.data(), '\0', text.size()) != nullptr) return out;
-  std::string_view version = without_flag(alias_source(trim(text)));
+  const bool stripped = may_need_stripping(text);
+  if (stripped && std::memchr(text.data(), '\0', text.size()) != nullptr) return out;
+  std::string_view version = stripped ? without_flag(alias_source(trim(text))) : text;
   if (version == "master" || version == "trunk" || version == "default") {
     out.form = parsed::kBranch;
     out.name = version;
@@ -377,7 +390,7 @@ parsed parse(std::string_view text) noexcept {
     out.name = slice(version, 4, version.size());
     return out;
   }
-  version = without_build(version);
+  if (stripped) version = without_build(version);
   if (classical(version, out) || date(version, out) || dev_branch(version, out)) {
     out.form = parsed::kVersion;
   }
