@@ -132,6 +132,7 @@ constexpr subject kSubjects[] = {
     {"rpm_versions.txt", "version_rpm", scheme_order<RPM_SCHEME>},
     {"semver_versions.txt", "version_semver", scheme_order<SEMVER_SCHEME>},
     {"pep440_versions.txt", "version_pep440", scheme_order<PEP440_SCHEME>},
+    {"pypi_index_versions.txt", "version_pep440", scheme_order<PEP440_SCHEME>},
     {"maven_versions.txt", "version_maven", scheme_order<MAVEN_SCHEME>},
     {"go_versions.txt", "version_go", scheme_order<GO_SCHEME>},
     {"apk_versions.txt", "version_apk", scheme_order<APK_SCHEME>},
