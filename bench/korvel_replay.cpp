@@ -142,14 +142,18 @@ constexpr subject kSubjects[] = {
 }  // namespace
 }  // namespace korvel::bench
 
-// korvel_replay [NAME]: every collation, or those whose name holds NAME.
+// korvel_replay [NAME]: every collation, or those whose name or sample holds
+// NAME.
 int main(int argc, char** argv) {
   using namespace korvel::bench;
   const std::string_view only = argc > 1 ? argv[1] : "";
   std::printf("| sample | comparisons | collation | ns each | uint ns each | / uint |\n");
   std::printf("|---|---:|---|---:|---:|---:|\n");
   for (const subject& s : kSubjects) {
-    if (std::string_view(s.name).find(only) == std::string_view::npos) continue;
+    if (std::string_view(s.name).find(only) == std::string_view::npos &&
+        std::string_view(s.sample).find(only) == std::string_view::npos) {
+      continue;
+    }
     const recording r = record_sort(s.sample);
     const double ours = replay(r, s.compare);
     const double baseline = replay(r, uint_order);

@@ -384,8 +384,9 @@ int compare_slot(unsigned char lhs_rank, digits lhs_number, unsigned char rhs_ra
   return numbered ? compare_numbers(lhs_number, rhs_number) : 0;
 }
 
-// Of two versions with equal epochs and releases.
-int compare_after_release(const parts& l, const parts& r) noexcept {
+// The pre-release, post-release and dev parts of two versions with equal
+// epochs and releases.
+int compare_suffixes(const parts& l, const parts& r) noexcept {
   const bool numbered = l.pre != PEP440_PRE_NONE && l.pre != PEP440_PRE_DEV_ONLY;
   int order = compare_slot(l.pre, l.pre_number, r.pre, r.pre_number, numbered);
   if (order == 0) {
@@ -395,6 +396,11 @@ int compare_after_release(const parts& l, const parts& r) noexcept {
     // Without a dev part a version orders after any with one.
     order = compare_slot(!l.dev, l.dev_number, !r.dev, r.dev_number, l.dev);
   }
+  return order;
+}
+
+int compare_after_release(const parts& l, const parts& r) noexcept {
+  const int order = compare_suffixes(l, r);
   return order != 0 ? order : compare_local(l, r);
 }
 
@@ -549,12 +555,43 @@ struct plain_text {
   std::size_t start;        // of the release: past the epoch's '!', or 0
   std::size_t release_end;  // the suffix's first byte, the label's '+', or the size
   std::size_t label;        // the label's '+', or the size
-  parts v;                  // what parse() reads
+  parts v;                  // the suffix as parse() reads it; the rest from plain_parts()
 };
 
 // Whether a pre-release, post-release or dev part follows the release.
 bool suffixed(const plain_text& p) noexcept {
   return p.label != p.release_end;
+}
+
+// The number at `p`, which must have a digit.
+const char* some_digits(const char* p, const char* end, digits& number) noexcept {
+  if (p == end || !is_digit(byte_at(p, 0))) return nullptr;
+  number = {p, digits_end(p, end)};
+  return number.end;
+}
+
+// The suffix as the reference writes it ("a1", "b2" or "rc3", then ".post4",
+// then ".dev5", each with its number), read as parse() would read it but
+// without trying the other spellings; nullptr for any other suffix, which
+// the parser's routines read.
+const char* normal_suffix(const char* p, const char* end, parts& v) noexcept {
+  const std::size_t left = static_cast<std::size_t>(end - p);
+  if (left >= 2 && (*p == 'a' || *p == 'b')) {
+    v.pre = *p == 'a' ? PEP440_PRE_A : PEP440_PRE_B;
+    p = some_digits(p + 1, end, v.pre_number);
+  } else if (left >= 3 && p[0] == 'r' && p[1] == 'c') {
+    v.pre = PEP440_PRE_RC;
+    p = some_digits(p + 2, end, v.pre_number);
+  }
+  if (p != nullptr && end - p >= 6 && std::memcmp(p, ".post", 5) == 0) {
+    v.post = PEP440_POST_POST;
+    p = some_digits(p + 5, end, v.post_number);
+  }
+  if (p != nullptr && end - p >= 5 && std::memcmp(p, ".dev", 4) == 0) {
+    v.dev = true;
+    p = some_digits(p + 4, end, v.dev_number);
+  }
+  return p != nullptr && (p == end || *p == '+') ? p : nullptr;
 }
 
 // The part after a release that ends at a letter, read as parse() reads it;
@@ -566,8 +603,10 @@ bool read_suffix(std::string_view text, std::size_t start, plain_text& p) noexce
   const char* const end = bytes + text.size();
   // A dot before the letters ("1.0.post1") is the suffix's separator.
   if (bytes[p.release_end - 1] == '.') --p.release_end;
-  const char* const after =
-      parse_dev(parse_post(parse_pre(bytes + p.release_end, end, p.v), end, p.v), end, p.v);
+  const char* after = normal_suffix(bytes + p.release_end, end, p.v);
+  if (after == nullptr) {
+    after = parse_dev(parse_post(parse_pre(bytes + p.release_end, end, p.v), end, p.v), end, p.v);
+  }
   if (after != end && *after != '+') return false;
   if (p.v.pre == PEP440_PRE_NONE && p.v.post == PEP440_POST_NONE && p.v.dev) {
     p.v.pre = PEP440_PRE_DEV_ONLY;
@@ -616,13 +655,18 @@ std::size_t epoch_end(std::string_view text, const plain_masks& m, std::uint64_t
   if ((release_end & all & ~m.plus) != 0 && !read_suffix(text, start, p)) return false;
   // The only byte past the release that is neither a letter, a digit nor a
   // dot is one '+' that starts the label.
-  if (m.plus != (bit(p.label) & all)) return false;
+  return m.plus == (bit(p.label) & all);
+}
+
+// What parse() gives for a text seen to be plain, without reading it again.
+parts plain_parts(std::string_view text, const plain_text& p) noexcept {
   const char* const bytes = text.data();
-  p.v.epoch = {bytes, bytes + (start == 0 ? 0 : start - 1)};
-  p.v.release = {bytes + start, bytes + p.release_end};
-  p.v.local = p.label != size ? bytes + p.label + 1 : nullptr;
-  p.v.local_end = bytes + size;
-  return true;
+  parts v = p.v;
+  v.epoch = {bytes, bytes + (p.start == 0 ? 0 : p.start - 1)};
+  v.release = {bytes + p.start, bytes + p.release_end};
+  v.local = p.label != p.size ? bytes + p.label + 1 : nullptr;
+  v.local_end = bytes + p.size;
+  return v;
 }
 
 [[gnu::always_inline]] inline bool plain(std::string_view text, plain_text& p,
@@ -864,7 +908,9 @@ unsigned char* put_plain_local(const char* copy, const plain_text& p, unsigned c
 std::size_t key(std::string_view text, unsigned char* out) noexcept {
   char copy[kCopyBytes];
   plain_text p;
-  if (plain(text, p, copy)) return suffixed(p) ? put_key(p.v, out) : put_plain_key(copy, p, out);
+  if (plain(text, p, copy)) {
+    return suffixed(p) ? put_key(plain_parts(text, p), out) : put_plain_key(copy, p, out);
+  }
   parts v;
   (void)parse(text, v);
   return put_key(v, out);
@@ -873,7 +919,9 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
 std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
   char copy[kCopyBytes];
   plain_text p;
-  if (plain(text, p, copy)) return suffixed(p) ? put_key(p.v, out) : put_plain_key(copy, p, out);
+  if (plain(text, p, copy)) {
+    return suffixed(p) ? put_key(plain_parts(text, p), out) : put_plain_key(copy, p, out);
+  }
   parts v;
   return parse(text, v) ? put_key(v, out) : kNoKey;
 }
@@ -902,11 +950,17 @@ int compare_labels_from(std::string_view lhs, std::size_t l, const plain_text& l
 
 // Equal releases up to `at`, where the one text's release goes on with a dot
 // or ends: zeros added to a release do not count, and the parts after equal
-// releases decide.
-int compare_release_end(const plain_text& l, const plain_text& r, std::size_t at) noexcept {
+// releases decide, a version without a label first.
+int compare_release_end(std::string_view lhs, const plain_text& l, std::string_view rhs,
+                        const plain_text& r, std::size_t at) noexcept {
   if (nonzero_from(l, at)) return 1;
   if (nonzero_from(r, at)) return -1;
-  return compare_after_release(l.v, r.v);
+  const int order = compare_suffixes(l.v, r.v);
+  if (order != 0) return order;
+  const bool l_label = l.label != l.size;
+  const bool r_label = r.label != r.size;
+  if (l_label != r_label || !l_label) return int{l_label} - int{r_label};
+  return compare_labels_from(lhs, l.label + 1, l, rhs, r.label + 1, r);
 }
 
 // What compare_plain() gives for two texts it leaves to compare_parts().
@@ -935,7 +989,8 @@ int compare_plain(std::string_view lhs, const plain_text& l, std::string_view rh
   if (shared > l.release_end || shared > r.release_end) {
     // The one release ends before the texts part; the other is the same up
     // to there, and may go on with a dot and numbers.
-    return compare_release_end(l, r, l.release_end < r.release_end ? l.release_end : r.release_end);
+    const std::size_t at = l.release_end < r.release_end ? l.release_end : r.release_end;
+    return compare_release_end(lhs, l, rhs, r, at);
   }
   const std::size_t start = part_start(l, l.start, shared);
   const std::size_t lhs_end = number_end(l, start);
@@ -946,7 +1001,7 @@ int compare_plain(std::string_view lhs, const plain_text& l, std::string_view rh
     return static_cast<unsigned char>(lhs[shared]) < static_cast<unsigned char>(rhs[shared]) ? -1
                                                                                              : 1;
   }
-  return compare_release_end(l, r, shared);
+  return compare_release_end(lhs, l, rhs, r, shared);
 }
 
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
@@ -964,8 +1019,7 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
     order = 0;
     parts l;
     parts r;
-    // A plain text's parts were read with its masks.
-    if (lhs_plain) l = lp.v;
+    if (lhs_plain) l = plain_parts(lhs, lp);
     const bool lhs_valid = lhs_plain || parse(lhs, l);
     if (lhs_valid != parse(rhs, r)) return lhs_valid ? 1 : -1;
     if (lhs_valid) order = compare_parts(l, r);
