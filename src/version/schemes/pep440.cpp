@@ -597,7 +597,8 @@ const char* normal_suffix(const char* p, const char* end, parts& v) noexcept {
 // The part after a release that ends at a letter, read as parse() reads it;
 // false unless it is followed by the text's end or a '+'. Its bytes are
 // letters, digits and dots: the masks saw no others.
-bool read_suffix(std::string_view text, std::size_t start, plain_text& p) noexcept {
+[[gnu::always_inline]] inline bool read_suffix(std::string_view text, std::size_t start,
+                                               plain_text& p) noexcept {
   if (p.release_end == start) return false;  // a letter first: "v1.0"
   const char* const bytes = text.data();
   const char* const end = bytes + text.size();
