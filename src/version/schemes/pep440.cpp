@@ -935,9 +935,9 @@ std::size_t part_start(const plain_text& p, std::size_t from, std::size_t at) no
   return dots == 0 ? from : last_set(dots) + 1;
 }
 
-// The first dot of the release at or after `start`, or its end.
-std::size_t number_end(const plain_text& p, std::size_t start) noexcept {
-  return first_set(p.dot & below(p.release_end) & ~below(start), p.release_end);
+// How many digits run from `at` on.
+std::size_t digits_from(const plain_text& p, std::size_t at) noexcept {
+  return at >= 64 ? 0 : static_cast<std::size_t>(std::countr_zero(~(p.digit >> at)));
 }
 
 bool nonzero_from(const plain_text& p, std::size_t at) noexcept {
@@ -993,12 +993,14 @@ int compare_plain(std::string_view lhs, const plain_text& l, std::string_view rh
     const std::size_t at = l.release_end < r.release_end ? l.release_end : r.release_end;
     return compare_release_end(lhs, l, rhs, r, at);
   }
-  const std::size_t start = part_start(l, l.start, shared);
-  const std::size_t lhs_end = number_end(l, start);
-  const std::size_t rhs_end = number_end(r, start);
-  // Numbers without leading zeros: the longer is larger.
-  if (lhs_end != rhs_end) return lhs_end < rhs_end ? -1 : 1;
-  if (shared < lhs_end) {
+  // Both texts are within the same number of their releases, or at its end:
+  // its digits before `shared` are alike, and those from there on run to a
+  // dot or the release's end. Numbers without leading zeros: the longer is
+  // larger.
+  const std::size_t lhs_digits = digits_from(l, shared);
+  const std::size_t rhs_digits = digits_from(r, shared);
+  if (lhs_digits != rhs_digits) return lhs_digits < rhs_digits ? -1 : 1;
+  if (lhs_digits != 0) {
     return static_cast<unsigned char>(lhs[shared]) < static_cast<unsigned char>(rhs[shared]) ? -1
                                                                                              : 1;
   }
