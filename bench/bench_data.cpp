@@ -426,6 +426,7 @@ const std::vector<real_versions_table>& real_versions_tables() {
       {"real_rpm", "rpm_versions.txt", "rpm"},
       {"real_semver", "semver_versions.txt", "semver"},
       {"real_pep440", "pep440_versions.txt", "pep440"},
+      {"real_pypi", "pypi_index_versions.txt", "pep440"},
       {"real_maven", "maven_versions.txt", "maven"},
       {"real_go", "go_versions.txt", "go"},
       {"real_gem", "gem_versions.txt", "gem"},

@@ -143,6 +143,7 @@ constexpr subject kSubjects[] = {
     {"rpm_versions.txt", "version_rpm", scheme_order<RPM_SCHEME>},
     {"semver_versions.txt", "version_semver", scheme_order<SEMVER_SCHEME>},
     {"pep440_versions.txt", "version_pep440", scheme_order<PEP440_SCHEME>},
+    {"pypi_index_versions.txt", "version_pep440", scheme_order<PEP440_SCHEME>},
     {"maven_versions.txt", "version_maven", scheme_order<MAVEN_SCHEME>},
     {"go_versions.txt", "version_go", scheme_order<GO_SCHEME>},
     {"gem_versions.txt", "version_gem", scheme_order<GEM_SCHEME>},
@@ -155,14 +156,18 @@ constexpr subject kSubjects[] = {
 }  // namespace
 }  // namespace korvel::bench
 
-// korvel_replay [NAME]: every collation, or those whose name holds NAME.
+// korvel_replay [NAME]: every collation, or those whose name or sample holds
+// NAME.
 int main(int argc, char** argv) {
   using namespace korvel::bench;
   const std::string_view only = argc > 1 ? argv[1] : "";
   std::printf("| sample | comparisons | collation | ns each | uint ns each | / uint |\n");
   std::printf("|---|---:|---|---:|---:|---:|\n");
   for (const subject& s : kSubjects) {
-    if (std::string_view(s.name).find(only) == std::string_view::npos) continue;
+    if (std::string_view(s.name).find(only) == std::string_view::npos &&
+        std::string_view(s.sample).find(only) == std::string_view::npos) {
+      continue;
+    }
     const recording r = record_sort(s.sample);
     const double ours = replay(r, s.compare);
     const double baseline = replay(r, uint_order);

@@ -384,13 +384,11 @@ int compare_slot(unsigned char lhs_rank, digits lhs_number, unsigned char rhs_ra
   return numbered ? compare_numbers(lhs_number, rhs_number) : 0;
 }
 
-int compare_parts(const parts& l, const parts& r) noexcept {
-  int order = compare_numbers(l.epoch, r.epoch);
-  if (order == 0) order = compare_release(l.release, r.release);
-  if (order == 0) {
-    const bool numbered = l.pre != PEP440_PRE_NONE && l.pre != PEP440_PRE_DEV_ONLY;
-    order = compare_slot(l.pre, l.pre_number, r.pre, r.pre_number, numbered);
-  }
+// The pre-release, post-release and dev parts of two versions with equal
+// epochs and releases.
+int compare_suffixes(const parts& l, const parts& r) noexcept {
+  const bool numbered = l.pre != PEP440_PRE_NONE && l.pre != PEP440_PRE_DEV_ONLY;
+  int order = compare_slot(l.pre, l.pre_number, r.pre, r.pre_number, numbered);
   if (order == 0) {
     order = compare_slot(l.post, l.post_number, r.post, r.post_number, l.post != PEP440_POST_NONE);
   }
@@ -398,7 +396,18 @@ int compare_parts(const parts& l, const parts& r) noexcept {
     // Without a dev part a version orders after any with one.
     order = compare_slot(!l.dev, l.dev_number, !r.dev, r.dev_number, l.dev);
   }
+  return order;
+}
+
+int compare_after_release(const parts& l, const parts& r) noexcept {
+  const int order = compare_suffixes(l, r);
   return order != 0 ? order : compare_local(l, r);
+}
+
+int compare_parts(const parts& l, const parts& r) noexcept {
+  int order = compare_numbers(l.epoch, r.epoch);
+  if (order == 0) order = compare_release(l.release, r.release);
+  return order != 0 ? order : compare_after_release(l, r);
 }
 
 // Most pairs of a sort differ in a release number both have: that decides
@@ -444,7 +453,12 @@ int compare(std::string_view lhs, std::string_view rhs) noexcept {
 // where its digits, zeros, dots and '+' are, so bit masks of those, one bit a
 // byte, decide it without a branch per byte; a plain text's key is written
 // from them, and two plain texts are ordered by the part they first differ
-// in. Every other text is parsed.
+// in. An index's current releases often add a pre-release, post-release or
+// dev part ("2.0rc1", "1.4.post2.dev3"): a text whose bytes are letters,
+// digits and dots may have one between its release and its label, read by
+// the parser's own routines from where the masks end the release, and is
+// then ordered as a plain one up to its release's end. Every other text is
+// parsed.
 constexpr std::size_t kMaskBytes = 64;
 
 // A plain text's bytes with zeros after them, so that a word can be loaded at
@@ -539,8 +553,68 @@ struct plain_text {
   std::uint64_t dot;
   std::size_t size;
   std::size_t start;        // of the release: past the epoch's '!', or 0
-  std::size_t release_end;  // the label's '+', or the size
+  std::size_t release_end;  // the suffix's first byte, the label's '+', or the size
+  std::size_t label;        // the label's '+', or the size
+  parts v;                  // the suffix as parse() reads it; the rest from plain_parts()
 };
+
+// Whether a pre-release, post-release or dev part follows the release.
+bool suffixed(const plain_text& p) noexcept {
+  return p.label != p.release_end;
+}
+
+// The number at `p`, which must have a digit.
+const char* some_digits(const char* p, const char* end, digits& number) noexcept {
+  if (p == end || !is_digit(byte_at(p, 0))) return nullptr;
+  number = {p, digits_end(p, end)};
+  return number.end;
+}
+
+// The suffix as the reference writes it ("a1", "b2" or "rc3", then ".post4",
+// then ".dev5", each with its number), read as parse() would read it but
+// without trying the other spellings; nullptr for any other suffix, which
+// the parser's routines read.
+const char* normal_suffix(const char* p, const char* end, parts& v) noexcept {
+  const std::size_t left = static_cast<std::size_t>(end - p);
+  if (left >= 2 && (*p == 'a' || *p == 'b')) {
+    v.pre = *p == 'a' ? PEP440_PRE_A : PEP440_PRE_B;
+    p = some_digits(p + 1, end, v.pre_number);
+  } else if (left >= 3 && p[0] == 'r' && p[1] == 'c') {
+    v.pre = PEP440_PRE_RC;
+    p = some_digits(p + 2, end, v.pre_number);
+  }
+  if (p != nullptr && end - p >= 6 && std::memcmp(p, ".post", 5) == 0) {
+    v.post = PEP440_POST_POST;
+    p = some_digits(p + 5, end, v.post_number);
+  }
+  if (p != nullptr && end - p >= 5 && std::memcmp(p, ".dev", 4) == 0) {
+    v.dev = true;
+    p = some_digits(p + 4, end, v.dev_number);
+  }
+  return p != nullptr && (p == end || *p == '+') ? p : nullptr;
+}
+
+// The part after a release that ends at a letter, read as parse() reads it;
+// false unless it is followed by the text's end or a '+'. Its bytes are
+// letters, digits and dots: the masks saw no others.
+[[gnu::always_inline]] inline bool read_suffix(std::string_view text, std::size_t start,
+                                               plain_text& p) noexcept {
+  if (p.release_end == start) return false;  // a letter first: "v1.0"
+  const char* const bytes = text.data();
+  const char* const end = bytes + text.size();
+  // A dot before the letters ("1.0.post1") is the suffix's separator.
+  if (bytes[p.release_end - 1] == '.') --p.release_end;
+  const char* after = normal_suffix(bytes + p.release_end, end, p.v);
+  if (after == nullptr) {
+    after = parse_dev(parse_post(parse_pre(bytes + p.release_end, end, p.v), end, p.v), end, p.v);
+  }
+  if (after != end && *after != '+') return false;
+  if (p.v.pre == PEP440_PRE_NONE && p.v.post == PEP440_POST_NONE && p.v.dev) {
+    p.v.pre = PEP440_PRE_DEV_ONLY;
+  }
+  p.label = static_cast<std::size_t>(after - bytes);
+  return true;
+}
 
 // Where the release starts after the epoch whose '!' is the one byte in
 // `other`, or 0 when the epoch is not digits or no release follows.
@@ -551,29 +625,49 @@ std::size_t epoch_end(std::string_view text, const plain_masks& m, std::uint64_t
   return epoch ? bang + 1 : 0;
 }
 
-// Whether the masks of a text of `size` bytes, 1 to 64, whose release starts
-// at `start`, show a plain text. The masks have no bits past the text, so
-// that the first bit of `ends` is the release's end, or none for a release
-// of 64 bytes.
-[[gnu::always_inline]] inline bool plain_from(const plain_masks& m, std::size_t size,
+// Whether the masks of a text of 1 to 64 bytes, whose release starts at
+// `start`, show a plain text. The masks have no bits past the text, so that
+// the first bit of `ends` is the release's end, or none for a release of 64
+// bytes.
+[[gnu::always_inline]] inline bool plain_from(std::string_view text, const plain_masks& m,
                                               std::size_t start, plain_text& p) noexcept {
+  const std::size_t size = text.size();
   const std::uint64_t all = ~std::uint64_t{0} >> (kMaskBytes - size);
   const std::uint64_t first = std::uint64_t{1} << start;
   const std::uint64_t ends = ~(m.digit | m.dot) & (0 - first);
   const std::uint64_t release_end = ends & (0 - ends);
-  // The only byte past the release that is neither a letter, a digit nor a
-  // dot is one '+' just after it.
-  if (m.plus != (release_end & all)) return false;
   // Every number and segment is non-empty: the release starts and the text
   // ends with no separator, and no two are neighbours.
   const std::uint64_t separators = m.dot | m.plus;
   if ((separators & (separators << 1 | first | (all ^ all >> 1))) != 0) return false;
   const std::uint64_t zero_then_digit = m.zero & (m.digit >> 1);
   if (((m.dot << 1 | first) & (release_end - 1) & zero_then_digit) != 0) return false;
-  p = {m.digit, m.digit & ~m.zero,
-       m.dot,   size,
-       start,   static_cast<std::size_t>(std::countr_zero(ends))};
-  return true;
+  p.digit = m.digit;
+  p.nonzero = m.digit & ~m.zero;
+  p.dot = m.dot;
+  p.size = size;
+  p.start = start;
+  p.release_end = static_cast<std::size_t>(std::countr_zero(ends));
+  p.label = p.release_end;
+  p.v.pre = PEP440_PRE_NONE;
+  p.v.post = PEP440_POST_NONE;
+  p.v.dev = false;
+  // A release that ends at a letter goes on with a suffix.
+  if ((release_end & all & ~m.plus) != 0 && !read_suffix(text, start, p)) return false;
+  // The only byte past the release that is neither a letter, a digit nor a
+  // dot is one '+' that starts the label.
+  return m.plus == (bit(p.label) & all);
+}
+
+// What parse() gives for a text seen to be plain, without reading it again.
+parts plain_parts(std::string_view text, const plain_text& p) noexcept {
+  const char* const bytes = text.data();
+  parts v = p.v;
+  v.epoch = {bytes, bytes + (p.start == 0 ? 0 : p.start - 1)};
+  v.release = {bytes + p.start, bytes + p.release_end};
+  v.local = p.label != p.size ? bytes + p.label + 1 : nullptr;
+  v.local_end = bytes + p.size;
+  return v;
 }
 
 [[gnu::always_inline]] inline bool plain(std::string_view text, plain_text& p,
@@ -582,9 +676,9 @@ std::size_t epoch_end(std::string_view text, const plain_masks& m, std::uint64_t
   if (size - 1 >= kMaskBytes) return false;
   const plain_masks m = classify(text, copy);
   const std::uint64_t other = ~m.plain & (~std::uint64_t{0} >> (kMaskBytes - size));
-  if (other == 0) return plain_from(m, size, 0, p);
+  if (other == 0) return plain_from(text, m, 0, p);
   const std::size_t start = epoch_end(text, m, other);
-  return start != 0 && plain_from(m, size, start, p);
+  return start != 0 && plain_from(text, m, start, p);
 }
 
 // A number's length byte is its digit count plus this; numbers of more
@@ -815,7 +909,9 @@ unsigned char* put_plain_local(const char* copy, const plain_text& p, unsigned c
 std::size_t key(std::string_view text, unsigned char* out) noexcept {
   char copy[kCopyBytes];
   plain_text p;
-  if (plain(text, p, copy)) return put_plain_key(copy, p, out);
+  if (plain(text, p, copy)) {
+    return suffixed(p) ? put_key(plain_parts(text, p), out) : put_plain_key(copy, p, out);
+  }
   parts v;
   (void)parse(text, v);
   return put_key(v, out);
@@ -824,7 +920,9 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
 std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
   char copy[kCopyBytes];
   plain_text p;
-  if (plain(text, p, copy)) return put_plain_key(copy, p, out);
+  if (plain(text, p, copy)) {
+    return suffixed(p) ? put_key(plain_parts(text, p), out) : put_plain_key(copy, p, out);
+  }
   parts v;
   return parse(text, v) ? put_key(v, out) : kNoKey;
 }
@@ -837,9 +935,9 @@ std::size_t part_start(const plain_text& p, std::size_t from, std::size_t at) no
   return dots == 0 ? from : last_set(dots) + 1;
 }
 
-// The first dot of the release at or after `start`, or its end.
-std::size_t number_end(const plain_text& p, std::size_t start) noexcept {
-  return first_set(p.dot & below(p.release_end) & ~below(start), p.release_end);
+// How many digits run from `at` on.
+std::size_t digits_from(const plain_text& p, std::size_t at) noexcept {
+  return at >= 64 ? 0 : static_cast<std::size_t>(std::countr_zero(~(p.digit >> at)));
 }
 
 bool nonzero_from(const plain_text& p, std::size_t at) noexcept {
@@ -852,16 +950,18 @@ int compare_labels_from(std::string_view lhs, std::size_t l, const plain_text& l
 }
 
 // Equal releases up to `at`, where the one text's release goes on with a dot
-// or its label starts, or the text ends: zeros added to a release do not
-// count, and a version without a label orders first.
+// or ends: zeros added to a release do not count, and the parts after equal
+// releases decide, a version without a label first.
 int compare_release_end(std::string_view lhs, const plain_text& l, std::string_view rhs,
                         const plain_text& r, std::size_t at) noexcept {
   if (nonzero_from(l, at)) return 1;
   if (nonzero_from(r, at)) return -1;
-  const bool l_label = l.release_end != l.size;
-  const bool r_label = r.release_end != r.size;
+  const int order = compare_suffixes(l.v, r.v);
+  if (order != 0) return order;
+  const bool l_label = l.label != l.size;
+  const bool r_label = r.label != r.size;
   if (l_label != r_label || !l_label) return int{l_label} - int{r_label};
-  return compare_labels_from(lhs, l.release_end + 1, l, rhs, r.release_end + 1, r);
+  return compare_labels_from(lhs, l.label + 1, l, rhs, r.label + 1, r);
 }
 
 // What compare_plain() gives for two texts it leaves to compare_parts().
@@ -881,36 +981,30 @@ int compare_plain(std::string_view lhs, const plain_text& l, std::string_view rh
     const int order = compare_numbers(epoch_of(lhs, l), epoch_of(rhs, r));
     return order != 0 ? order : kUndecided;
   }
-  if (shared > l.release_end) {
-    // The same release and '+': the label decides from its segment that
-    // holds the difference on.
-    const std::size_t start = part_start(l, l.release_end + 1, shared);
+  if (shared > l.label) {
+    // The same release, suffix and '+': the label decides from its segment
+    // that holds the difference on.
+    const std::size_t start = part_start(l, l.label + 1, shared);
     return compare_labels_from(lhs, start, l, rhs, start, r);
   }
-  const std::size_t start = part_start(l, l.start, shared);
-  const std::size_t lhs_end = number_end(l, start);
-  const std::size_t rhs_end = number_end(r, start);
-  // Numbers without leading zeros: the longer is larger.
-  if (lhs_end != rhs_end) return lhs_end < rhs_end ? -1 : 1;
-  if (shared < lhs_end) {
+  if (shared > l.release_end || shared > r.release_end) {
+    // The one release ends before the texts part; the other is the same up
+    // to there, and may go on with a dot and numbers.
+    const std::size_t at = l.release_end < r.release_end ? l.release_end : r.release_end;
+    return compare_release_end(lhs, l, rhs, r, at);
+  }
+  // Both texts are within the same number of their releases, or at its end:
+  // its digits before `shared` are alike, and those from there on run to a
+  // dot or the release's end. Numbers without leading zeros: the longer is
+  // larger.
+  const std::size_t lhs_digits = digits_from(l, shared);
+  const std::size_t rhs_digits = digits_from(r, shared);
+  if (lhs_digits != rhs_digits) return lhs_digits < rhs_digits ? -1 : 1;
+  if (lhs_digits != 0) {
     return static_cast<unsigned char>(lhs[shared]) < static_cast<unsigned char>(rhs[shared]) ? -1
                                                                                              : 1;
   }
   return compare_release_end(lhs, l, rhs, r, shared);
-}
-
-// What parse() gives for a text seen to be plain, without reading it again:
-// it has no pre-release, post-release or dev part.
-bool plain_parts(std::string_view text, const plain_text& p, parts& out) noexcept {
-  const char* const bytes = text.data();
-  out.epoch = {bytes, bytes + (p.start == 0 ? 0 : p.start - 1)};
-  out.release = {bytes + p.start, bytes + p.release_end};
-  out.pre = PEP440_PRE_NONE;
-  out.post = PEP440_POST_NONE;
-  out.dev = false;
-  out.local = p.release_end != p.size ? bytes + p.release_end + 1 : nullptr;
-  out.local_end = bytes + p.size;
-  return true;
 }
 
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
@@ -928,7 +1022,8 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
     order = 0;
     parts l;
     parts r;
-    const bool lhs_valid = lhs_plain ? plain_parts(lhs, lp, l) : parse(lhs, l);
+    if (lhs_plain) l = plain_parts(lhs, lp);
+    const bool lhs_valid = lhs_plain || parse(lhs, l);
     if (lhs_valid != parse(rhs, r)) return lhs_valid ? 1 : -1;
     if (lhs_valid) order = compare_parts(l, r);
   }

@@ -203,7 +203,9 @@ TEST(Pep440, KeysAndCollationAgreeWithCompare) {
 }
 
 // Texts of the usual shape, whose keys and order come from their byte
-// masks: numbers and label segments about a word and a chunk long, epochs.
+// masks: numbers and label segments about a word and a chunk long, epochs,
+// and between release and label a suffix in any spelling of letters, digits
+// and dots (some the parser refuses, or leaves to its slower path).
 std::string plain_text(std::mt19937& rng) {
   static const char* const kNumbers[] = {"0",
                                          "1",
@@ -224,6 +226,13 @@ std::string plain_text(std::mt19937& rng) {
   std::string text = rng() % 5 == 0 ? pick(kNumbers) + "!" : "";
   text += pick(kNumbers);
   for (int n = static_cast<int>(rng() % 6); n > 0; --n) text += "." + pick(kNumbers);
+  static const char* const kSuffixes[] = {"a", "b", "rc", "c", "Alpha", "beta", "pre", "preview",
+                                          ".post", "post", "r", "rev", ".dev", "dev", "DEV",
+                                          ".", "x", "00", "1"};
+  for (int n = static_cast<int>(rng() % 4); n > 1; --n) {
+    text += pick(kSuffixes);
+    if (rng() % 4 != 0) text += std::string(rng() % 3 == 0 ? "." : "") + pick(kNumbers);
+  }
   if (rng() % 5 < 2) {
     text += "+" + pick(kSegments);
     for (int n = static_cast<int>(rng() % 4); n > 0; --n) text += "." + pick(kSegments);
@@ -235,16 +244,21 @@ TEST(Pep440, PlainKeysAreTheParsedOnes) {
   std::mt19937 rng(16);
   for (int i = 0; i < 20000; ++i) {
     const std::string text = plain_text(rng);
-    ASSERT_TRUE(valid_of(PEP440_SCHEME, text)) << text;
     // A leading 'v' leaves the version as it is and the text to the parser.
-    EXPECT_EQ(key_of(text), key_of("v" + text)) << text;
+    ASSERT_EQ(valid_of(PEP440_SCHEME, text), valid_of(PEP440_SCHEME, "v" + text)) << text;
+    if (valid_of(PEP440_SCHEME, text)) {
+      EXPECT_EQ(key_of(text), key_of("v" + text)) << text;
+    }
   }
 }
 
 TEST(Pep440, PlainTextsInTotalOrder) {
   std::mt19937 rng(64);
   std::set<std::string> texts;
-  while (texts.size() < 300) texts.insert(plain_text(rng));
+  while (texts.size() < 400) {
+    const std::string text = plain_text(rng);
+    if (valid_of(PEP440_SCHEME, text)) texts.insert(text);
+  }
   expect_total_order(PEP440_SCHEME, std::vector<std::string>(texts.begin(), texts.end()));
 }
 
