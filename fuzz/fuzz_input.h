@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
+#include "version/scheme.h"
 #include "version/separators.h"
 
 namespace korvel::fuzzing {
@@ -106,3 +108,18 @@ class exact_copy {
       std::abort();                                                                      \
     }                                                                                    \
   } while (false)
+
+namespace korvel::fuzzing {
+
+// The key SQL gives `text` under `scheme` (empty for none), there exactly
+// for the texts valid() accepts.
+inline std::vector<unsigned char> scheme_key_of(const version_scheme& scheme,
+                                                std::string_view text) {
+  std::vector<unsigned char> key(scheme.key_bound(text.size()));
+  const std::size_t size = scheme_key(scheme, text, key.data());
+  KORVEL_FUZZ_CHECK((size != kNoKey) == scheme.valid(text));
+  key.resize(size == kNoKey ? 0 : size);
+  return key;
+}
+
+}  // namespace korvel::fuzzing
