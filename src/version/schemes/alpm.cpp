@@ -335,8 +335,32 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
   return static_cast<std::size_t>(at - out);
 }
 
+// The epoch, the version's first number when it starts with one, and
+// whether a letter run follows that number straight away, the lowest item
+// there is.
+version_lead lead(std::string_view text, const std::uint64_t* against) noexcept {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  std::uint64_t number = lead_number(p, end);
+  const char* version = text.data();
+  lead_packer out(against);
+  if (p != end && *p == ':') {
+    out.clamped(number, 32);
+    if (out.apart()) return out.rest_unknown();
+    version = ++p;
+    number = lead_number(p, end);
+  } else {
+    out.put(0, 32);
+  }
+  if (p == version) return out.rest_unknown();
+  out.clamped(number, 31);
+  out.put(p != end && class_of(*p) == LETTER ? 0 : 1, 1);
+  return out.done();
+}
+
 }  // namespace
 
-const version_scheme ALPM_SCHEME = {valid, compare, key_bound, key, collate, nullptr, tool_compare};
+const version_scheme ALPM_SCHEME = {valid, compare, key_bound, key, collate, nullptr, tool_compare,
+                                    lead};
 
 }  // namespace korvel

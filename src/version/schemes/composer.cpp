@@ -550,8 +550,34 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
   return static_cast<std::size_t>(at - out);
 }
 
+// The first part, and the second where no other reading can split the
+// digits: a first run of at most three digits rules a date out, and a
+// missing second part is 0. A run of more than five digits may be a date's
+// year and more, and is not read.
+version_lead lead(std::string_view text, const std::uint64_t* against) noexcept {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  if (!lead_digit(p, end)) return kUnknownLead;
+  const char* digits = p;
+  std::uint64_t number = lead_number(p, end);
+  if (p - digits > 5) return kUnknownLead;
+  lead_packer out(against);
+  out.clamped(number, 17);
+  if (out.apart()) return out.rest_unknown();
+  if (p == end) {
+    out.put(0, 17);
+    return out.done();
+  }
+  if (p - digits > 3 || *p != '.' || !lead_digit(p + 1, end)) return out.rest_unknown();
+  digits = ++p;
+  number = lead_number(p, end);
+  if (p - digits > 5) return out.rest_unknown();
+  out.clamped(number, 17);
+  return out.done();
+}
+
 }  // namespace
 
-const version_scheme COMPOSER_SCHEME = {valid, compare, key_bound, key, collate, key};
+const version_scheme COMPOSER_SCHEME = {valid, compare, key_bound, key, collate, key, nullptr, lead};
 
 }  // namespace korvel

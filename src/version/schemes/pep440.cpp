@@ -1033,9 +1033,39 @@ std::size_t normal_form(const parts& v, bool strip_trailing_zeros, bool with_loc
   return static_cast<std::size_t>(out - start);
 }
 
+// The epoch and the release's first three numbers (a missing one is 0, as
+// the order pads releases with zeros). A text that starts with white space
+// is not read.
+version_lead lead(std::string_view text, const std::uint64_t* against) noexcept {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  if (p != end && (*p | 0x20) == 'v') ++p;
+  if (!lead_digit(p, end)) return kUnknownLead;
+  std::uint64_t number = lead_number(p, end);
+  lead_packer out(against);
+  if (p != end && *p == '!') {
+    ++p;
+    if (!lead_digit(p, end)) return kUnknownLead;
+    out.clamped(number, 8);
+    if (out.apart()) return out.rest_unknown();
+    number = lead_number(p, end);
+  } else {
+    out.put(0, 8);
+  }
+  out.clamped(number, 24);
+  for (int part = 0; part < 2; ++part) {
+    if (out.apart()) return out.rest_unknown();
+    const bool more = p != end && *p == '.' && lead_digit(p + 1, end);
+    if (more) ++p;
+    out.clamped(more ? lead_number(p, end) : 0, 16);
+  }
+  return out.done();
+}
+
 }  // namespace
 
-const version_scheme PEP440_SCHEME = {valid, compare, key_bound, key, collate, valid_key};
+const version_scheme PEP440_SCHEME = {valid,     compare,   key_bound, key,
+                                      collate,   valid_key, nullptr,   lead};
 
 // The parsed form for the specifier sets; the scheme's own paths above call
 // the internal routines directly.
