@@ -137,7 +137,7 @@ class lead_packer {
 // versions; semver sees numbers past 2^53 through doubles, so those are
 // all one there.
 [[nodiscard]] inline version_lead triple_lead(std::string_view text,
-                                             const std::uint64_t* against) noexcept {
+                                              const std::uint64_t* against) noexcept {
   const char* p = text.data();
   const char* const end = p + text.size();
   if (p != end && *p == 'v') ++p;
@@ -155,31 +155,26 @@ class lead_packer {
     return out.done();
   }
   if (out.apart()) return out.rest_unknown();
+  // An identifier's bytes in their order, 0 for any byte that ends it: '-',
+  // digits, capitals, small letters as 1, 2-11, 12-37, 38-63.
+  const auto code = [](char c) -> unsigned {
+    if (c == '-') return 1;
+    if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0') + 2;
+    if (c >= 'A' && c <= 'Z') return static_cast<unsigned>(c - 'A') + 12;
+    if (c >= 'a' && c <= 'z') return static_cast<unsigned>(c - 'a') + 38;
+    return 0;
+  };
   const char* const id = ++p;
   const std::uint64_t number = lead_number(p, end);
-  if (p != id && (p == end || *p == '.' || *p == '+')) {
+  if (p != id && (p == end || code(*p) == 0)) {
     constexpr std::uint64_t kExact = std::uint64_t{1} << 53;
     out.put(0, 2);
     out.sized(number < kExact ? number : kExact);
     return number < kExact ? out.done() : out.rest_unknown();
   }
   out.put(1, 2);
-  for (p = id; p != end && *p != '.' && *p != '+'; ++p) {
-    // '-', digits, capitals, small letters: 1, 2-11, 12-37, 38-63.
-    const char c = *p;
-    unsigned code = 0;
-    if (c == '-') {
-      code = 1;
-    } else if (c >= '0' && c <= '9') {
-      code = static_cast<unsigned>(c - '0') + 2;
-    } else if (c >= 'A' && c <= 'Z') {
-      code = static_cast<unsigned>(c - 'A') + 12;
-    } else if (c >= 'a' && c <= 'z') {
-      code = static_cast<unsigned>(c - 'a') + 38;
-    } else {
-      return out.rest_unknown();
-    }
-    out.put(code, 6);
+  for (p = id; p != end && code(*p) != 0; ++p) {
+    out.put(code(*p), 6);
     if (out.apart()) return out.rest_unknown();
   }
   out.put(0, 6);

@@ -161,9 +161,12 @@ constexpr scheme_aggregate_case kSchemeAggregateCases[] = {
     {"pep440", "VALUES ('2.0rc1'), ('2.0'), ('2.0.post1'), ('2.0.dev0'), ('2!0.1')",
      "'2.0.dev0'|'2!0.1'"},
     // A winner longer than the inline copy moves to a block, then grows.
-    {"deb", "SELECT '1.' || printf('%.*c', 60, 'a') AS column1 UNION ALL SELECT '1.' || printf('%.*c', 90, 'b')",
+    {"deb",
+     "SELECT '1.' || printf('%.*c', 60, 'a') AS column1 UNION ALL SELECT '1.' || printf('%.*c', "
+     "90, 'b')",
      "'1.aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa'|"
-     "'1.bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb'"},
+     "'1."
+     "bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb'"},
 };
 
 TEST_F(VersionAggregatesSql, EachOrdersAggregatesAnswerTheTable) {

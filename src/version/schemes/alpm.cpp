@@ -360,7 +360,7 @@ version_lead lead(std::string_view text, const std::uint64_t* against) noexcept 
 
 }  // namespace
 
-const version_scheme ALPM_SCHEME = {valid, compare, key_bound, key, collate, nullptr, tool_compare,
-                                    lead};
+const version_scheme ALPM_SCHEME = {valid,   compare, key_bound,    key,
+                                    collate, nullptr, tool_compare, lead};
 
 }  // namespace korvel

@@ -388,7 +388,7 @@ version_lead lead(std::string_view text, const std::uint64_t* against) noexcept 
     const char* word = ++p;
     while (p != end && *p >= 'a' && *p <= 'z') ++p;
     const std::string_view suffix(word, static_cast<std::size_t>(p - word));
-    constexpr std::string_view kSuffixes[] = {"alpha", "beta", "pre", "rc",  "",   "",   "",
+    constexpr std::string_view kSuffixes[] = {"alpha", "beta", "pre", "rc",  "",   "", "",
                                               "",      "cvs",  "svn", "git", "hg", "p"};
     rank = 15;
     for (unsigned i = 0; i < 13; ++i) {
@@ -404,7 +404,7 @@ version_lead lead(std::string_view text, const std::uint64_t* against) noexcept 
 
 }  // namespace
 
-const version_scheme APK_SCHEME = {valid,     compare,   key_bound, key,
-                                   collate,   valid_key, nullptr,   lead};
+const version_scheme APK_SCHEME = {valid,   compare,   key_bound, key,
+                                   collate, valid_key, nullptr,   lead};
 
 }  // namespace korvel

@@ -567,7 +567,7 @@ version_lead lead(std::string_view text, const std::uint64_t* against) noexcept 
 
 }  // namespace
 
-const version_scheme MAVEN_SCHEME = {valid,     compare,   key_bound, key,
-                                     collate,   valid_key, nullptr,   lead};
+const version_scheme MAVEN_SCHEME = {valid,   compare,   key_bound, key,
+                                     collate, valid_key, nullptr,   lead};
 
 }  // namespace korvel

@@ -1064,8 +1064,8 @@ version_lead lead(std::string_view text, const std::uint64_t* against) noexcept 
 
 }  // namespace
 
-const version_scheme PEP440_SCHEME = {valid,     compare,   key_bound, key,
-                                      collate,   valid_key, nullptr,   lead};
+const version_scheme PEP440_SCHEME = {valid,   compare,   key_bound, key,
+                                      collate, valid_key, nullptr,   lead};
 
 // The parsed form for the specifier sets; the scheme's own paths above call
 // the internal routines directly.

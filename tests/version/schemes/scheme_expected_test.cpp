@@ -36,7 +36,9 @@ std::vector<expected_text> read_expected(const scheme_row& row) {
   return texts;
 }
 
-int sign(long number) { return (number > 0) - (number < 0); }
+int sign(long number) {
+  return (number > 0) - (number < 0);
+}
 
 TEST(SchemeExpected, EveryOrderGivesItsToolsAnswers) {
   for (std::size_t r = 0; r < kSchemeRowCount; ++r) {
@@ -109,9 +111,8 @@ TEST(SchemeExpected, LeadsNeverContradictTheOrder) {
       known += lead.lo != kUnknownLead.lo || lead.hi != kUnknownLead.hi;
     }
     EXPECT_GT(known * 2, valid.size()) << row.name << ": most leads unknown";
-    std::sort(valid.begin(), valid.end(), [&](const led& a, const led& b) {
-      return scheme.compare(*a.text, *b.text) < 0;
-    });
+    std::sort(valid.begin(), valid.end(),
+              [&](const led& a, const led& b) { return scheme.compare(*a.text, *b.text) < 0; });
     int wrong = 0;
     const led* highest = nullptr;  // the highest lo so far, equivalents included
     for (std::size_t i = 0; i < valid.size() && wrong < 10;) {
