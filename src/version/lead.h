@@ -70,9 +70,16 @@ class lead_packer {
   // smaller, so the fields after it keep their order.
   void sized(std::uint64_t number) noexcept {
     const unsigned length = number == 0 ? 0 : 64 - static_cast<unsigned>(__builtin_clzll(number));
-    if (length != 0) put(~std::uint64_t{0} >> (64 - length), length);
-    put(0, 1);
-    if (length > 1) put(number & (~std::uint64_t{0} >> (65 - length)), length - 1);
+    if (length == 0) {
+      put(0, 1);
+    } else if (length <= 32) {  // the usual number, in one field
+      const std::uint64_t ones = (std::uint64_t{1} << length) - 1;
+      put(ones << length | (number & ones >> 1), 2 * length);
+    } else {
+      put(~std::uint64_t{0} >> (64 - length), length);
+      put(0, 1);
+      put(number & (~std::uint64_t{0} >> (65 - length)), length - 1);
+    }
     // lead_number()'s saturated value stands for every larger number too.
     if (number == ~std::uint64_t{0}) merged_ = true;
   }
