@@ -137,6 +137,21 @@ class lead_packer {
   return p != end && static_cast<unsigned char>(*p - '0') < 10;
 }
 
+// A prerelease identifier's bytes in their order, 0 for any byte that ends
+// one: '-', digits, capitals, small letters as 1, 2-11, 12-37, 38-63.
+struct identifier_codes {
+  unsigned char codes[256];
+};
+
+inline constexpr identifier_codes kIdentifierCodes = [] {
+  identifier_codes table{};
+  table.codes[static_cast<unsigned char>('-')] = 1;
+  for (int c = 0; c < 10; ++c) table.codes['0' + c] = static_cast<unsigned char>(2 + c);
+  for (int c = 0; c < 26; ++c) table.codes['A' + c] = static_cast<unsigned char>(12 + c);
+  for (int c = 0; c < 26; ++c) table.codes['a' + c] = static_cast<unsigned char>(38 + c);
+  return table;
+}();
+
 // MAJOR[.MINOR[.PATCH]] (a missing part 0), each sized, then a release
 // (2) or a prerelease's first identifier: a number (0, then the number) or
 // any other identifier (1, then its bytes, 6 bits each in their order, and
@@ -162,26 +177,19 @@ class lead_packer {
     return out.done();
   }
   if (out.apart()) return out.rest_unknown();
-  // An identifier's bytes in their order, 0 for any byte that ends it: '-',
-  // digits, capitals, small letters as 1, 2-11, 12-37, 38-63.
-  const auto code = [](char c) -> unsigned {
-    if (c == '-') return 1;
-    if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0') + 2;
-    if (c >= 'A' && c <= 'Z') return static_cast<unsigned>(c - 'A') + 12;
-    if (c >= 'a' && c <= 'z') return static_cast<unsigned>(c - 'a') + 38;
-    return 0;
-  };
   const char* const id = ++p;
-  const std::uint64_t number = lead_number(p, end);
-  if (p != id && (p == end || code(*p) == 0)) {
+  while (lead_digit(p, end)) ++p;
+  if (p != id && (p == end || kIdentifierCodes.codes[static_cast<unsigned char>(*p)] == 0)) {
     constexpr std::uint64_t kExact = std::uint64_t{1} << 53;
+    p = id;
+    const std::uint64_t number = lead_number(p, end);
     out.put(0, 2);
     out.sized(number < kExact ? number : kExact);
     return number < kExact ? out.done() : out.rest_unknown();
   }
   out.put(1, 2);
-  for (p = id; p != end && code(*p) != 0; ++p) {
-    out.put(code(*p), 6);
+  for (p = id; p != end && kIdentifierCodes.codes[static_cast<unsigned char>(*p)] != 0; ++p) {
+    out.put(kIdentifierCodes.codes[static_cast<unsigned char>(*p)], 6);
     if (out.apart()) return out.rest_unknown();
   }
   out.put(0, 6);
