@@ -137,6 +137,29 @@ class lead_packer {
   return p != end && static_cast<unsigned char>(*p - '0') < 10;
 }
 
+// An epoch, the digits at `p` when `mark` follows them, as the next field
+// of `epoch_bits` (0 when there is none), then the number that starts the
+// rest as a field of `number_bits`; `p` is left past it. False where no
+// number starts the rest, or where the epoch already tells the bound's
+// side: the caller answers rest_unknown().
+[[nodiscard]] inline bool lead_epoch(lead_packer& out, const char*& p, const char* end, char mark,
+                                     unsigned epoch_bits, unsigned number_bits) noexcept {
+  const char* const start = p;
+  std::uint64_t number = lead_number(p, end);
+  if (p != end && *p == mark) {
+    out.clamped(number, epoch_bits);
+    ++p;
+    if (out.apart() || !lead_digit(p, end)) return false;
+    number = lead_number(p, end);
+  } else if (p == start) {
+    return false;
+  } else {
+    out.put(0, epoch_bits);
+  }
+  out.clamped(number, number_bits);
+  return true;
+}
+
 // A prerelease identifier's bytes in their order, 0 for any byte that ends
 // one: '-', digits, capitals, small letters as 1, 2-11, 12-37, 38-63.
 struct identifier_codes {

@@ -341,19 +341,8 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
 version_lead lead(std::string_view text, const std::uint64_t* against) noexcept {
   const char* p = text.data();
   const char* const end = p + text.size();
-  std::uint64_t number = lead_number(p, end);
-  const char* version = text.data();
   lead_packer out(against);
-  if (p != end && *p == ':') {
-    out.clamped(number, 32);
-    if (out.apart()) return out.rest_unknown();
-    version = ++p;
-    number = lead_number(p, end);
-  } else {
-    out.put(0, 32);
-  }
-  if (p == version) return out.rest_unknown();
-  out.clamped(number, 31);
+  if (!lead_epoch(out, p, end, ':', 32, 31)) return out.rest_unknown();
   out.put(p != end && class_of(*p) == LETTER ? 0 : 1, 1);
   return out.done();
 }

@@ -999,18 +999,8 @@ version_lead lead(std::string_view text, const std::uint64_t* against) noexcept 
   const char* p = text.data();
   const char* const end = p + text.size();
   if (!lead_digit(p, end)) return kUnknownLead;
-  std::uint64_t number = lead_number(p, end);
   lead_packer out(against);
-  if (p != end && *p == ':') {
-    ++p;
-    if (!lead_digit(p, end)) return kUnknownLead;
-    out.clamped(number, 31);
-    if (out.apart()) return out.rest_unknown();
-    number = lead_number(p, end);
-  } else {
-    out.put(0, 31);
-  }
-  out.clamped(number, 32);
+  if (!lead_epoch(out, p, end, ':', 31, 32)) return out.rest_unknown();
   out.put(p != end && *p == '~' ? 0 : 1, 1);
   return out.done();
 }

@@ -1041,18 +1041,8 @@ version_lead lead(std::string_view text, const std::uint64_t* against) noexcept 
   const char* const end = p + text.size();
   if (p != end && (*p | 0x20) == 'v') ++p;
   if (!lead_digit(p, end)) return kUnknownLead;
-  std::uint64_t number = lead_number(p, end);
   lead_packer out(against);
-  if (p != end && *p == '!') {
-    ++p;
-    if (!lead_digit(p, end)) return kUnknownLead;
-    out.clamped(number, 8);
-    if (out.apart()) return out.rest_unknown();
-    number = lead_number(p, end);
-  } else {
-    out.put(0, 8);
-  }
-  out.clamped(number, 24);
+  if (!lead_epoch(out, p, end, '!', 8, 24)) return out.rest_unknown();
   for (int part = 0; part < 2; ++part) {
     if (out.apart()) return out.rest_unknown();
     const bool more = p != end && *p == '.' && lead_digit(p + 1, end);

@@ -737,18 +737,8 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
 version_lead lead(std::string_view text, const std::uint64_t* against) noexcept {
   const char* p = text.data();
   const char* const end = p + text.size();
-  std::uint64_t number = lead_number(p, end);
   lead_packer out(against);
-  if (p != end && *p == ':') {
-    out.clamped(number, 32);
-    ++p;
-    if (out.apart() || !lead_digit(p, end)) return out.rest_unknown();
-    number = lead_number(p, end);
-  } else {
-    out.put(0, 32);
-    if (p == text.data()) return out.rest_unknown();
-  }
-  out.clamped(number, 31);
+  if (!lead_epoch(out, p, end, ':', 32, 31)) return out.rest_unknown();
   // Separators only part segments, but a '-' may end the version.
   while (p != end && kind_of(*p) == SEPARATOR && *p != '-') ++p;
   const bool ends = p != end && *p == '-' &&
