@@ -1,13 +1,14 @@
 // A version's lead: what the first few bytes of a text say about where it
 // sorts, as an interval [lo, hi] of 64-bit values. For two texts a scheme
-// accepts, a.hi < b.lo means a orders before b; equivalent versions share
-// their lead. The aggregates keep their winner's lead and pass over a row
-// whose lead lies wholly on the losing side without reading the row as a
-// version, which is most rows of a scan.
+// accepts, a.hi < b.lo means a orders before b (so equivalent versions'
+// leads overlap). The aggregates keep their winner's lead and pass over a
+// row whose lead lies wholly on the losing side without reading the row as
+// a version, which is most rows of a scan.
 //
 // A scheme packs its lead as fields from the most significant bit down,
-// the same fields for every text, each a monotone image of a part of the
-// version. A field that merges values (a clamped or saturated number) fills
+// each a monotone image of a part of the version, in a fixed width or a
+// code no other value's is a prefix of, so that leads compare as the parts
+// do. A field that merges values (a clamped or saturated number) fills
 // every field after it with ones, so that texts merged there stay equal;
 // an unknown rest spans all values of the fields after it.
 #pragma once

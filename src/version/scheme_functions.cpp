@@ -80,8 +80,9 @@ bool take_row(scheme_winner& state, std::string_view row) noexcept {
 }
 
 // Whether a valid-or-not `row` beats the winner on `side` (1: after, -1:
-// before). The collation's routine decides most rows in one call: it is
-// the scheme's tuned path, and a row that does not win is the usual case.
+// before), by the collation's routine and the order alone: the path of a
+// row whose lead did not settle it, and of every row for an order without
+// a lead. The collation decides most such rows in one call.
 bool row_wins(const version_scheme& scheme, const scheme_winner& state, std::string_view row,
               int side) noexcept {
   const std::string_view held(state.text, state.bytes);
