@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fuzz_input.h"
+#include "scheme_leads.h"
 #include "version/schemes/alpm.h"
 
 // libalpm's own declaration (alpm.h) needs libarchive's headers for the
@@ -32,6 +33,7 @@ bool has_release(std::string_view text) {
 }
 
 void check_pair(std::string_view a, std::string_view b) {
+  check_leads(ALPM_SCHEME, a, b);
   const int collated = scheme_collate(ALPM_SCHEME, a, b);
   KORVEL_FUZZ_CHECK((collated == 0) == (a == b));
   const std::vector<unsigned char> ka = scheme_key_of(ALPM_SCHEME, a);

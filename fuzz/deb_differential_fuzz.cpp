@@ -8,8 +8,9 @@
 #include <string>
 
 #include "fuzz_input.h"
-#include "version/schemes/deb.h"
+#include "scheme_leads.h"
 #include "version/scheme.h"
+#include "version/schemes/deb.h"
 
 namespace korvel::fuzzing {
 namespace {
@@ -32,6 +33,7 @@ std::string key_of(std::string_view text) {
 }
 
 void check_pair(std::string_view a, std::string_view b) {
+  check_leads(DEB_SCHEME, a, b);
   // The collation reads what the texts share once and has fast paths of its
   // own: on every pair, valid or not, it is the generic path's order.
   const int collated = scheme_collate(DEB_SCHEME, a, b);

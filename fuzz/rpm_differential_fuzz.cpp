@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fuzz_input.h"
+#include "scheme_leads.h"
 #include "version/schemes/rpm.h"
 
 namespace korvel::fuzzing {
@@ -44,6 +45,7 @@ int reference_order(std::string_view a, std::string_view b) {
 }
 
 void check_pair(std::string_view a, std::string_view b) {
+  check_leads(RPM_SCHEME, a, b);
   const bool valid = RPM_SCHEME.valid(a) && RPM_SCHEME.valid(b);
   const int collated = scheme_collate(RPM_SCHEME, a, b);
   KORVEL_FUZZ_CHECK((collated == 0) == (a == b));

@@ -1,11 +1,14 @@
 // The allocation-free orderings against the list-based one: a row against
 // the aggregates' flat winner, and two texts with each other, must agree with
 // parsing both and calling version_compare(), on well-formedness and on
-// order. The collation must order as the whole texts do, and totally.
+// order. The collation must order as the whole texts do, and totally. Every
+// package order's lead must agree with that order on the same texts.
 #include <vector>
 
 #include "default_order_checks.h"
 #include "fuzz_input.h"
+#include "scheme_leads.h"
+#include "version/schemes/schemes.h"
 
 namespace korvel::fuzzing {
 namespace {
@@ -38,5 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check_text_orders(b.view(), c.view(), separators);
   check_text_orders(c.view(), a.view(), separators);
   check_collation({a.view(), b.view(), c.view()});
+  for (std::size_t i = 0; i < korvel::kSchemeRowCount; ++i) {
+    const korvel::version_scheme& scheme = *korvel::kSchemeRows[i].scheme;
+    check_leads(scheme, a.view(), b.view());
+    check_leads(scheme, b.view(), c.view());
+    check_leads(scheme, c.view(), a.view());
+  }
   return 0;
 }

@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
+
+#include "version/lead.h"
 
 namespace korvel {
 
@@ -35,6 +38,13 @@ struct version_scheme {
   // tool does not order every text (nullptr: compare()). Only the compare
   // function gives it; the collation and the key keep compare()'s order.
   int (*tool_compare)(std::string_view lhs, std::string_view rhs) noexcept = nullptr;
+  // The lead of a text (version/lead.h) from its first bytes, never reading
+  // past them; kUnknownLead for any text it does not read, and anything at
+  // all for a text valid() rejects (nullptr: no scheme-specific lead). With
+  // `against`, it may stop where the fields read differ from that bound's
+  // and answer an interval that holds the lead and lies wholly on one side
+  // of the bound.
+  version_lead (*lead)(std::string_view text, const std::uint64_t* against) noexcept = nullptr;
 };
 
 // What valid_key() returns for a text the scheme rejects.

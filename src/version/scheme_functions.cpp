@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -58,6 +59,7 @@ struct scheme_winner {
   char* text;  // null until a row is taken
   std::size_t bytes;
   std::size_t capacity;  // of the heap block; 0 while the text is inline
+  version_lead lead;     // the text's
   char inline_text[48];
 };
 
@@ -78,8 +80,9 @@ bool take_row(scheme_winner& state, std::string_view row) noexcept {
 }
 
 // Whether a valid-or-not `row` beats the winner on `side` (1: after, -1:
-// before). The collation's routine decides most rows in one call: it is
-// the scheme's tuned path, and a row that does not win is the usual case.
+// before), by the collation's routine and the order alone: the path of a
+// row whose lead did not settle it, and of every row for an order without
+// a lead. The collation decides most such rows in one call.
 bool row_wins(const version_scheme& scheme, const scheme_winner& state, std::string_view row,
               int side) noexcept {
   const std::string_view held(state.text, state.bytes);
@@ -105,9 +108,21 @@ void scheme_step(sqlite3_context* context, sqlite3_value* value, int side) noexc
     sqlite3_result_error_nomem(context);
     return;
   }
+  // Most rows of a scan lose on their first bytes: the lead, read only as
+  // far as it takes to tell which side of the winner's it lies on, settles
+  // them without reading either text as a version.
+  if (state->text != nullptr && scheme.lead != nullptr) {
+    const std::uint64_t* bound = side > 0 ? &state->lead.lo : &state->lead.hi;
+    if (lead_loses(scheme.lead(row, bound), state->lead, side)) return;
+  }
   const bool wins =
       state->text == nullptr ? scheme.valid(row) : row_wins(scheme, *state, row, side);
-  if (wins && !take_row(*state, row)) sqlite3_result_error_nomem(context);
+  if (!wins) return;
+  if (!take_row(*state, row)) {
+    sqlite3_result_error_nomem(context);
+    return;
+  }
+  state->lead = scheme.lead != nullptr ? scheme.lead(row, nullptr) : kUnknownLead;
 }
 
 }  // namespace

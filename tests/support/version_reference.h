@@ -4,6 +4,7 @@
 // framework here, so that the fuzzers can use it too.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <random>
 #include <string>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "version/parts.h"
+#include "version/scheme.h"
 
 namespace korvel::testing {
 
@@ -86,6 +88,46 @@ inline std::string random_version(std::mt19937& random, const std::string& alpha
   for (int i = 0; i < tokens; ++i) {
     if (i != 0) text += separators[separator(random)];
     if (percent(random) >= 3) text += kTokens[token(random)];  // sometimes an empty token
+  }
+  return text;
+}
+
+// The index in `texts` of the lowest (side -1) or highest (side 1) text
+// `scheme` accepts, the earliest among equivalent versions, by valid() and
+// compare() alone; texts' size when it accepts none.
+template <typename Texts>
+std::size_t reference_scheme_winner(const version_scheme& scheme, const Texts& texts, int side) {
+  std::size_t winner = std::size(texts);
+  for (std::size_t i = 0; i < std::size(texts); ++i) {
+    const std::string_view text(texts[i]);
+    if (!scheme.valid(text)) continue;
+    if (winner == std::size(texts) || sign(scheme.compare(text, texts[winner])) == side) winner = i;
+  }
+  return winner;
+}
+
+// `text` with one edit among its first bytes, where the orders' leads read:
+// a byte replaced, put in or taken out, or the rest cut off.
+inline std::string edit_first_bytes(std::mt19937& random, std::string text) {
+  static constexpr char kBytes[] = "0123456789.:-~_+!^vVaAzZ \t";
+  const std::size_t at = random() % (std::min<std::size_t>(text.size(), 8) + 1);
+  const char byte = kBytes[random() % (sizeof kBytes - 1)];
+  switch (random() % 4) {
+    case 0:
+      if (at < text.size()) {
+        text[at] = byte;
+        break;
+      }
+      [[fallthrough]];
+    case 1:
+      text.insert(at, 1, byte);
+      break;
+    case 2:
+      if (at < text.size()) text.erase(at, 1);
+      break;
+    default:
+      text.resize(at);
+      break;
   }
   return text;
 }

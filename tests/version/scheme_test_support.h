@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,6 +66,31 @@ inline void expect_total_order(const version_scheme& scheme,
           texts, [&](const std::string& a, const std::string& b) { return scheme.compare(a, b); },
           7),
       "");
+}
+
+inline std::string from_hex(const std::string& hex) {
+  std::string bytes;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+    bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  return bytes;
+}
+
+// The texts of data/<order>_expected.tsv (the order's sample and
+// adversarial texts, hex, then a tab and the tool's rank) under `data`.
+inline std::vector<std::string> expected_texts(const std::string& data, const char* order) {
+  std::ifstream in(data + "/" + order + "_expected.tsv");
+  std::vector<std::string> texts;
+  std::string line;
+  while (std::getline(in, line)) texts.push_back(from_hex(line.substr(0, line.find('\t'))));
+  return texts;
+}
+
+// lead() of a copy of `text` in a block of its exact size, so that reading
+// past the text is caught under AddressSanitizer.
+inline version_lead lead_of(const version_scheme& scheme, std::string_view text,
+                            const std::uint64_t* against) {
+  std::vector<char> copy(text.begin(), text.end());
+  return scheme.lead(std::string_view(copy.data(), copy.size()), against);
 }
 
 }  // namespace korvel::testing

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "scheme_test_support.h"
 #include "sql_test_support.h"
+#include "version/schemes/schemes.h"
 #include "version_test_support.h"
 
 namespace korvel::testing {
@@ -159,9 +161,12 @@ constexpr scheme_aggregate_case kSchemeAggregateCases[] = {
     {"pep440", "VALUES ('2.0rc1'), ('2.0'), ('2.0.post1'), ('2.0.dev0'), ('2!0.1')",
      "'2.0.dev0'|'2!0.1'"},
     // A winner longer than the inline copy moves to a block, then grows.
-    {"deb", "SELECT '1.' || printf('%.*c', 60, 'a') AS column1 UNION ALL SELECT '1.' || printf('%.*c', 90, 'b')",
+    {"deb",
+     "SELECT '1.' || printf('%.*c', 60, 'a') AS column1 UNION ALL SELECT '1.' || printf('%.*c', "
+     "90, 'b')",
      "'1.aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa'|"
-     "'1.bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb'"},
+     "'1."
+     "bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb'"},
 };
 
 TEST_F(VersionAggregatesSql, EachOrdersAggregatesAnswerTheTable) {
@@ -171,6 +176,45 @@ TEST_F(VersionAggregatesSql, EachOrdersAggregatesAnswerTheTable) {
                                   "(column1) FROM (" + c.rows + ")"),
               c.min_max)
         << order << ": " << c.rows;
+  }
+}
+
+// Each order's aggregates against a plain walk over the same rows with
+// valid() and compare(), over groups of its sample and adversarial texts and
+// edits of their first bytes: some drawn from a narrow run of the sorted
+// texts, where leads tie, some from anywhere.
+TEST_F(VersionAggregatesSql, EachOrdersAggregatesMatchAPlainWalk) {
+  std::mt19937 random(7);
+  ASSERT_EQ(exec(db.get(), "CREATE TABLE g(i INTEGER PRIMARY KEY, v TEXT)"), "");
+  for (std::size_t r = 0; r < kSchemeRowCount; ++r) {
+    const scheme_row& row = kSchemeRows[r];
+    const version_scheme& scheme = *row.scheme;
+    std::vector<std::string> texts = expected_texts(KORVEL_VERSION_DATA, row.name);
+    ASSERT_FALSE(texts.empty()) << row.name;
+    for (std::size_t i = 0, n = texts.size(); i < n; ++i)
+      texts.push_back(edit_first_bytes(random, texts[i]));
+    std::sort(texts.begin(), texts.end(), [&](const std::string& a, const std::string& b) {
+      return scheme_collate(scheme, a, b) < 0;
+    });
+    const std::string query = std::string("SELECT min_version_") + row.name + "(v), max_version_" +
+                              row.name + "(v) FROM (SELECT v FROM g ORDER BY i)";
+    for (int round = 0; round < 24; ++round) {
+      const std::size_t span = round % 2 == 0 ? 60 : texts.size();
+      const std::size_t from = random() % (texts.size() - std::min(span, texts.size()) + 1);
+      std::vector<std::string> group;
+      ASSERT_EQ(exec(db.get(), "DELETE FROM g"), "");
+      for (int i = 0; i < 150; ++i) {
+        group.push_back(texts[from + random() % std::min(span, texts.size())]);
+        ASSERT_EQ(rows(db.get(), "INSERT INTO g(v) VALUES (?1)", {group.back()}),
+                  std::vector<std::string>{});
+      }
+      std::string want;
+      for (const int side : {-1, 1}) {
+        const std::size_t w = reference_scheme_winner(scheme, group, side);
+        want += (side > 0 ? "|" : "") + (w == group.size() ? "NULL" : sql_literal(group[w]));
+      }
+      ASSERT_EQ(rows(db.get(), query), std::vector<std::string>{want}) << row.name;
+    }
   }
 }
 

@@ -335,8 +335,21 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
   return static_cast<std::size_t>(at - out);
 }
 
+// The epoch, the version's first number when it starts with one, and
+// whether a letter run follows that number straight away, the lowest item
+// there is.
+version_lead lead(std::string_view text, const std::uint64_t* against) noexcept {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  lead_packer out(against);
+  if (!lead_epoch(out, p, end, ':', 32, 31)) return out.rest_unknown();
+  out.put(p != end && class_of(*p) == LETTER ? 0 : 1, 1);
+  return out.done();
+}
+
 }  // namespace
 
-const version_scheme ALPM_SCHEME = {valid, compare, key_bound, key, collate, nullptr, tool_compare};
+const version_scheme ALPM_SCHEME = {valid,   compare, key_bound,    key,
+                                    collate, nullptr, tool_compare, lead};
 
 }  // namespace korvel

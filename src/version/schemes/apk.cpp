@@ -363,8 +363,48 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
   return valid_key(text, out);
 }
 
+// The first number and the rank of the token after it.
+version_lead lead(std::string_view text, const std::uint64_t* against) noexcept {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  if (!lead_digit(p, end)) return kUnknownLead;
+  lead_packer out(against);
+  out.clamped(lead_number(p, end), 60);
+  if (out.apart()) return out.rest_unknown();
+  // _alpha _beta _pre _rc, the end, -r, ~hash, (a suffix's number), _cvs
+  // _svn _git _hg _p, a letter, a ".number".
+  unsigned rank = 0;
+  if (p == end) {
+    rank = 4;
+  } else if (*p == '-') {
+    rank = 5;
+  } else if (*p == '~') {
+    rank = 6;
+  } else if (*p >= 'a' && *p <= 'z') {
+    rank = 13;
+  } else if (*p == '.') {
+    rank = 14;
+  } else if (*p == '_') {
+    const char* word = ++p;
+    while (p != end && *p >= 'a' && *p <= 'z') ++p;
+    const std::string_view suffix(word, static_cast<std::size_t>(p - word));
+    constexpr std::string_view kSuffixes[] = {"alpha", "beta", "pre", "rc",  "",   "", "",
+                                              "",      "cvs",  "svn", "git", "hg", "p"};
+    rank = 15;
+    for (unsigned i = 0; i < 13; ++i) {
+      if (!kSuffixes[i].empty() && kSuffixes[i] == suffix) rank = i;
+    }
+    if (rank == 15) return out.rest_unknown();
+  } else {
+    return out.rest_unknown();
+  }
+  out.put(rank, 4);
+  return out.done();
+}
+
 }  // namespace
 
-const version_scheme APK_SCHEME = {valid, compare, key_bound, key, collate, valid_key};
+const version_scheme APK_SCHEME = {valid,   compare,   key_bound, key,
+                                   collate, valid_key, nullptr,   lead};
 
 }  // namespace korvel

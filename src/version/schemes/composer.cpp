@@ -563,8 +563,43 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
   return static_cast<std::size_t>(at - out);
 }
 
+// Branches first (0), then numbered versions (1) by their first part, and
+// the second where no other reading can split the digits: a first run of
+// at most three digits rules a date out, and a missing second part is 0. A
+// run of more than five digits may be a date's year and more, and is not
+// read.
+version_lead lead(std::string_view text, const std::uint64_t* against) noexcept {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  lead_packer out(against);
+  if (text.size() >= 4 && (p[0] | 0x20) == 'd' && (p[1] | 0x20) == 'e' && (p[2] | 0x20) == 'v' &&
+      p[3] == '-') {
+    out.put(0, 1);
+    return out.done();
+  }
+  if (p != end && (*p | 0x20) == 'v') ++p;
+  if (!lead_digit(p, end)) return kUnknownLead;
+  const char* digits = p;
+  std::uint64_t number = lead_number(p, end);
+  if (p - digits > 5) return kUnknownLead;
+  out.put(1, 1);
+  out.clamped(number, 17);
+  if (out.apart()) return out.rest_unknown();
+  if (p == end) {
+    out.put(0, 17);
+    return out.done();
+  }
+  if (p - digits > 3 || *p != '.' || !lead_digit(p + 1, end)) return out.rest_unknown();
+  digits = ++p;
+  number = lead_number(p, end);
+  if (p - digits > 5) return out.rest_unknown();
+  out.clamped(number, 17);
+  return out.done();
+}
+
 }  // namespace
 
-const version_scheme COMPOSER_SCHEME = {valid, compare, key_bound, key, collate, key};
+const version_scheme COMPOSER_SCHEME = {valid,   compare, key_bound, key,
+                                        collate, key,     nullptr,   lead};
 
 }  // namespace korvel

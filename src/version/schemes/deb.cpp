@@ -992,8 +992,22 @@ std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
   return write_key(fragments_of(text, s), out);
 }
 
+// The epoch, the upstream's first number, and whether a '~' follows it,
+// which sorts below anything else there. A text that starts with blanks or
+// a sign is not read.
+version_lead lead(std::string_view text, const std::uint64_t* against) noexcept {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  if (!lead_digit(p, end)) return kUnknownLead;
+  lead_packer out(against);
+  if (!lead_epoch(out, p, end, ':', 31, 32)) return out.rest_unknown();
+  out.put(p != end && *p == '~' ? 0 : 1, 1);
+  return out.done();
+}
+
 }  // namespace
 
-const version_scheme DEB_SCHEME = {valid, compare, key_bound, key, collate, valid_key};
+const version_scheme DEB_SCHEME = {valid,   compare,   key_bound, key,
+                                   collate, valid_key, nullptr,   lead};
 
 }  // namespace korvel

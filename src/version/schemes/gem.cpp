@@ -314,8 +314,35 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
   return static_cast<std::size_t>(at - out);
 }
 
+// The first number, then the second segment: a letter run (below the
+// implicit zeros past the end), the end, or a number. A 0 there may yet
+// stand before a letter run (1.0.a is 1.a), so it lies between the two.
+version_lead lead(std::string_view text, const std::uint64_t* against) noexcept {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  if (!lead_digit(p, end)) return kUnknownLead;
+  lead_packer out(against);
+  out.clamped(lead_number(p, end), 32);
+  if (out.apart()) return out.rest_unknown();
+  unsigned second = 0;  // letters, the end or a number
+  if (p == end || is_space(*p)) {
+    second = 1;
+  } else if (*p != '-' && !(*p == '.' && p + 1 != end && is_letter(p[1]))) {
+    if (*p != '.' || !lead_digit(p + 1, end)) return out.rest_unknown();
+    ++p;
+    const std::uint64_t number = lead_number(p, end);
+    if (number == 0) return out.spanning(0, 1, 2);
+    out.put(2, 2);
+    out.clamped(number, 30);
+    return out.done();
+  }
+  out.put(second, 2);
+  out.put(0, 30);
+  return out.done();
+}
+
 }  // namespace
 
-const version_scheme GEM_SCHEME = {valid, compare, key_bound, key, collate};
+const version_scheme GEM_SCHEME = {valid, compare, key_bound, key, collate, nullptr, nullptr, lead};
 
 }  // namespace korvel

@@ -284,6 +284,7 @@ std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
 
 }  // namespace
 
-const version_scheme GO_SCHEME = {valid, compare, key_bound, key, collate, valid_key};
+const version_scheme GO_SCHEME = {valid,   compare,   key_bound, key,
+                                  collate, valid_key, nullptr,   triple_lead};
 
 }  // namespace korvel

@@ -527,8 +527,47 @@ std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
   return valid(text) ? key(text, out) : kNoKey;
 }
 
+// The first item's place: above nothing more, a word other than a
+// qualifier (sp, then any other word), and above those a number other than
+// 0, by its value. A 0 takes its sign from what follows: a number past
+// dots and zeros makes it the lowest number, anything else may put it
+// anywhere below that. Other texts are not read.
+version_lead lead(std::string_view text, const std::uint64_t* against) noexcept {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  constexpr std::uint64_t kWords = std::uint64_t{1} << 62;
+  constexpr std::uint64_t kNumbers = std::uint64_t{2} << 62;
+  if (lead_digit(p, end)) {
+    const char* digits = p;
+    const std::uint64_t number = lead_number(p, end);
+    if (number != 0) {
+      lead_packer out(against);
+      out.put(2, 2);
+      out.clamped(number, 62);
+      return out.done();
+    }
+    // Ten zeros or more make a long, which ranks above every int.
+    if (p - digits > 9) return kUnknownLead;
+    // Zeros and dots up to a number that is not 0 give the 0 that number's
+    // sign, above nothing more.
+    while (p != end && *p == '.' && lead_digit(p + 1, end)) {
+      ++p;
+      if (lead_number(p, end) != 0) return {kNumbers, kNumbers};
+    }
+    return {0, kNumbers};
+  }
+  const char* word = p;
+  while (p != end && !lead_digit(p, end) && *p != '.' && *p != '-') ++p;
+  if (p == word) return kUnknownLead;
+  const unsigned char rank =
+      word_rank(word, static_cast<std::size_t>(p - word), lead_digit(p, end));
+  if (rank <= kRelease) return kUnknownLead;
+  return {kWords | rank, kWords | rank};
+}
+
 }  // namespace
 
-const version_scheme MAVEN_SCHEME = {valid, compare, key_bound, key, collate, valid_key};
+const version_scheme MAVEN_SCHEME = {valid,   compare,   key_bound, key,
+                                     collate, valid_key, nullptr,   lead};
 
 }  // namespace korvel

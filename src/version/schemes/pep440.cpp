@@ -1128,9 +1128,29 @@ std::size_t normal_form(const parts& v, bool strip_trailing_zeros, bool with_loc
   return static_cast<std::size_t>(out - start);
 }
 
+// The epoch and the release's first three numbers (a missing one is 0, as
+// the order pads releases with zeros). A text that starts with white space
+// is not read.
+version_lead lead(std::string_view text, const std::uint64_t* against) noexcept {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  if (p != end && (*p | 0x20) == 'v') ++p;
+  if (!lead_digit(p, end)) return kUnknownLead;
+  lead_packer out(against);
+  if (!lead_epoch(out, p, end, '!', 8, 24)) return out.rest_unknown();
+  for (int part = 0; part < 2; ++part) {
+    if (out.apart()) return out.rest_unknown();
+    const bool more = p != end && *p == '.' && lead_digit(p + 1, end);
+    if (more) ++p;
+    out.clamped(more ? lead_number(p, end) : 0, 16);
+  }
+  return out.done();
+}
+
 }  // namespace
 
-const version_scheme PEP440_SCHEME = {valid, compare, key_bound, key, collate, valid_key};
+const version_scheme PEP440_SCHEME = {valid,   compare,   key_bound, key,
+                                      collate, valid_key, nullptr,   lead};
 
 // The parsed form for the specifier sets; the scheme's own paths above call
 // the internal routines directly.

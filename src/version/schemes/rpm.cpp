@@ -730,8 +730,31 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
   return byte_order(lhs_tail, std::string_view(rhs.data() + shared, rhs.size() - shared));
 }
 
+// The epoch, the version's first number when it starts with one, and
+// whether the next segment is a '~' (below the end and everything else) or
+// the end, a letter run, a number or a '^' (above it); past a '-' that is
+// not the last it could be either.
+version_lead lead(std::string_view text, const std::uint64_t* against) noexcept {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  lead_packer out(against);
+  if (!lead_epoch(out, p, end, ':', 32, 31)) return out.rest_unknown();
+  // Separators only part segments, but a '-' may end the version.
+  while (p != end && kind_of(*p) == SEPARATOR && *p != '-') ++p;
+  const bool ends = p != end && *p == '-' &&
+                    std::memchr(p + 1, '-', static_cast<std::size_t>(end - p - 1)) == nullptr;
+  if (p == end || ends || kind_of(*p) == LETTERS || kind_of(*p) == DIGITS || *p == '^') {
+    out.put(1, 1);
+  } else if (*p == '~') {
+    out.put(0, 1);
+  } else {
+    return out.spanning(0, 1, 1);
+  }
+  return out.done();
+}
+
 }  // namespace
 
-const version_scheme RPM_SCHEME = {valid, compare, key_bound, key, collate, key};
+const version_scheme RPM_SCHEME = {valid, compare, key_bound, key, collate, key, nullptr, lead};
 
 }  // namespace korvel

@@ -779,7 +779,8 @@ std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
 
 }  // namespace
 
-const version_scheme SEMVER_SCHEME = {valid, compare, key_bound, key, collate, valid_key};
+const version_scheme SEMVER_SCHEME = {valid,   compare,   key_bound, key,
+                                      collate, valid_key, nullptr,   triple_lead};
 
 semver_parts semver_split(std::string_view valid_text) noexcept {
   std::size_t i = core_start(valid_text);

@@ -8,9 +8,11 @@
 
 #include <algorithm>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "scheme_test_support.h"
 #include "version/schemes/schemes.h"
 
 namespace korvel::testing {
@@ -21,13 +23,6 @@ struct expected_text {
   long rank;  // -1: the tool rejects the text
   std::string key;
 };
-
-std::string from_hex(const std::string& hex) {
-  std::string bytes;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-    bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-  return bytes;
-}
 
 std::vector<expected_text> read_expected(const scheme_row& row) {
   std::ifstream in(std::string(KORVEL_VERSION_DATA) + "/" + row.name + "_expected.tsv");
@@ -41,7 +36,9 @@ std::vector<expected_text> read_expected(const scheme_row& row) {
   return texts;
 }
 
-int sign(long number) { return (number > 0) - (number < 0); }
+int sign(long number) {
+  return (number > 0) - (number < 0);
+}
 
 TEST(SchemeExpected, EveryOrderGivesItsToolsAnswers) {
   for (std::size_t r = 0; r < kSchemeRowCount; ++r) {
@@ -82,6 +79,62 @@ TEST(SchemeExpected, EveryOrderGivesItsToolsAnswers) {
       if (t.rank < 0 && !valid.empty()) {
         EXPECT_EQ(scheme_collate(scheme, t.text, valid.front()->text), -1) << row.name << t.text;
       }
+    }
+  }
+}
+
+// Every order's lead over its sample and adversarial texts and edits of
+// their first bytes. Sorted by compare(), no valid text's lead may lie
+// wholly below that of a text sorted before it or equivalent to it; a lead
+// read against a bound holds the whole lead and lies on one side of the
+// bound. Most valid texts get a lead that says something.
+TEST(SchemeExpected, LeadsNeverContradictTheOrder) {
+  std::mt19937 random(2026);
+  for (std::size_t r = 0; r < kSchemeRowCount; ++r) {
+    const scheme_row& row = kSchemeRows[r];
+    const version_scheme& scheme = *row.scheme;
+    ASSERT_NE(scheme.lead, nullptr) << row.name;
+    std::vector<std::string> texts = expected_texts(KORVEL_VERSION_DATA, row.name);
+    for (std::size_t i = 0, n = texts.size(); i < n; ++i)
+      texts.push_back(edit_first_bytes(random, texts[i]));
+    struct led {
+      const std::string* text;
+      version_lead lead;
+    };
+    std::vector<led> valid;
+    std::size_t known = 0;
+    for (const std::string& text : texts) {
+      const version_lead lead = lead_of(scheme, text, nullptr);
+      ASSERT_LE(lead.lo, lead.hi) << row.name << ": '" << text << "'";
+      if (!scheme.valid(text)) continue;
+      valid.push_back({&text, lead});
+      known += lead.lo != kUnknownLead.lo || lead.hi != kUnknownLead.hi;
+    }
+    EXPECT_GT(known * 2, valid.size()) << row.name << ": most leads unknown";
+    std::sort(valid.begin(), valid.end(),
+              [&](const led& a, const led& b) { return scheme.compare(*a.text, *b.text) < 0; });
+    int wrong = 0;
+    const led* highest = nullptr;  // the highest lo so far, equivalents included
+    for (std::size_t i = 0; i < valid.size() && wrong < 10;) {
+      std::size_t j = i;
+      for (; j < valid.size() && scheme.compare(*valid[j].text, *valid[i].text) == 0; ++j)
+        if (highest == nullptr || valid[j].lead.lo > highest->lead.lo) highest = &valid[j];
+      for (; i < j; ++i) {
+        const bool ok = valid[i].lead.hi >= highest->lead.lo;
+        wrong += !ok;
+        EXPECT_TRUE(ok) << row.name << ": the lead of '" << *valid[i].text
+                        << "' lies below that of '" << *highest->text << "'";
+      }
+    }
+    for (const led& t : valid) {
+      const led& other = valid[random() % valid.size()];
+      const std::uint64_t bound = random() % 2 != 0 ? other.lead.lo : other.lead.hi;
+      const version_lead part = lead_of(scheme, *t.text, &bound);
+      const bool same = part.lo == t.lead.lo && part.hi == t.lead.hi;
+      const bool holds = part.lo <= t.lead.lo && t.lead.hi <= part.hi;
+      const bool aside = part.hi < bound || part.lo > bound;
+      ASSERT_TRUE(same || (holds && aside))
+          << row.name << ": '" << *t.text << "' read against the lead of '" << *other.text << "'";
     }
   }
 }
