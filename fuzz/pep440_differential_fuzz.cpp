@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fuzz_input.h"
+#include "scheme_leads.h"
 #include "version/schemes/pep440.h"
 #include "version_reference.h"
 
@@ -14,6 +15,7 @@ namespace korvel::fuzzing {
 namespace {
 
 void check_pair(std::string_view a, std::string_view b) {
+  check_leads(PEP440_SCHEME, a, b);
   const int collated = scheme_collate(PEP440_SCHEME, a, b);
   KORVEL_FUZZ_CHECK(collated == generic_collate(PEP440_SCHEME, a, b));
   KORVEL_FUZZ_CHECK((collated == 0) == (a == b));
