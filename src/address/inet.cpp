@@ -4,12 +4,8 @@
 #include <charconv>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
-#include "address/short_text.h"
 #include "common/bytes.h"
+#include "common/short_text.h"
 
 namespace korvel {
 
@@ -344,38 +340,18 @@ std::size_t write_inet_key(const inet_value& value,
 
 namespace {
 
-// A plain IPv4 address in two words, checked from bit masks: what a sort
-// compares most, at the cost of a few operations where the parser's loop
-// over the parts mispredicts on their lengths.
-struct quad_text {
-  sixteen_bytes bytes;
-  unsigned ends;  // a bit at each '.' and one just past the text
-};
-
 #if defined(__SSE2__)
-
-unsigned mask_of(__m128i matches) noexcept {
-  return static_cast<unsigned>(_mm_movemask_epi8(matches));
-}
-
-// Bytes from `low` to `low` + count - 1, as one signed comparison of the
-// bytes moved so that the range starts at the lowest signed value.
-unsigned bytes_in(__m128i bytes, char low, char count) noexcept {
-  const __m128i shifted = _mm_add_epi8(bytes, _mm_set1_epi8(static_cast<char>(0x80 - low)));
-  return mask_of(_mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + count))));
-}
 
 // Whether `text` is an IPv4 address without a prefix, exactly as
 // read_ipv4() reads one: four parts of one to three digits, no leading
 // zero, none above 255.
-bool read_quad_text(std::string_view text, quad_text& out) noexcept {
+bool read_quad_text(std::string_view text, numbered_text& out) noexcept {
   const std::size_t size = text.size();
   if (std::endian::native != std::endian::little || size < 7 || size > 15) return false;
   out.bytes = load_short_text(text.data(), size);
-  const __m128i bytes = _mm_set_epi64x(static_cast<long long>(out.bytes.high),
-                                       static_cast<long long>(out.bytes.low));
+  const __m128i bytes = register_of(out.bytes);
   const unsigned used = (1u << size) - 1;
-  const unsigned dots = mask_of(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('.')));
+  const unsigned dots = bytes_equal(bytes, '.');
   const unsigned digits = bytes_in(bytes, '0', 10);
   // Exactly three dots: the third lowest is set and alone once two are cleared.
   const unsigned after_one = dots & (dots - 1);
@@ -390,13 +366,13 @@ bool read_quad_text(std::string_view text, quad_text& out) noexcept {
       (digits & digits >> 1 & digits >> 2 & digits >> 3) != 0) {
     return false;
   }
-  const unsigned zeros = mask_of(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('0')));
+  const unsigned zeros = bytes_equal(bytes, '0');
   if ((zeros & starts & digits >> 1) != 0) return false;
   // Three digits above 255: a first digit above 2, or 2 then above 5, or
   // 25 then above 5.
   const unsigned three = starts & digits >> 1 & digits >> 2;
-  const unsigned twos = mask_of(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('2')));
-  const unsigned fives = mask_of(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('5')));
+  const unsigned twos = bytes_equal(bytes, '2');
+  const unsigned fives = bytes_equal(bytes, '5');
   const unsigned above_two = bytes_in(bytes, '3', 7);
   const unsigned above_five = bytes_in(bytes, '6', 4);
   if ((three & (above_two | (twos & (above_five >> 1 | (fives >> 1 & above_five >> 2))))) != 0) {
@@ -409,7 +385,7 @@ bool read_quad_text(std::string_view text, quad_text& out) noexcept {
 #else
 
 // Without SSE2 the parser reads every address.
-bool read_quad_text(std::string_view /*text*/, quad_text& /*out*/) noexcept {
+bool read_quad_text(std::string_view /*text*/, numbered_text& /*out*/) noexcept {
   return false;
 }
 
@@ -427,32 +403,14 @@ int three_way(std::uint64_t a, std::uint64_t b) noexcept {
   return a < b ? -1 : a > b ? 1 : 0;
 }
 
-// Two plain IPv4 addresses in the address order, from where their texts
-// first differ, as they have no leading zeros: the part holding that byte
-// is the larger where its digits run on longer, else where the byte is.
-int compare_quad_texts(const quad_text& a, const quad_text& b) noexcept {
-  const std::uint64_t low = a.bytes.low ^ b.bytes.low;
-  const std::uint64_t high = a.bytes.high ^ b.bytes.high;
-  if ((low | high) == 0) return 0;
-  const unsigned at = low != 0 ? static_cast<unsigned>(std::countr_zero(low)) / 8
-                               : 8 + static_cast<unsigned>(std::countr_zero(high)) / 8;
-  const int a_run = std::countr_zero(a.ends >> at);
-  const int b_run = std::countr_zero(b.ends >> at);
-  if (a_run != b_run) return a_run < b_run ? -1 : 1;
-  const auto byte = [at](const sixteen_bytes& bytes) {
-    return static_cast<unsigned char>((at < 8 ? bytes.low : bytes.high) >> (8 * (at % 8)));
-  };
-  return byte(a.bytes) < byte(b.bytes) ? -1 : 1;
-}
-
 }  // namespace
 
 int compare_inet_texts(std::string_view a, std::string_view b) noexcept {
-  quad_text a_quad{};
-  quad_text b_quad{};
+  numbered_text a_quad{};
+  numbered_text b_quad{};
   const bool a_is_quad = read_quad_text(a, a_quad);
   const bool b_is_quad = read_quad_text(b, b_quad);
-  if (a_is_quad && b_is_quad) return compare_quad_texts(a_quad, b_quad);
+  if (a_is_quad && b_is_quad) return compare_numbered_texts(a_quad, b_quad);
   if (a_is_quad != b_is_quad) {
     // Against a text that is not an address at all, or an IPv6 one, the
     // plain IPv4 address's place is known without its value.

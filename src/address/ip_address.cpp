@@ -4,12 +4,8 @@
 #include <charconv>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
-#include "address/short_text.h"
 #include "common/leading_int.h"
+#include "common/short_text.h"
 
 namespace korvel {
 
@@ -23,15 +19,8 @@ struct byte_classes {
 
 byte_classes classify_bytes(const sixteen_bytes& bytes) noexcept {
 #if defined(__SSE2__)
-  const __m128i loaded =
-      _mm_set_epi64x(static_cast<long long>(bytes.high), static_cast<long long>(bytes.low));
-  const __m128i dots = _mm_cmpeq_epi8(loaded, _mm_set1_epi8('.'));
-  // Unsigned byte - '0' < 10, as a signed comparison of the bytes moved by 0x80.
-  const __m128i shifted = _mm_xor_si128(_mm_sub_epi8(loaded, _mm_set1_epi8('0')),
-                                        _mm_set1_epi8(static_cast<char>(0x80)));
-  const __m128i digits = _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(0x80 + 10)));
-  return {static_cast<unsigned>(_mm_movemask_epi8(dots)),
-          static_cast<unsigned>(_mm_movemask_epi8(digits))};
+  const __m128i loaded = register_of(bytes);
+  return {bytes_equal(loaded, '.'), bytes_in(loaded, '0', 10)};
 #else
   byte_classes classes{0, 0};
   for (unsigned i = 0; i < 16; ++i) {

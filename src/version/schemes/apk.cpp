@@ -32,10 +32,12 @@
 // nibble first, the last low nibble 0 when n is odd. Zero is n = 0.
 #include "version/schemes/apk.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
 #include "common/bytes.h"
+#include "version/schemes/dotted_numbers.h"
 
 namespace korvel {
 
@@ -245,9 +247,34 @@ bool valid_from(reader& r, token last) noexcept {
   return last.k == END;
 }
 
+// The most common shape, "1.2.3" or "1.2.3-r4" in at most sixteen bytes
+// with no number led by a zero, checked from bit masks. Its tokens are
+// numbers, ".number", "-r" and the end, which rank as their first bytes do
+// (the end < '-' < '.'), so two such texts order as numbered texts.
+bool read_plain(std::string_view text, numbered_text& out) noexcept {
+  masked_text t;
+  if (!mask_text(text, t)) return false;
+  const unsigned release = t.dashes << 1;  // the 'r' of "-r"
+  if ((t.digits | t.dots | t.dashes | release) != t.used || !at_most_bits(t.dashes, 1) ||
+      !numbers_after(t, t.dots | release)) {
+    return false;
+  }
+  if (t.dashes != 0 && (text[static_cast<std::size_t>(std::countr_zero(t.dashes)) + 1] != 'r' ||
+                        t.dots > t.dashes)) {
+    return false;
+  }
+  out = t.numbered;
+  return true;
+}
+
 // valid() and compare() in one walk of each text: both are read together
 // until their order is known, then each on to its end only to check it.
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  numbered_text a_plain;
+  numbered_text b_plain;
+  if (read_plain(lhs, a_plain) && read_plain(rhs, b_plain)) {
+    return compare_numbered_texts(a_plain, b_plain);
+  }
   if (lhs.size() == rhs.size() &&
       (lhs.empty() || std::memcmp(lhs.data(), rhs.data(), lhs.size()) == 0))
     return 0;

@@ -47,6 +47,7 @@
 //     0x1C patch
 #include "version/schemes/composer.h"
 
+#include <bit>
 #include <cstring>
 #include <iterator>
 
@@ -480,10 +481,22 @@ bool is_plain(std::string_view text) noexcept {
   return is_dotted_numbers(text, 3, 5, kLongMaxDigits - 1);
 }
 
+// is_plain() for texts of at most sixteen bytes without leading zeros, from
+// bit masks: normalize() pads them with zeros, so they order as numbered
+// texts.
+bool read_plain(std::string_view text, numbered_text& out) noexcept {
+  return read_dotted_numbers(text, 3, out) && std::countr_zero(out.ends) <= 5;
+}
+
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
   const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
   const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
   if (shared == common && lhs.size() == rhs.size()) return 0;
+  numbered_text a_plain;
+  numbered_text b_plain;
+  if (read_plain(lhs, a_plain) && read_plain(rhs, b_plain)) {
+    return compare_numbered_texts(a_plain, b_plain);
+  }
   if (is_plain(lhs) && is_plain(rhs)) {
     const int order = compare_dotted_numbers(lhs, rhs, shared);
     return order != 0 ? (order < 0 ? -1 : 1) : byte_order(lhs, rhs);

@@ -5,9 +5,12 @@
 // mean exactly that in its own order.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <string_view>
+
+#include "common/short_text.h"
 
 namespace korvel {
 
@@ -57,6 +60,74 @@ namespace korvel {
     a = a_end + 1;
     b = b_end + 1;
   }
+}
+
+// ---- the same shape from bit masks ----
+//
+// A text of at most sixteen bytes whose numbers have no leading zero is
+// checked in registers, and two such texts ordered from the first byte they
+// differ in (compare_numbered_texts), wherever an order ranks what may
+// follow a number as the bytes of its separators rank, the end lowest.
+
+// A text's bytes and masks: which bytes are used, digits, '.', '-', '0'.
+struct masked_text {
+  numbered_text numbered;
+  unsigned used;
+  unsigned digits;
+  unsigned dots;
+  unsigned dashes;
+  unsigned zeros;
+};
+
+// Reads `text` into `out` when it has 1 to 16 bytes on a little-endian host
+// with SSE2; elsewhere every text takes an order's full reading.
+[[nodiscard]] inline bool mask_text(std::string_view text, masked_text& out) noexcept {
+#if defined(__SSE2__)
+  if (std::endian::native != std::endian::little || text.empty() || text.size() > 16) return false;
+  out.numbered.bytes = load_short_text(text.data(), text.size());
+  const __m128i bytes = register_of(out.numbered.bytes);
+  out.used = (1u << text.size()) - 1;
+  out.digits = bytes_in(bytes, '0', 10);
+  out.dots = bytes_equal(bytes, '.');
+  out.dashes = bytes_equal(bytes, '-');
+  out.zeros = bytes_equal(bytes, '0');
+  out.numbered.ends = (out.used & ~out.digits) | (out.used + 1);
+  return true;
+#else
+  (void)text;
+  (void)out;
+  return false;
+#endif
+}
+
+// Whether the text starts with a digit, each byte of `separators` is
+// followed by one, and no number is led by a zero.
+[[nodiscard]] inline bool numbers_after(const masked_text& t, unsigned separators) noexcept {
+  const unsigned starts = t.digits & ~(t.digits << 1);
+  return (t.digits & 1) != 0 && (separators << 1 & ~t.digits) == 0 &&
+         (starts & t.zeros & t.digits >> 1) == 0;
+}
+
+// A limit of dots that sixteen bytes cannot pass.
+constexpr std::size_t kAnyDots = 16;
+
+// Whether `mask` (of sixteen bits) has at most `most` bits set.
+[[nodiscard]] inline bool at_most_bits(unsigned mask, std::size_t most) noexcept {
+  if (most >= 16) return true;
+  for (std::size_t i = 0; i < most && mask != 0; ++i) mask &= mask - 1;
+  return mask == 0;
+}
+
+// Dotted numbers, at most `most_dots` dots, none led by a zero.
+[[nodiscard]] inline bool read_dotted_numbers(std::string_view text, std::size_t most_dots,
+                                              numbered_text& out) noexcept {
+  masked_text t;
+  if (!mask_text(text, t) || (t.digits | t.dots) != t.used || !numbers_after(t, t.dots) ||
+      !at_most_bits(t.dots, most_dots)) {
+    return false;
+  }
+  out = t.numbered;
+  return true;
 }
 
 }  // namespace korvel

@@ -25,6 +25,7 @@
 #include <cstring>
 
 #include "common/bytes.h"
+#include "version/schemes/dotted_numbers.h"
 
 namespace korvel {
 
@@ -211,8 +212,21 @@ int compare(std::string_view lhs, std::string_view rhs) noexcept {
   return compare_parts(lhs, l, rhs, r);
 }
 
+// A release "v1", "v1.2" or "v1.2.3" of at most sixteen bytes after its
+// 'v': as a missing number is 0 and a shorter text sorts first among equal
+// ones, two of them order as numbered texts.
+bool read_plain(std::string_view text, numbered_text& out) noexcept {
+  return text.size() > 1 && text[0] == 'v' &&
+         read_dotted_numbers({text.data() + 1, text.size() - 1}, 2, out);
+}
+
 // The collation reads each text once, for its validity and its parts.
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  numbered_text a_plain;
+  numbered_text b_plain;
+  if (read_plain(lhs, a_plain) && read_plain(rhs, b_plain)) {
+    return compare_numbered_texts(a_plain, b_plain);
+  }
   if (lhs.size() == rhs.size() && shared_length(lhs.data(), rhs.data(), lhs.size()) == lhs.size())
     return 0;
   parts l;

@@ -59,6 +59,7 @@
 #include <cstring>
 
 #include "common/bytes.h"
+#include "version/schemes/dotted_numbers.h"
 
 namespace korvel {
 
@@ -489,6 +490,14 @@ int compare_numbers_first(std::string_view lhs, std::string_view rhs) noexcept {
 }
 
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  // Dotted numbers of at most sixteen bytes: a missing number is 0 and a
+  // shorter text sorts first among equal ones, so they order as numbered
+  // texts.
+  numbered_text a_plain;
+  numbered_text b_plain;
+  if (read_dotted_numbers(lhs, kAnyDots, a_plain) && read_dotted_numbers(rhs, kAnyDots, b_plain)) {
+    return compare_numbered_texts(a_plain, b_plain);
+  }
   // Identical texts (one with a NUL is rejected either way and ends up
   // equal by bytes below).
   if (lhs.size() == rhs.size() && shared_length(lhs.data(), rhs.data(), lhs.size()) == lhs.size())
