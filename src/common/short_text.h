@@ -80,20 +80,17 @@ inline __m128i register_of(const sixteen_bytes& bytes) noexcept {
   return _mm_set_epi64x(static_cast<long long>(bytes.high), static_cast<long long>(bytes.low));
 }
 
-// A bit for every byte that `matches` flags, the first byte lowest.
-inline unsigned mask_of(__m128i matches) noexcept {
-  return static_cast<unsigned>(_mm_movemask_epi8(matches));
-}
-
+// A bit for every byte of `bytes` equal to `c`, the first byte lowest.
 inline unsigned bytes_equal(__m128i bytes, char c) noexcept {
-  return mask_of(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
 }
 
 // Bytes from `low` to `low` + count - 1, as one signed comparison of the
 // bytes moved so that the range starts at the lowest signed value.
 inline unsigned bytes_in(__m128i bytes, char low, char count) noexcept {
   const __m128i shifted = _mm_add_epi8(bytes, _mm_set1_epi8(static_cast<char>(0x80 - low)));
-  return mask_of(_mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + count))));
+  return static_cast<unsigned>(
+      _mm_movemask_epi8(_mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + count)))));
 }
 
 #endif

@@ -6,6 +6,7 @@
 
 #include "common/bytes.h"
 #include "version/chunks.h"
+#include "version/schemes/dotted_numbers.h"
 #include "version/words.h"
 
 // Python package versions. The reference parses str, so a text is read as
@@ -1011,6 +1012,13 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
   const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
   const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
   if (shared == common && lhs.size() == rhs.size()) return 0;
+  // Releases of dotted numbers: a missing number is 0 and a shorter text
+  // sorts first among equal ones, so they order as numbered texts.
+  numbered_text a_dotted;
+  numbered_text b_dotted;
+  if (read_dotted_numbers(lhs, kAnyDots, a_dotted) && read_dotted_numbers(rhs, kAnyDots, b_dotted)) {
+    return compare_numbered_texts(a_dotted, b_dotted);
+  }
   int order = kUndecided;
   plain_text lp;
   plain_text rp;
