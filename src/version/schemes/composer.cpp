@@ -489,20 +489,27 @@ bool read_plain(std::string_view text, numbered_text& out) noexcept {
 }
 
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  numbered_text a_plain;
+  numbered_text b_plain;
+  const bool a_read = read_plain(lhs, a_plain);
+  const bool b_read = read_plain(rhs, b_plain);
+  if (a_read && b_read) return compare_numbered_texts(a_plain, b_plain);
   const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
   const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
   if (shared == common && lhs.size() == rhs.size()) return 0;
-  numbered_text a_plain;
-  numbered_text b_plain;
-  if (read_plain(lhs, a_plain) && read_plain(rhs, b_plain)) {
-    return compare_numbered_texts(a_plain, b_plain);
-  }
-  if (is_plain(lhs) && is_plain(rhs)) {
+  const bool a_dotted = a_read || is_plain(lhs);
+  const bool b_dotted = b_read || is_plain(rhs);
+  if (a_dotted && b_dotted) {
     const int order = compare_dotted_numbers(lhs, rhs, shared);
     return order != 0 ? (order < 0 ? -1 : 1) : byte_order(lhs, rhs);
   }
-  const parsed a = parse(lhs);
-  const parsed b = parse(rhs);
+  // A dotted text is valid: against a rejected one, only that one's parse
+  // is needed.
+  const parsed first = parse(a_dotted ? rhs : lhs);
+  if (first.form == parsed::kInvalid && (a_dotted || b_dotted)) return a_dotted ? 1 : -1;
+  const parsed second = parse(a_dotted ? lhs : rhs);
+  const parsed& a = a_dotted ? second : first;
+  const parsed& b = a_dotted ? first : second;
   const bool a_valid = a.form != parsed::kInvalid;
   if (a_valid != (b.form != parsed::kInvalid)) return a_valid ? 1 : -1;
   if (a_valid) {
