@@ -1,6 +1,8 @@
 // A scheme's lead against its order, for the differential fuzzers: a lead
 // wholly below another's must mean a text sorted before it, and a lead read
 // against a bound must hold the whole lead and lie on one side of the bound.
+// The scheme's own collation, with its shortcuts (bit masks of short dotted
+// texts), must order as valid() and compare() do.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +25,11 @@ inline void check_leads(const version_scheme& scheme, std::string_view a, std::s
   }
   if (la.hi < lb.lo && scheme.valid(a) && scheme.valid(b))
     KORVEL_FUZZ_CHECK(scheme.compare(a, b) < 0);
+  if (scheme.collate != nullptr) {
+    version_scheme generic = scheme;
+    generic.collate = nullptr;
+    KORVEL_FUZZ_CHECK(scheme_collate(scheme, a, b) == scheme_collate(generic, a, b));
+  }
 }
 
 }  // namespace korvel::fuzzing
