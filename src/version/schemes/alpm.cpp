@@ -42,10 +42,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
 #include "common/bytes.h"
+#include "version/schemes/dotted_numbers.h"
 #include "version/words.h"
 
 namespace korvel {
@@ -211,7 +213,26 @@ const char* restart(const char* begin, const char* limit) noexcept {
   return begin;
 }
 
+// A text of at most sixteen bytes from bit masks, for compare_first_numbers():
+// false where it has a NUL or an epoch's ':'.
+bool mask_version(std::string_view text, masked_text& out) noexcept {
+  return mask_text(text, out) && ((out.where('\0') | out.where(':')) & out.used) == 0;
+}
+
+// The last '-' of a masked text, which starts its release; 0 for none.
+unsigned release_dash(const masked_text& t) noexcept {
+  return t.dashes == 0 ? 0 : 1u << (31 - std::countl_zero(t.dashes));
+}
+
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  // Short texts that part in a number of the same part decide there.
+  masked_text ma;
+  masked_text mb;
+  if (mask_version(lhs, ma) && mask_version(rhs, mb)) {
+    const unsigned dash = release_dash(ma);
+    const int order = compare_first_numbers(ma, mb, dash == release_dash(mb) ? dash : 0);
+    if (order != kUndecided) return order;
+  }
   const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
   const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
   if (shared == common && lhs.size() == rhs.size()) return 0;

@@ -77,6 +77,19 @@ struct masked_text {
   unsigned dots;
   unsigned dashes;
   unsigned zeros;
+#if defined(__SSE2__)
+  __m128i bytes;
+#endif
+
+  // The bytes equal to `c`; none on a host whose texts are never masked.
+  [[nodiscard]] unsigned where(char c) const noexcept {
+#if defined(__SSE2__)
+    return bytes_equal(bytes, c);
+#else
+    (void)c;
+    return 0;
+#endif
+  }
 };
 
 // Reads `text` into `out` when it has 1 to 16 bytes on a little-endian host
@@ -86,6 +99,7 @@ struct masked_text {
   if (std::endian::native != std::endian::little || text.empty() || text.size() > 16) return false;
   out.numbered.bytes = load_short_text(text.data(), text.size());
   const __m128i bytes = register_of(out.numbered.bytes);
+  out.bytes = bytes;
   out.used = (1u << text.size()) - 1;
   out.digits = bytes_in(bytes, '0', 10);
   out.dots = bytes_equal(bytes, '.');
@@ -118,16 +132,53 @@ constexpr std::size_t kAnyDots = 16;
   return mask == 0;
 }
 
-// Dotted numbers, at most `most_dots` dots, none led by a zero.
+// Whether a masked text is dotted numbers, at most `most_dots` dots, none
+// led by a zero.
+[[nodiscard]] inline bool dotted(const masked_text& t, std::size_t most_dots) noexcept {
+  return (t.digits | t.dots) == t.used && numbers_after(t, t.dots) && at_most_bits(t.dots, most_dots);
+}
+
 [[nodiscard]] inline bool read_dotted_numbers(std::string_view text, std::size_t most_dots,
                                               numbered_text& out) noexcept {
   masked_text t;
-  if (!mask_text(text, t) || (t.digits | t.dots) != t.used || !numbers_after(t, t.dots) ||
-      !at_most_bits(t.dots, most_dots)) {
-    return false;
-  }
+  if (!mask_text(text, t) || !dotted(t, most_dots)) return false;
   out = t.numbered;
   return true;
+}
+
+// For orders where every text without a NUL is a version and a number
+// whose value differs decides whatever follows (maven, alpm): two masked
+// texts whose bytes before the first they differ in are digits, dots and
+// the bytes of `parts` (where a new part starts in both: alpm's release),
+// and whose number holding that byte has a digit in both and no leading
+// zero in either, order as that number's values: the longer digit run
+// from that byte, else the larger byte. kUndecided for every other pair.
+constexpr int kUndecided = 2;
+
+[[nodiscard]] inline int compare_first_numbers(const masked_text& a, const masked_text& b,
+                                               unsigned parts) noexcept {
+  const std::uint64_t low = a.numbered.bytes.low ^ b.numbered.bytes.low;
+  const std::uint64_t high = a.numbered.bytes.high ^ b.numbered.bytes.high;
+  if ((low | high) == 0) return kUndecided;
+  const unsigned at = low != 0 ? static_cast<unsigned>(std::countr_zero(low)) / 8
+                               : 8 + static_cast<unsigned>(std::countr_zero(high)) / 8;
+  const unsigned before = (1u << at) - 1;
+  // The bytes before `at` are the same in both texts.
+  const unsigned separators = (a.dots | parts) & before;
+  if (((a.digits | separators) & before) != before) return kUndecided;
+  const unsigned a_digit = a.digits >> at & 1;
+  const unsigned b_digit = b.digits >> at & 1;
+  // Where the number starts: past the last separator before `at`, or at 0.
+  const unsigned start =
+      separators == 0 ? 0 : 32 - static_cast<unsigned>(std::countl_zero(separators));
+  // A number that would be empty in one text (".5" against "0.5") may be
+  // read as 0 there.
+  if ((a_digit & b_digit) == 0 && (start == at || (a_digit | b_digit) == 0)) return kUndecided;
+  const auto leading_zero = [start](const masked_text& t) {
+    return (t.zeros >> start & t.digits >> (start + 1) & 1) != 0;
+  };
+  if (leading_zero(a) || leading_zero(b)) return kUndecided;
+  return compare_numbered_texts(a.numbered, b.numbered);
 }
 
 }  // namespace korvel

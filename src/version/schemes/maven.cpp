@@ -445,8 +445,6 @@ int compare_short(std::string_view a, std::string_view b) noexcept {
   return 0;
 }
 
-constexpr int kUndecided = 2;
-
 // Whether the rest of a text from `i` on is ".N.N..." with short numbers:
 // then -1 when they are all 0, 1 when one is not; else kUndecided.
 int plain_rest(std::string_view text, std::size_t i) noexcept {
@@ -492,11 +490,18 @@ int compare_numbers_first(std::string_view lhs, std::string_view rhs) noexcept {
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
   // Dotted numbers of at most sixteen bytes: a missing number is 0 and a
   // shorter text sorts first among equal ones, so they order as numbered
-  // texts.
-  numbered_text a_plain;
-  numbered_text b_plain;
-  if (read_dotted_numbers(lhs, kAnyDots, a_plain) && read_dotted_numbers(rhs, kAnyDots, b_plain)) {
-    return compare_numbered_texts(a_plain, b_plain);
+  // texts. Other short texts that part in a number before anything else
+  // decide there (see compare_numbers_first() below).
+  masked_text a;
+  masked_text b;
+  if (mask_text(lhs, a) && mask_text(rhs, b)) {
+    if (dotted(a, kAnyDots) && dotted(b, kAnyDots)) {
+      return compare_numbered_texts(a.numbered, b.numbered);
+    }
+    if (((a.where('\0') & a.used) | (b.where('\0') & b.used)) == 0) {
+      const int order = compare_first_numbers(a, b, 0);
+      if (order != kUndecided) return order;
+    }
   }
   // Identical texts (one with a NUL is rejected either way and ends up
   // equal by bytes below).
