@@ -54,24 +54,34 @@ struct numbered_text {
   unsigned ends;
 };
 
-// Two numbered texts (see above) in the order where the numbers compare as
-// numbers, the separators as their bytes and the end of a text before any
-// byte: the number holding the first byte they differ in is the larger
-// where its digits run on longer, else where that byte is larger, and the
-// zeros past a text make its end the lowest byte.
-inline int compare_numbered_texts(const numbered_text& a, const numbered_text& b) noexcept {
-  const std::uint64_t low = a.bytes.low ^ b.bytes.low;
-  const std::uint64_t high = a.bytes.high ^ b.bytes.high;
-  if ((low | high) == 0) return 0;
-  const unsigned at = low != 0 ? static_cast<unsigned>(std::countr_zero(low)) / 8
-                               : 8 + static_cast<unsigned>(std::countr_zero(high)) / 8;
+inline unsigned char byte_at(const sixteen_bytes& bytes, unsigned at) noexcept {
+  return static_cast<unsigned char>((at < 8 ? bytes.low : bytes.high) >> (8 * (at % 8)));
+}
+
+// The first byte in which `a` and `b` differ; 16 for none.
+inline unsigned first_difference(const sixteen_bytes& a, const sixteen_bytes& b) noexcept {
+  const std::uint64_t low = a.low ^ b.low;
+  const std::uint64_t high = a.high ^ b.high;
+  if (low != 0) return static_cast<unsigned>(std::countr_zero(low)) / 8;
+  return high != 0 ? 8 + static_cast<unsigned>(std::countr_zero(high)) / 8 : 16;
+}
+
+// Two numbered texts (see above) that first differ in byte `at`, in the
+// order where the numbers compare as numbers, the separators as their
+// bytes and the end of a text before any byte: the number holding that
+// byte is the larger where its digits run on longer, else where that byte
+// is larger, and the zeros past a text make its end the lowest byte.
+inline int compare_numbered_at(const numbered_text& a, const numbered_text& b,
+                               unsigned at) noexcept {
   const int a_run = std::countr_zero(a.ends >> at);
   const int b_run = std::countr_zero(b.ends >> at);
   if (a_run != b_run) return a_run < b_run ? -1 : 1;
-  const auto byte = [at](const sixteen_bytes& bytes) {
-    return static_cast<unsigned char>((at < 8 ? bytes.low : bytes.high) >> (8 * (at % 8)));
-  };
-  return byte(a.bytes) < byte(b.bytes) ? -1 : 1;
+  return byte_at(a.bytes, at) < byte_at(b.bytes, at) ? -1 : 1;
+}
+
+inline int compare_numbered_texts(const numbered_text& a, const numbered_text& b) noexcept {
+  const unsigned at = first_difference(a.bytes, b.bytes);
+  return at == 16 ? 0 : compare_numbered_at(a, b, at);
 }
 
 #if defined(__SSE2__)

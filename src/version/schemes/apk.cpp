@@ -247,34 +247,47 @@ bool valid_from(reader& r, token last) noexcept {
   return last.k == END;
 }
 
-// The most common shape, "1.2.3" or "1.2.3-r4" in at most sixteen bytes
-// with no number led by a zero, checked from bit masks. Its tokens are
-// numbers, ".number", "-r" and the end, which rank as their first bytes do
-// (the end < '-' < '.'), so two such texts order as numbered texts.
-bool read_plain(std::string_view text, numbered_text& out) noexcept {
-  masked_text t;
+// The most common shape, "1.2.3" or "1.2.3-r4" in at most sixteen bytes,
+// checked from bit masks: numbers, ".number", "-r" and the end, which rank
+// as their first bytes do (the end < '-' < '.'). The first number and the
+// release's have no leading zero.
+bool read_plain(std::string_view text, masked_text& t) noexcept {
   if (!mask_text(text, t)) return false;
   const unsigned release = t.dashes << 1;  // the 'r' of "-r"
+  const unsigned starts = t.digits & ~(t.digits << 1);
   if ((t.digits | t.dots | t.dashes | release) != t.used || !at_most_bits(t.dashes, 1) ||
-      !numbers_after(t, t.dots | release)) {
+      (t.digits & 1) == 0 || ((t.dots | release) << 1 & ~t.digits) != 0 ||
+      (starts & ~(t.dots << 1) & t.zeros & t.digits >> 1) != 0) {
     return false;
   }
-  if (t.dashes != 0 && (text[static_cast<std::size_t>(std::countr_zero(t.dashes)) + 1] != 'r' ||
-                        t.dots > t.dashes)) {
-    return false;
+  return t.dashes == 0 || (text[static_cast<std::size_t>(std::countr_zero(t.dashes)) + 1] == 'r' &&
+                           t.dots < t.dashes);
+}
+
+// Two plain texts: as numbered texts, but where they first differ in a
+// ".number" led by a zero in either, which compares by its digits' bytes
+// and below every other ".number": there two digits compare as bytes.
+int compare_plain(const masked_text& a, const masked_text& b) noexcept {
+  const unsigned at = first_difference(a.numbered.bytes, b.numbered.bytes);
+  if (at == 16) return 0;
+  const unsigned before = (1u << at) - 1;
+  const unsigned separators = a.numbered.ends & before;
+  const unsigned start =
+      separators == 0 ? 0 : 32 - static_cast<unsigned>(std::countl_zero(separators));
+  const bool dotted = start != 0 && (a.dots >> (start - 1) & 1) != 0;
+  const bool digits = (a.digits & b.digits) >> at & 1;
+  if (dotted && digits && ((a.zeros | b.zeros) >> start & 1) != 0) {
+    return byte_at(a.numbered.bytes, at) < byte_at(b.numbered.bytes, at) ? -1 : 1;
   }
-  out = t.numbered;
-  return true;
+  return compare_numbered_at(a.numbered, b.numbered, at);
 }
 
 // valid() and compare() in one walk of each text: both are read together
 // until their order is known, then each on to its end only to check it.
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
-  numbered_text a_plain;
-  numbered_text b_plain;
-  if (read_plain(lhs, a_plain) && read_plain(rhs, b_plain)) {
-    return compare_numbered_texts(a_plain, b_plain);
-  }
+  masked_text a_plain;
+  masked_text b_plain;
+  if (read_plain(lhs, a_plain) && read_plain(rhs, b_plain)) return compare_plain(a_plain, b_plain);
   if (lhs.size() == rhs.size() &&
       (lhs.empty() || std::memcmp(lhs.data(), rhs.data(), lhs.size()) == 0))
     return 0;

@@ -135,7 +135,8 @@ constexpr std::size_t kAnyDots = 16;
 // Whether a masked text is dotted numbers, at most `most_dots` dots, none
 // led by a zero.
 [[nodiscard]] inline bool dotted(const masked_text& t, std::size_t most_dots) noexcept {
-  return (t.digits | t.dots) == t.used && numbers_after(t, t.dots) && at_most_bits(t.dots, most_dots);
+  return (t.digits | t.dots) == t.used && numbers_after(t, t.dots) &&
+         at_most_bits(t.dots, most_dots);
 }
 
 [[nodiscard]] inline bool read_dotted_numbers(std::string_view text, std::size_t most_dots,
@@ -157,11 +158,8 @@ constexpr int kUndecided = 2;
 
 [[nodiscard]] inline int compare_first_numbers(const masked_text& a, const masked_text& b,
                                                unsigned parts) noexcept {
-  const std::uint64_t low = a.numbered.bytes.low ^ b.numbered.bytes.low;
-  const std::uint64_t high = a.numbered.bytes.high ^ b.numbered.bytes.high;
-  if ((low | high) == 0) return kUndecided;
-  const unsigned at = low != 0 ? static_cast<unsigned>(std::countr_zero(low)) / 8
-                               : 8 + static_cast<unsigned>(std::countr_zero(high)) / 8;
+  const unsigned at = first_difference(a.numbered.bytes, b.numbered.bytes);
+  if (at == 16) return kUndecided;
   const unsigned before = (1u << at) - 1;
   // The bytes before `at` are the same in both texts.
   const unsigned separators = (a.dots | parts) & before;
@@ -178,7 +176,7 @@ constexpr int kUndecided = 2;
     return (t.zeros >> start & t.digits >> (start + 1) & 1) != 0;
   };
   if (leading_zero(a) || leading_zero(b)) return kUndecided;
-  return compare_numbered_texts(a.numbered, b.numbered);
+  return compare_numbered_at(a.numbered, b.numbered, at);
 }
 
 }  // namespace korvel

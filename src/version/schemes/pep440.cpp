@@ -1016,7 +1016,8 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
   // sorts first among equal ones, so they order as numbered texts.
   numbered_text a_dotted;
   numbered_text b_dotted;
-  if (read_dotted_numbers(lhs, kAnyDots, a_dotted) && read_dotted_numbers(rhs, kAnyDots, b_dotted)) {
+  if (read_dotted_numbers(lhs, kAnyDots, a_dotted) &&
+      read_dotted_numbers(rhs, kAnyDots, b_dotted)) {
     return compare_numbered_texts(a_dotted, b_dotted);
   }
   int order = kUndecided;

@@ -164,9 +164,12 @@ TEST(SchemeExpected, CollationsAgreeWithValidAndCompareOnShortTexts) {
     version_scheme generic = scheme;
     generic.collate = nullptr;
     for (int n = 0; n < 40000; ++n) {
-      // Mostly dotted numbers, each a few digits, as the masks accept them.
-      std::string a = random() % 4 == 0 ? text_of(random() % 18) : std::to_string(random() % 30);
-      while (random() % 5 != 0 && a.size() < 17) a += "." + std::to_string(random() % 30);
+      // Mostly dotted numbers, each a few digits, some led by a zero.
+      const auto number = [&] {
+        return (random() % 6 == 0 ? "0" : "") + std::to_string(random() % 30);
+      };
+      std::string a = random() % 4 == 0 ? text_of(random() % 18) : number();
+      while (random() % 5 != 0 && a.size() < 17) a += "." + number();
       if (random() % 3 == 0) a += (random() % 2 ? "-r" : "-") + std::to_string(random() % 12);
       if (random() % 4 == 0) a = "v" + a;
       std::string b = a.substr(0, random() % (a.size() + 1)) + text_of(random() % 6);
