@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -170,6 +171,9 @@ TEST(SchemeExpected, CollationsAgreeWithValidAndCompareOnShortTexts) {
       };
       std::string a = random() % 4 == 0 ? text_of(random() % 18) : number();
       while (random() % 5 != 0 && a.size() < 17) a += "." + number();
+      // Suffixes of the orders' other shapes, the masks' cases' neighbours.
+      constexpr const char* kTails[] = {"a", "_p", "_rc2", "~1f", "-SNAPSHOT", "rc1", ".dev1"};
+      if (random() % 4 == 0) a += kTails[random() % std::size(kTails)];
       if (random() % 3 == 0) a += (random() % 2 ? "-r" : "-") + std::to_string(random() % 12);
       if (random() % 4 == 0) a = "v" + a;
       std::string b = a.substr(0, random() % (a.size() + 1)) + text_of(random() % 6);
