@@ -42,10 +42,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
 #include "common/bytes.h"
+#include "version/chunks.h"
 #include "version/words.h"
 
 namespace korvel {
@@ -322,7 +324,7 @@ std::size_t key_bound(std::size_t size) noexcept {
   return size > (most - fixed) / 3 ? most : 3 * size + fixed;
 }
 
-std::size_t key(std::string_view text, unsigned char* out) noexcept {
+std::size_t reference_key(std::string_view text, unsigned char* out) noexcept {
   const parts p = split(text);
   unsigned char* at = put_number(p.epoch, p.epoch_size, out);
   at = put_part(p.version, at);
@@ -333,6 +335,169 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
     at = put_part(p.release, at);
   }
   return static_cast<std::size_t>(at - out);
+}
+
+// ---- keys of short texts from bit masks ----
+//
+// The reading above branches on every byte, and a version's runs are a byte
+// or three long, so most of those branches end a loop at a place no
+// predictor learns. A text of up to 32 bytes is read instead as masks of its
+// byte classes, one bit a byte: a run's start and end are each a count of
+// trailing zeros, a letter run is copied sixteen bytes at a time and a
+// number's digits are packed eight at a time. Every item then fits the
+// one-byte rank and count. The bytes written are the reference's, which
+// the tests compare on random texts.
+
+constexpr std::size_t kMaskedText = 32;
+
+struct masked_text {
+  // The text, then zeros: the copies and digit loads below read up to
+  // sixteen bytes past a run, never past this block.
+  alignas(16) unsigned char bytes[2 * kMaskedText];
+  std::uint64_t digits;
+  std::uint64_t significant;  // digits but '0'
+  std::uint64_t letters;
+  std::uint64_t colons;
+  std::uint64_t dashes;
+  std::uint64_t nuls;  // of the text's own bytes
+  unsigned size;
+};
+
+// `text` of 1 to kMaskedText bytes.
+masked_text read_masked(std::string_view text) noexcept {
+  masked_text m;
+  m.size = static_cast<unsigned>(text.size());
+#if defined(__SSE2__)
+  const chunk_pair chunks = read_chunks(text.data(), text.size());
+  const __m128i zero = _mm_setzero_si128();
+  _mm_store_si128(reinterpret_cast<__m128i*>(m.bytes), chunks.low);
+  _mm_store_si128(reinterpret_cast<__m128i*>(m.bytes + 16), chunks.high);
+  _mm_store_si128(reinterpret_cast<__m128i*>(m.bytes + 32), zero);
+  _mm_store_si128(reinterpret_cast<__m128i*>(m.bytes + 48), zero);
+  const auto masks = [&chunks](auto test) {
+    return joined(mask_of(test(chunks.low)), mask_of(test(chunks.high)));
+  };
+  const auto equal = [](char c) {
+    return [c](__m128i bytes) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
+  };
+  m.digits = masks([](__m128i bytes) { return in_range(bytes, '0', 10); });
+  m.significant = m.digits & ~masks(equal('0'));
+  m.letters = masks([](__m128i bytes) {
+    return in_range(_mm_or_si128(bytes, _mm_set1_epi8(0x20)), 'a', 26);
+  });
+  m.colons = masks(equal(':'));
+  m.dashes = masks(equal('-'));
+  m.nuls = masks(equal('\0')) & ((std::uint64_t{1} << text.size()) - 1);
+#else
+  std::memset(m.bytes, 0, sizeof m.bytes);
+  std::memcpy(m.bytes, text.data(), text.size());
+  m.digits = m.significant = m.letters = m.colons = m.dashes = m.nuls = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const std::uint64_t bit = std::uint64_t{1} << i;
+    if (class_of(c) == DIGIT) m.digits |= bit;
+    if (class_of(c) == DIGIT && c != '0') m.significant |= bit;
+    if (class_of(c) == LETTER) m.letters |= bit;
+    if (c == ':') m.colons |= bit;
+    if (c == '-') m.dashes |= bit;
+    if (c == '\0') m.nuls |= bit;
+  }
+#endif
+  return m;
+}
+
+// The lowest set bit of a mask that has one.
+unsigned lowest_bit(std::uint64_t mask) noexcept {
+  return static_cast<unsigned>(std::countr_zero(mask));
+}
+
+// put_number() of the digits [begin, end) of `m`: the significant ones
+// packed eight at a time, each group's word minus '0' masked to the digits
+// it holds, so that an odd count's last low nibble is 0. The stores reach
+// three bytes past the digits written.
+unsigned char* put_masked_number(const masked_text& m, unsigned begin, unsigned end,
+                                 unsigned char* out) noexcept {
+  const unsigned first = lowest_bit((m.significant | std::uint64_t{1} << end) >> begin) + begin;
+  const unsigned count = end - first;
+  *out++ = static_cast<unsigned char>(count);
+  for (unsigned at = 0; at < count; at += 8) {
+    const unsigned held = count - at < 8 ? count - at : 8;
+    const word kept = held == 8 ? ~word{0} : (word{1} << (8 * held)) - 1;
+    const word values =
+        (load_word(reinterpret_cast<const char*>(m.bytes) + first + at) - kLowBits * '0') & kept;
+    // Byte i becomes digit i's nibble over digit i + 1's; the even bytes
+    // are then gathered into the low four.
+    word packed = ((values << 4) | (values >> 8)) & 0x00ff00ff00ff00ff;
+    packed = (packed | packed >> 8) & 0x0000ffff0000ffff;
+    packed = (packed | packed >> 16) & 0x00000000ffffffff;
+    for (int i = 0; i < 4; ++i) out[at / 2 + i] = static_cast<unsigned char>(packed >> (8 * i));
+  }
+  return out + (count + 1) / 2;
+}
+
+// put_part() of the part [p, end) of `m`.
+unsigned char* put_masked_part(const masked_text& m, unsigned p, unsigned end,
+                               unsigned char* out) noexcept {
+  // An alphanumeric byte whose class differs from the one before starts a run.
+  const std::uint64_t starts = ((m.digits & ~(m.digits << 1)) | (m.letters & ~(m.letters << 1))) &
+                               ((std::uint64_t{1} << end) - 1);
+  for (;;) {
+    const std::uint64_t ahead = starts >> p << p;
+    if (ahead == 0) {
+      *out++ = static_cast<unsigned char>(p == end ? kEnd : kEndAfterSeparators);
+      return out;
+    }
+    const unsigned run = lowest_bit(ahead);
+    const unsigned gap = run - p;
+    const bool digits = ((m.digits >> run) & 1) != 0;
+    // The run ends at the first byte past it of another class; the bits
+    // past the text are clear, so there is one.
+    p = lowest_bit(~(digits ? m.digits : m.letters) >> run) + run;
+    if (digits) {
+      *out++ = static_cast<unsigned char>(gap == 0 ? kNumber : 2 * gap + 4);
+      out = put_masked_number(m, run, p, out);
+    } else {
+      *out++ = static_cast<unsigned char>(gap == 0 ? kLetters : 2 * gap + 3);
+      for (unsigned at = run; at < p; at += 16) std::memcpy(out + (at - run), m.bytes + at, 16);
+      out += p - run;
+      *out++ = 0x00;
+    }
+  }
+}
+
+// reference_key() of a text of 1 to kMaskedText bytes read into `m`. A key
+// holds at most 3 bytes a text byte and 4 more, so the bound's 28 spare
+// bytes take the sixteen-byte stores' overreach.
+std::size_t masked_key(const masked_text& m, unsigned char* out) noexcept {
+  const unsigned digits_end = lowest_bit(~m.digits);
+  const bool epoch = digits_end < m.size && ((m.colons >> digits_end) & 1) != 0;
+  const unsigned version = epoch ? digits_end + 1 : 0;
+  unsigned char* at = put_masked_number(m, 0, epoch ? digits_end : 0, out);
+  const std::uint64_t dashes = m.dashes >> version << version;
+  if (dashes == 0) {
+    at = put_masked_part(m, version, m.size, at);
+    *at++ = 0x00;
+  } else {
+    const auto dash = static_cast<unsigned>(63 - std::countl_zero(dashes));
+    at = put_masked_part(m, version, dash, at);
+    *at++ = 0x01;
+    at = put_masked_part(m, dash + 1, m.size, at);
+  }
+  return static_cast<std::size_t>(at - out);
+}
+
+std::size_t key(std::string_view text, unsigned char* out) noexcept {
+  if (text.size() > kMaskedText) return reference_key(text, out);
+  return masked_key(read_masked(text), out);
+}
+
+// The check comes with the masks: a NUL is a byte of its own there.
+std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
+  if (text.empty() || text.size() > kMaskedText) {
+    return valid(text) ? reference_key(text, out) : kNoKey;
+  }
+  const masked_text m = read_masked(text);
+  return m.nuls == 0 ? masked_key(m, out) : kNoKey;
 }
 
 // The epoch, the version's first number when it starts with one, and
@@ -349,7 +514,11 @@ version_lead lead(std::string_view text, const std::uint64_t* against) noexcept 
 
 }  // namespace
 
-const version_scheme ALPM_SCHEME = {valid,   compare, key_bound,    key,
-                                    collate, nullptr, tool_compare, lead};
+const version_scheme ALPM_SCHEME = {valid,   compare,   key_bound,    key,
+                                    collate, valid_key, tool_compare, lead};
+
+std::size_t alpm_reference_key(std::string_view text, unsigned char* out) noexcept {
+  return reference_key(text, out);
+}
 
 }  // namespace korvel
