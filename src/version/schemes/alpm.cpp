@@ -406,63 +406,108 @@ masked_text read_masked(std::string_view text) noexcept {
   return m;
 }
 
-// The lowest set bit of a mask that has one.
+// The lowest set bit of a mask that has one; the builtin, unlike
+// countr_zero, has no branch for a mask of 0.
 unsigned lowest_bit(std::uint64_t mask) noexcept {
-  return static_cast<unsigned>(std::countr_zero(mask));
+  return static_cast<unsigned>(__builtin_ctzll(mask));
 }
 
-// put_number() of the digits [begin, end) of `m`: the significant ones
-// packed eight at a time, each group's word minus '0' masked to the digits
-// it holds, so that an odd count's last low nibble is 0. The stores reach
-// three bytes past the digits written.
+// `pick ? a : b` without a branch: the compilers branch on a ternary here,
+// and which kind of run comes next is what a predictor cannot learn.
+[[maybe_unused]] word select(bool pick, word a, word b) noexcept {
+  return b ^ ((a ^ b) & (word{0} - pick));
+}
+
+// The low `n` bytes (0 to 8) of a word set; in two shifts, as 64 is too far
+// for one.
+word low_bytes(unsigned n) noexcept {
+  return ~word{0} >> (32 - 4 * n) >> (32 - 4 * n);
+}
+
+// Up to eight digits of `m` from `at` packed two to a byte, high nibble
+// first, in the low four bytes: each digit's value is masked to the `n`
+// held, so that an odd count's last low nibble is 0.
+word packed_digits(const masked_text& m, unsigned at, unsigned n) noexcept {
+  const word values =
+      (load_word(reinterpret_cast<const char*>(m.bytes) + at) - kLowBits * '0') & low_bytes(n);
+  // Byte i becomes digit i's nibble over digit i + 1's; the even bytes are
+  // then gathered into the low four.
+  word packed = ((values << 4) | (values >> 8)) & 0x00ff00ff00ff00ff;
+  packed = (packed | packed >> 8) & 0x0000ffff0000ffff;
+  return (packed | packed >> 16) & 0x00000000ffffffff;
+}
+
+// Stores the eight bytes of `w`, its low byte first.
+void store_word(unsigned char* out, word w) noexcept {
+  if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+  std::memcpy(out, &w, sizeof w);
+}
+
+// put_number() of the digits [begin, end) of `m`. The stores reach seven
+// bytes past the key bytes written.
 unsigned char* put_masked_number(const masked_text& m, unsigned begin, unsigned end,
                                  unsigned char* out) noexcept {
   const unsigned first = lowest_bit((m.significant | std::uint64_t{1} << end) >> begin) + begin;
   const unsigned count = end - first;
   *out++ = static_cast<unsigned char>(count);
   for (unsigned at = 0; at < count; at += 8) {
-    const unsigned held = count - at < 8 ? count - at : 8;
-    const word kept = held == 8 ? ~word{0} : (word{1} << (8 * held)) - 1;
-    const word values =
-        (load_word(reinterpret_cast<const char*>(m.bytes) + first + at) - kLowBits * '0') & kept;
-    // Byte i becomes digit i's nibble over digit i + 1's; the even bytes
-    // are then gathered into the low four.
-    word packed = ((values << 4) | (values >> 8)) & 0x00ff00ff00ff00ff;
-    packed = (packed | packed >> 8) & 0x0000ffff0000ffff;
-    packed = (packed | packed >> 16) & 0x00000000ffffffff;
-    for (int i = 0; i < 4; ++i) out[at / 2 + i] = static_cast<unsigned char>(packed >> (8 * i));
+    store_word(out + at / 2, packed_digits(m, first + at, count - at < 8 ? count - at : 8));
   }
   return out + (count + 1) / 2;
 }
 
-// put_part() of the part [p, end) of `m`.
-unsigned char* put_masked_part(const masked_text& m, unsigned p, unsigned end,
+// The longest letter run and number whose item fits a word: the rank, six
+// letters and 0x00; or the rank, the count and eight digits.
+constexpr unsigned kWordLetters = 6;
+constexpr unsigned kWordDigits = 8;
+
+// put_part() of the part [begin, end) of `m`. The runs are taken from two
+// masks, of the bytes that start one and of those that end one, each
+// dropping its lowest bit per item, so that finding the next run does not
+// wait on the item before. An item that fits a word is written with one
+// store whichever its kind, so that the kind costs no branch, which would
+// fail to be foreseen wherever letters and numbers mix.
+unsigned char* put_masked_part(const masked_text& m, unsigned begin, unsigned end,
                                unsigned char* out) noexcept {
-  // An alphanumeric byte whose class differs from the one before starts a run.
-  const std::uint64_t starts = ((m.digits & ~(m.digits << 1)) | (m.letters & ~(m.letters << 1))) &
-                               ((std::uint64_t{1} << end) - 1);
-  for (;;) {
-    const std::uint64_t ahead = starts >> p << p;
-    if (ahead == 0) {
-      *out++ = static_cast<unsigned char>(p == end ? kEnd : kEndAfterSeparators);
-      return out;
-    }
-    const unsigned run = lowest_bit(ahead);
+  // The part's bytes; no run crosses its bounds, which are separators.
+  const std::uint64_t part = ((std::uint64_t{1} << end) - 1) >> begin << begin;
+  // An alphanumeric byte whose class differs from the one before starts a
+  // run, and from the one after ends it.
+  std::uint64_t starts = ((m.digits & ~(m.digits << 1)) | (m.letters & ~(m.letters << 1))) & part;
+  std::uint64_t lasts = ((m.digits & ~(m.digits >> 1)) | (m.letters & ~(m.letters >> 1))) & part;
+  unsigned p = begin;  // past the run before
+  for (; starts != 0; starts &= starts - 1, lasts &= lasts - 1) {
+    const unsigned run = lowest_bit(starts);
     const unsigned gap = run - p;
-    const bool digits = ((m.digits >> run) & 1) != 0;
-    // The run ends at the first byte past it of another class; the bits
-    // past the text are clear, so there is one.
-    p = lowest_bit(~(digits ? m.digits : m.letters) >> run) + run;
-    if (digits) {
-      *out++ = static_cast<unsigned char>(gap == 0 ? kNumber : 2 * gap + 4);
+    p = lowest_bit(lasts) + 1;
+    const word digit = (m.digits >> run) & 1;
+    const bool digits = digit != 0;
+    // 2 * gap + 3 + digit, but for no gap kLetters or kNumber: 2 less for
+    // letters.
+    const word rank = 2 * gap + 3 + digit - 2 * word{gap == 0} * (1 - digit);
+    const unsigned first = lowest_bit((m.significant | std::uint64_t{1} << p) >> run) + run;
+    const unsigned count = p - first;
+    const unsigned letters = p - run;
+    if (digits && count <= kWordDigits) {
+      store_word(out, rank | (count | packed_digits(m, first, count) << 8) << 8);
+      out += 2 + (count + 1) / 2;
+    } else if (!digits && letters <= kWordLetters) {
+      const word run_bytes =
+          load_word(reinterpret_cast<const char*>(m.bytes) + run) & low_bytes(letters);
+      store_word(out, rank | run_bytes << 8);
+      out += 2 + letters;
+    } else if (digits) {
+      *out++ = static_cast<unsigned char>(rank);
       out = put_masked_number(m, run, p, out);
     } else {
-      *out++ = static_cast<unsigned char>(gap == 0 ? kLetters : 2 * gap + 3);
+      *out++ = static_cast<unsigned char>(rank);
       for (unsigned at = run; at < p; at += 16) std::memcpy(out + (at - run), m.bytes + at, 16);
-      out += p - run;
+      out += letters;
       *out++ = 0x00;
     }
   }
+  *out++ = static_cast<unsigned char>(p == end ? kEnd : kEndAfterSeparators);
+  return out;
 }
 
 // reference_key() of a text of 1 to kMaskedText bytes read into `m`. A key
