@@ -342,18 +342,22 @@ std::size_t reference_key(std::string_view text, unsigned char* out) noexcept {
 // The reading above branches on every byte, and a version's runs are a byte
 // or three long, so most of those branches end a loop at a place no
 // predictor learns. A text of up to 32 bytes is read instead as masks of its
-// byte classes, one bit a byte: a run's start and end are each a count of
-// trailing zeros, a letter run is copied sixteen bytes at a time and a
-// number's digits are packed eight at a time. Every item then fits the
-// one-byte rank and count. The bytes written are the reference's, which
-// the tests compare on random texts.
+// byte classes, one bit a byte: the runs are found by counting trailing
+// zeros, and most items are then written with one word store. Every item
+// fits the one-byte rank and count. The bytes written are the reference's,
+// which the tests compare on random texts.
 
 constexpr std::size_t kMaskedText = 32;
 
 struct masked_text {
-  // The text, then zeros: the copies and digit loads below read up to
-  // sixteen bytes past a run, never past this block.
+  // The text, then zeros: the loads below read up to sixteen bytes past a
+  // run, never past this block.
   alignas(16) unsigned char bytes[2 * kMaskedText];
+  // Byte i / 2 of the first half and 16 + i / 2 of the second: digit i's
+  // value over digit i + 1's, one nibble each, a byte that is no digit
+  // counting as 0; so the packed digits of a number from byte i on are
+  // the bytes from there, in the half of i's parity. Zeros after.
+  alignas(16) unsigned char pairs[2 * kMaskedText];
   std::uint64_t digits;
   std::uint64_t significant;  // digits but '0'
   std::uint64_t letters;
@@ -370,26 +374,43 @@ masked_text read_masked(std::string_view text) noexcept {
 #if defined(__SSE2__)
   const chunk_pair chunks = read_chunks(text.data(), text.size());
   const __m128i zero = _mm_setzero_si128();
-  _mm_store_si128(reinterpret_cast<__m128i*>(m.bytes), chunks.low);
-  _mm_store_si128(reinterpret_cast<__m128i*>(m.bytes + 16), chunks.high);
-  _mm_store_si128(reinterpret_cast<__m128i*>(m.bytes + 32), zero);
-  _mm_store_si128(reinterpret_cast<__m128i*>(m.bytes + 48), zero);
+  const auto store = [](unsigned char* to, __m128i bytes) {
+    _mm_store_si128(reinterpret_cast<__m128i*>(to), bytes);
+  };
+  store(m.bytes, chunks.low);
+  store(m.bytes + 16, chunks.high);
+  store(m.bytes + 32, zero);
+  store(m.bytes + 48, zero);
+  const __m128i low_digits = in_range(chunks.low, '0', 10);
+  const __m128i high_digits = in_range(chunks.high, '0', 10);
   const auto masks = [&chunks](auto test) {
     return joined(mask_of(test(chunks.low)), mask_of(test(chunks.high)));
   };
   const auto equal = [](char c) {
     return [c](__m128i bytes) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
   };
-  m.digits = masks([](__m128i bytes) { return in_range(bytes, '0', 10); });
+  m.digits = joined(mask_of(low_digits), mask_of(high_digits));
   m.significant = m.digits & ~masks(equal('0'));
-  m.letters = masks([](__m128i bytes) {
-    return in_range(_mm_or_si128(bytes, _mm_set1_epi8(0x20)), 'a', 26);
-  });
+  m.letters = masks(
+      [](__m128i bytes) { return in_range(_mm_or_si128(bytes, _mm_set1_epi8(0x20)), 'a', 26); });
   m.colons = masks(equal(':'));
   m.dashes = masks(equal('-'));
   m.nuls = masks(equal('\0')) & ((std::uint64_t{1} << text.size()) - 1);
+  // Values below 16: shifted by 4 in 16-bit lanes, none crosses its byte.
+  const __m128i low = _mm_and_si128(_mm_sub_epi8(chunks.low, _mm_set1_epi8('0')), low_digits);
+  const __m128i high = _mm_and_si128(_mm_sub_epi8(chunks.high, _mm_set1_epi8('0')), high_digits);
+  const __m128i low_pairs = _mm_or_si128(
+      _mm_slli_epi16(low, 4), _mm_or_si128(_mm_srli_si128(low, 1), _mm_slli_si128(high, 15)));
+  const __m128i high_pairs = _mm_or_si128(_mm_slli_epi16(high, 4), _mm_srli_si128(high, 1));
+  const __m128i even = _mm_set1_epi16(0x00ff);
+  store(m.pairs, _mm_packus_epi16(_mm_and_si128(low_pairs, even), _mm_and_si128(high_pairs, even)));
+  store(m.pairs + 16,
+        _mm_packus_epi16(_mm_srli_epi16(low_pairs, 8), _mm_srli_epi16(high_pairs, 8)));
+  store(m.pairs + 32, zero);
+  store(m.pairs + 48, zero);
 #else
   std::memset(m.bytes, 0, sizeof m.bytes);
+  std::memset(m.pairs, 0, sizeof m.pairs);
   std::memcpy(m.bytes, text.data(), text.size());
   m.digits = m.significant = m.letters = m.colons = m.dashes = m.nuls = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -402,6 +423,12 @@ masked_text read_masked(std::string_view text) noexcept {
     if (c == '-') m.dashes |= bit;
     if (c == '\0') m.nuls |= bit;
   }
+  const auto value = [&m](std::size_t i) {
+    return ((m.digits >> i) & 1) != 0 ? m.bytes[i] - '0' : 0;
+  };
+  for (std::size_t i = 0; i < kMaskedText; ++i) {
+    m.pairs[(i % 2) * 16 + i / 2] = static_cast<unsigned char>(value(i) << 4 | value(i + 1));
+  }
 #endif
   return m;
 }
@@ -412,29 +439,15 @@ unsigned lowest_bit(std::uint64_t mask) noexcept {
   return static_cast<unsigned>(__builtin_ctzll(mask));
 }
 
-// `pick ? a : b` without a branch: the compilers branch on a ternary here,
-// and which kind of run comes next is what a predictor cannot learn.
-[[maybe_unused]] word select(bool pick, word a, word b) noexcept {
-  return b ^ ((a ^ b) & (word{0} - pick));
-}
-
 // The low `n` bytes (0 to 8) of a word set; in two shifts, as 64 is too far
 // for one.
 word low_bytes(unsigned n) noexcept {
   return ~word{0} >> (32 - 4 * n) >> (32 - 4 * n);
 }
 
-// Up to eight digits of `m` from `at` packed two to a byte, high nibble
-// first, in the low four bytes: each digit's value is masked to the `n`
-// held, so that an odd count's last low nibble is 0.
-word packed_digits(const masked_text& m, unsigned at, unsigned n) noexcept {
-  const word values =
-      (load_word(reinterpret_cast<const char*>(m.bytes) + at) - kLowBits * '0') & low_bytes(n);
-  // Byte i becomes digit i's nibble over digit i + 1's; the even bytes are
-  // then gathered into the low four.
-  word packed = ((values << 4) | (values >> 8)) & 0x00ff00ff00ff00ff;
-  packed = (packed | packed >> 8) & 0x0000ffff0000ffff;
-  return (packed | packed >> 16) & 0x00000000ffffffff;
+// The `n` (0 to 8) bytes from `at` of `block`, zeros above them.
+word masked_word(const unsigned char* block, unsigned at, unsigned n) noexcept {
+  return load_word(reinterpret_cast<const char*>(block) + at) & low_bytes(n);
 }
 
 // Stores the eight bytes of `w`, its low byte first.
@@ -443,67 +456,76 @@ void store_word(unsigned char* out, word w) noexcept {
   std::memcpy(out, &w, sizeof w);
 }
 
+// The first significant digit of the digits [begin, end) of `m`, or `end`.
+unsigned first_significant(const masked_text& m, unsigned begin, unsigned end) noexcept {
+  return lowest_bit((m.significant | std::uint64_t{1} << end) >> begin) + begin;
+}
+
+// The packed digits of a number of `m` from its significant digit `first` on.
+const unsigned char* pairs_from(const masked_text& m, unsigned first) noexcept {
+  return m.pairs + (first % 2) * 16 + first / 2;
+}
+
 // put_number() of the digits [begin, end) of `m`. The stores reach seven
 // bytes past the key bytes written.
 unsigned char* put_masked_number(const masked_text& m, unsigned begin, unsigned end,
                                  unsigned char* out) noexcept {
-  const unsigned first = lowest_bit((m.significant | std::uint64_t{1} << end) >> begin) + begin;
-  const unsigned count = end - first;
-  *out++ = static_cast<unsigned char>(count);
-  for (unsigned at = 0; at < count; at += 8) {
-    store_word(out + at / 2, packed_digits(m, first + at, count - at < 8 ? count - at : 8));
-  }
-  return out + (count + 1) / 2;
+  const unsigned first = first_significant(m, begin, end);
+  const unsigned size = (end - first + 1) / 2;
+  *out++ = static_cast<unsigned char>(end - first);
+  const unsigned char* pairs = pairs_from(m, first);
+  for (unsigned at = 0; at < size; at += 8) store_word(out + at, masked_word(pairs, at, 8));
+  return out + size;
 }
 
 // The longest letter run and number whose item fits a word: the rank, six
-// letters and 0x00; or the rank, the count and eight digits.
+// letters and 0x00; or the rank, the count and twelve digits.
 constexpr unsigned kWordLetters = 6;
-constexpr unsigned kWordDigits = 8;
+constexpr unsigned kWordDigits = 12;
 
 // put_part() of the part [begin, end) of `m`. The runs are taken from two
 // masks, of the bytes that start one and of those that end one, each
 // dropping its lowest bit per item, so that finding the next run does not
-// wait on the item before. An item that fits a word is written with one
-// store whichever its kind, so that the kind costs no branch, which would
-// fail to be foreseen wherever letters and numbers mix.
+// wait on the item before.
 unsigned char* put_masked_part(const masked_text& m, unsigned begin, unsigned end,
                                unsigned char* out) noexcept {
+  // Locals, which the stores through `out` cannot change.
+  const std::uint64_t digits = m.digits;
+  const std::uint64_t letters = m.letters;
   // The part's bytes; no run crosses its bounds, which are separators.
   const std::uint64_t part = ((std::uint64_t{1} << end) - 1) >> begin << begin;
   // An alphanumeric byte whose class differs from the one before starts a
   // run, and from the one after ends it.
-  std::uint64_t starts = ((m.digits & ~(m.digits << 1)) | (m.letters & ~(m.letters << 1))) & part;
-  std::uint64_t lasts = ((m.digits & ~(m.digits >> 1)) | (m.letters & ~(m.letters >> 1))) & part;
+  std::uint64_t starts = ((digits & ~(digits << 1)) | (letters & ~(letters << 1))) & part;
+  std::uint64_t lasts = ((digits & ~(digits >> 1)) | (letters & ~(letters >> 1))) & part;
   unsigned p = begin;  // past the run before
   for (; starts != 0; starts &= starts - 1, lasts &= lasts - 1) {
     const unsigned run = lowest_bit(starts);
     const unsigned gap = run - p;
     p = lowest_bit(lasts) + 1;
-    const word digit = (m.digits >> run) & 1;
-    const bool digits = digit != 0;
-    // 2 * gap + 3 + digit, but for no gap kLetters or kNumber: 2 less for
-    // letters.
-    const word rank = 2 * gap + 3 + digit - 2 * word{gap == 0} * (1 - digit);
-    const unsigned first = lowest_bit((m.significant | std::uint64_t{1} << p) >> run) + run;
-    const unsigned count = p - first;
-    const unsigned letters = p - run;
-    if (digits && count <= kWordDigits) {
-      store_word(out, rank | (count | packed_digits(m, first, count) << 8) << 8);
-      out += 2 + (count + 1) / 2;
-    } else if (!digits && letters <= kWordLetters) {
-      const word run_bytes =
-          load_word(reinterpret_cast<const char*>(m.bytes) + run) & low_bytes(letters);
-      store_word(out, rank | run_bytes << 8);
-      out += 2 + letters;
-    } else if (digits) {
-      *out++ = static_cast<unsigned char>(rank);
-      out = put_masked_number(m, run, p, out);
+    if (((digits >> run) & 1) != 0) {
+      // kNumber is 2 * 0 + 4.
+      const word rank = 2 * gap + 4;
+      const unsigned first = first_significant(m, run, p);
+      const unsigned size = (p - first + 1) / 2;
+      if (p - first <= kWordDigits) {
+        store_word(out, rank | (p - first) << 8 | masked_word(pairs_from(m, first), 0, size) << 16);
+        out += 2 + size;
+      } else {
+        *out++ = static_cast<unsigned char>(rank);
+        out = put_masked_number(m, run, p, out);
+      }
     } else {
-      *out++ = static_cast<unsigned char>(rank);
-      for (unsigned at = run; at < p; at += 16) std::memcpy(out + (at - run), m.bytes + at, 16);
-      out += letters;
-      *out++ = 0x00;
+      const word rank = gap == 0 ? kLetters : 2 * gap + 3;
+      if (p - run <= kWordLetters) {
+        store_word(out, rank | masked_word(m.bytes, run, p - run) << 8);
+        out += 2 + (p - run);
+      } else {
+        *out++ = static_cast<unsigned char>(rank);
+        for (unsigned at = run; at < p; at += 16) std::memcpy(out + (at - run), m.bytes + at, 16);
+        out += p - run;
+        *out++ = 0x00;
+      }
     }
   }
   *out++ = static_cast<unsigned char>(p == end ? kEnd : kEndAfterSeparators);
