@@ -364,6 +364,10 @@ struct masked_text {
   std::uint64_t colons;
   std::uint64_t dashes;
   std::uint64_t nuls;  // of the text's own bytes
+  // An alphanumeric byte whose class differs from the one before starts a
+  // run, and from the one after ends it.
+  std::uint64_t starts;
+  std::uint64_t lasts;
   unsigned size;
 };
 
@@ -430,6 +434,8 @@ masked_text read_masked(std::string_view text) noexcept {
     m.pairs[(i % 2) * 16 + i / 2] = static_cast<unsigned char>(value(i) << 4 | value(i + 1));
   }
 #endif
+  m.starts = (m.digits & ~(m.digits << 1)) | (m.letters & ~(m.letters << 1));
+  m.lasts = (m.digits & ~(m.digits >> 1)) | (m.letters & ~(m.letters >> 1));
   return m;
 }
 
@@ -489,15 +495,12 @@ constexpr unsigned kWordDigits = 12;
 // wait on the item before.
 unsigned char* put_masked_part(const masked_text& m, unsigned begin, unsigned end,
                                unsigned char* out) noexcept {
-  // Locals, which the stores through `out` cannot change.
+  // A local, which the stores through `out` cannot change.
   const std::uint64_t digits = m.digits;
-  const std::uint64_t letters = m.letters;
   // The part's bytes; no run crosses its bounds, which are separators.
   const std::uint64_t part = ((std::uint64_t{1} << end) - 1) >> begin << begin;
-  // An alphanumeric byte whose class differs from the one before starts a
-  // run, and from the one after ends it.
-  std::uint64_t starts = ((digits & ~(digits << 1)) | (letters & ~(letters << 1))) & part;
-  std::uint64_t lasts = ((digits & ~(digits >> 1)) | (letters & ~(letters >> 1))) & part;
+  std::uint64_t starts = m.starts & part;
+  std::uint64_t lasts = m.lasts & part;
   unsigned p = begin;  // past the run before
   for (; starts != 0; starts &= starts - 1, lasts &= lasts - 1) {
     const unsigned run = lowest_bit(starts);
@@ -539,7 +542,12 @@ std::size_t masked_key(const masked_text& m, unsigned char* out) noexcept {
   const unsigned digits_end = lowest_bit(~m.digits);
   const bool epoch = digits_end < m.size && ((m.colons >> digits_end) & 1) != 0;
   const unsigned version = epoch ? digits_end + 1 : 0;
-  unsigned char* at = put_masked_number(m, 0, epoch ? digits_end : 0, out);
+  unsigned char* at = out;
+  if (epoch) {
+    at = put_masked_number(m, 0, digits_end, at);
+  } else {
+    *at++ = 0x00;  // the number 0, no digits
+  }
   const std::uint64_t dashes = m.dashes >> version << version;
   if (dashes == 0) {
     at = put_masked_part(m, version, m.size, at);
