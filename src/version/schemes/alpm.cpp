@@ -537,7 +537,7 @@ unsigned char* put_masked_part(const masked_text& m, unsigned begin, unsigned en
 
 // reference_key() of a text of 1 to kMaskedText bytes read into `m`. A key
 // holds at most 3 bytes a text byte and 4 more, so the bound's 28 spare
-// bytes take the sixteen-byte stores' overreach.
+// bytes take the stores' overreach, fifteen bytes at most.
 std::size_t masked_key(const masked_text& m, unsigned char* out) noexcept {
   const unsigned digits_end = lowest_bit(~m.digits);
   const bool epoch = digits_end < m.size && ((m.colons >> digits_end) & 1) != 0;
