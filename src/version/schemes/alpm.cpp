@@ -349,7 +349,7 @@ std::size_t reference_key(std::string_view text, unsigned char* out) noexcept {
 
 constexpr std::size_t kMaskedText = 32;
 
-struct masked_text {
+struct classed_text {
   // The text, then zeros: the loads below read up to sixteen bytes past a
   // run, never past this block.
   alignas(16) unsigned char bytes[2 * kMaskedText];
@@ -372,8 +372,8 @@ struct masked_text {
 };
 
 // `text` of 1 to kMaskedText bytes.
-masked_text read_masked(std::string_view text) noexcept {
-  masked_text m;
+classed_text read_masked(std::string_view text) noexcept {
+  classed_text m;
   m.size = static_cast<unsigned>(text.size());
 #if defined(__SSE2__)
   const chunk_pair chunks = read_chunks(text.data(), text.size());
@@ -463,18 +463,18 @@ void store_word(unsigned char* out, word w) noexcept {
 }
 
 // The first significant digit of the digits [begin, end) of `m`, or `end`.
-unsigned first_significant(const masked_text& m, unsigned begin, unsigned end) noexcept {
+unsigned first_significant(const classed_text& m, unsigned begin, unsigned end) noexcept {
   return lowest_bit((m.significant | std::uint64_t{1} << end) >> begin) + begin;
 }
 
 // The packed digits of a number of `m` from its significant digit `first` on.
-const unsigned char* pairs_from(const masked_text& m, unsigned first) noexcept {
+const unsigned char* pairs_from(const classed_text& m, unsigned first) noexcept {
   return m.pairs + (first % 2) * 16 + first / 2;
 }
 
 // put_number() of the digits [begin, end) of `m`. The stores reach seven
 // bytes past the key bytes written.
-unsigned char* put_masked_number(const masked_text& m, unsigned begin, unsigned end,
+unsigned char* put_masked_number(const classed_text& m, unsigned begin, unsigned end,
                                  unsigned char* out) noexcept {
   const unsigned first = first_significant(m, begin, end);
   const unsigned size = (end - first + 1) / 2;
@@ -493,7 +493,7 @@ constexpr unsigned kWordDigits = 12;
 // masks, of the bytes that start one and of those that end one, each
 // dropping its lowest bit per item, so that finding the next run does not
 // wait on the item before.
-unsigned char* put_masked_part(const masked_text& m, unsigned begin, unsigned end,
+unsigned char* put_masked_part(const classed_text& m, unsigned begin, unsigned end,
                                unsigned char* out) noexcept {
   // A local, which the stores through `out` cannot change.
   const std::uint64_t digits = m.digits;
@@ -538,7 +538,7 @@ unsigned char* put_masked_part(const masked_text& m, unsigned begin, unsigned en
 // reference_key() of a text of 1 to kMaskedText bytes read into `m`. A key
 // holds at most 3 bytes a text byte and 4 more, so the bound's 28 spare
 // bytes take the stores' overreach, fifteen bytes at most.
-std::size_t masked_key(const masked_text& m, unsigned char* out) noexcept {
+std::size_t masked_key(const classed_text& m, unsigned char* out) noexcept {
   const unsigned digits_end = lowest_bit(~m.digits);
   const bool epoch = digits_end < m.size && ((m.colons >> digits_end) & 1) != 0;
   const unsigned version = epoch ? digits_end + 1 : 0;
@@ -571,7 +571,7 @@ std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
   if (text.empty() || text.size() > kMaskedText) {
     return valid(text) ? reference_key(text, out) : kNoKey;
   }
-  const masked_text m = read_masked(text);
+  const classed_text m = read_masked(text);
   return m.nuls == 0 ? masked_key(m, out) : kNoKey;
 }
 
