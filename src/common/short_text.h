@@ -95,12 +95,16 @@ inline unsigned bytes_equal(__m128i bytes, char c) noexcept {
   return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
 }
 
-// Bytes from `low` to `low` + count - 1, as one signed comparison of the
-// bytes moved so that the range starts at the lowest signed value.
-inline unsigned bytes_in(__m128i bytes, char low, char count) noexcept {
+// Bytes whose value minus `low` is below `count`: shifted by 0x80 - low, the
+// range wraps to the lowest signed values, and one comparison finds them.
+inline __m128i in_range(__m128i bytes, char low, char count) noexcept {
   const __m128i shifted = _mm_add_epi8(bytes, _mm_set1_epi8(static_cast<char>(0x80 - low)));
-  return static_cast<unsigned>(
-      _mm_movemask_epi8(_mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + count)))));
+  return _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + count)));
+}
+
+// A bit for every byte of `bytes` in that range, the first byte lowest.
+inline unsigned bytes_in(__m128i bytes, char low, char count) noexcept {
+  return static_cast<unsigned>(_mm_movemask_epi8(in_range(bytes, low, count)));
 }
 
 #endif

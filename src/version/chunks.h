@@ -10,19 +10,13 @@
 #include <cstdint>
 #include <string_view>
 
+#include "common/short_text.h"
 #include "version/words.h"
 
 namespace korvel {
 
 inline std::uint64_t mask_of(__m128i matches) noexcept {
   return static_cast<unsigned>(_mm_movemask_epi8(matches));
-}
-
-// Bytes whose value minus `low` is below `count`: shifted by 0x80 - low, the
-// range wraps to the lowest signed values, and one comparison finds them.
-inline __m128i in_range(__m128i bytes, char low, char count) noexcept {
-  const __m128i shifted = _mm_add_epi8(bytes, _mm_set1_epi8(static_cast<char>(0x80 - low)));
-  return _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + count)));
 }
 
 // Up to sixteen bytes in one register, zeros after them, from words that

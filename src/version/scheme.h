@@ -21,7 +21,8 @@ struct version_scheme {
   // The most bytes key() can write for a valid text of `size` bytes.
   std::size_t (*key_bound)(std::size_t size) noexcept;
   // Writes the sort key of a valid text to `out` (key_bound(text.size())
-  // bytes) and returns its length. Keys of two valid texts compare under
+  // bytes, of which those past the key may be overwritten) and returns its
+  // length. Keys of two valid texts compare under
   // memcmp-then-length exactly as compare() orders the texts, equal exactly
   // for equivalent versions. Keys are stored in users' databases: a scheme's
   // encoding never changes under the same name.

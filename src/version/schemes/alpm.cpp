@@ -47,6 +47,7 @@
 #include <cstring>
 
 #include "common/bytes.h"
+#include "version/chunks.h"
 #include "version/schemes/dotted_numbers.h"
 #include "version/words.h"
 
@@ -343,7 +344,7 @@ std::size_t key_bound(std::size_t size) noexcept {
   return size > (most - fixed) / 3 ? most : 3 * size + fixed;
 }
 
-std::size_t key(std::string_view text, unsigned char* out) noexcept {
+std::size_t reference_key(std::string_view text, unsigned char* out) noexcept {
   const parts p = split(text);
   unsigned char* at = put_number(p.epoch, p.epoch_size, out);
   at = put_part(p.version, at);
@@ -354,6 +355,244 @@ std::size_t key(std::string_view text, unsigned char* out) noexcept {
     at = put_part(p.release, at);
   }
   return static_cast<std::size_t>(at - out);
+}
+
+// ---- keys of short texts from bit masks ----
+//
+// The reading above branches on every byte, and a version's runs are a byte
+// or three long, so most of those branches end a loop at a place no
+// predictor learns. A text of up to 32 bytes is read instead as masks of its
+// byte classes, one bit a byte: the runs are found by counting trailing
+// zeros, and most items are then written with one word store. Every item
+// fits the one-byte rank and count. The bytes written are the reference's,
+// which the tests compare on random texts.
+
+constexpr std::size_t kMaskedText = 32;
+
+struct classed_text {
+  // The text, then zeros: the loads below read up to sixteen bytes past a
+  // run, never past this block.
+  alignas(16) unsigned char bytes[2 * kMaskedText];
+  // Byte i / 2 of the first half and 16 + i / 2 of the second: digit i's
+  // value over digit i + 1's, one nibble each, a byte that is no digit
+  // counting as 0; so the packed digits of a number from byte i on are
+  // the bytes from there, in the half of i's parity. Zeros after.
+  alignas(16) unsigned char pairs[2 * kMaskedText];
+  std::uint64_t digits;
+  std::uint64_t significant;  // digits but '0'
+  std::uint64_t letters;
+  std::uint64_t colons;
+  std::uint64_t dashes;
+  std::uint64_t nuls;  // of the text's own bytes
+  // An alphanumeric byte whose class differs from the one before starts a
+  // run, and from the one after ends it.
+  std::uint64_t starts;
+  std::uint64_t lasts;
+  unsigned size;
+};
+
+// `text` of 1 to kMaskedText bytes.
+classed_text read_masked(std::string_view text) noexcept {
+  classed_text m;
+  m.size = static_cast<unsigned>(text.size());
+#if defined(__SSE2__)
+  const chunk_pair chunks = read_chunks(text.data(), text.size());
+  const __m128i zero = _mm_setzero_si128();
+  const auto store = [](unsigned char* to, __m128i bytes) {
+    _mm_store_si128(reinterpret_cast<__m128i*>(to), bytes);
+  };
+  store(m.bytes, chunks.low);
+  store(m.bytes + 16, chunks.high);
+  store(m.bytes + 32, zero);
+  store(m.bytes + 48, zero);
+  const __m128i low_digits = in_range(chunks.low, '0', 10);
+  const __m128i high_digits = in_range(chunks.high, '0', 10);
+  const auto masks = [&chunks](auto test) {
+    return joined(mask_of(test(chunks.low)), mask_of(test(chunks.high)));
+  };
+  const auto equal = [](char c) {
+    return [c](__m128i bytes) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
+  };
+  m.digits = joined(mask_of(low_digits), mask_of(high_digits));
+  m.significant = m.digits & ~masks(equal('0'));
+  m.letters = masks(
+      [](__m128i bytes) { return in_range(_mm_or_si128(bytes, _mm_set1_epi8(0x20)), 'a', 26); });
+  m.colons = masks(equal(':'));
+  m.dashes = masks(equal('-'));
+  m.nuls = masks(equal('\0')) & ((std::uint64_t{1} << text.size()) - 1);
+  // Values below 16: shifted by 4 in 16-bit lanes, none crosses its byte.
+  const __m128i low = _mm_and_si128(_mm_sub_epi8(chunks.low, _mm_set1_epi8('0')), low_digits);
+  const __m128i high = _mm_and_si128(_mm_sub_epi8(chunks.high, _mm_set1_epi8('0')), high_digits);
+  const __m128i low_pairs = _mm_or_si128(
+      _mm_slli_epi16(low, 4), _mm_or_si128(_mm_srli_si128(low, 1), _mm_slli_si128(high, 15)));
+  const __m128i high_pairs = _mm_or_si128(_mm_slli_epi16(high, 4), _mm_srli_si128(high, 1));
+  const __m128i even = _mm_set1_epi16(0x00ff);
+  store(m.pairs, _mm_packus_epi16(_mm_and_si128(low_pairs, even), _mm_and_si128(high_pairs, even)));
+  store(m.pairs + 16,
+        _mm_packus_epi16(_mm_srli_epi16(low_pairs, 8), _mm_srli_epi16(high_pairs, 8)));
+  store(m.pairs + 32, zero);
+  store(m.pairs + 48, zero);
+#else
+  std::memset(m.bytes, 0, sizeof m.bytes);
+  std::memset(m.pairs, 0, sizeof m.pairs);
+  std::memcpy(m.bytes, text.data(), text.size());
+  m.digits = m.significant = m.letters = m.colons = m.dashes = m.nuls = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const std::uint64_t bit = std::uint64_t{1} << i;
+    if (class_of(c) == DIGIT) m.digits |= bit;
+    if (class_of(c) == DIGIT && c != '0') m.significant |= bit;
+    if (class_of(c) == LETTER) m.letters |= bit;
+    if (c == ':') m.colons |= bit;
+    if (c == '-') m.dashes |= bit;
+    if (c == '\0') m.nuls |= bit;
+  }
+  const auto value = [&m](std::size_t i) {
+    return ((m.digits >> i) & 1) != 0 ? m.bytes[i] - '0' : 0;
+  };
+  for (std::size_t i = 0; i < kMaskedText; ++i) {
+    m.pairs[(i % 2) * 16 + i / 2] = static_cast<unsigned char>(value(i) << 4 | value(i + 1));
+  }
+#endif
+  m.starts = (m.digits & ~(m.digits << 1)) | (m.letters & ~(m.letters << 1));
+  m.lasts = (m.digits & ~(m.digits >> 1)) | (m.letters & ~(m.letters >> 1));
+  return m;
+}
+
+// The lowest set bit of a mask that has one; the builtin, unlike
+// countr_zero, has no branch for a mask of 0.
+unsigned lowest_bit(std::uint64_t mask) noexcept {
+  return static_cast<unsigned>(__builtin_ctzll(mask));
+}
+
+// The low `n` bytes (0 to 8) of a word set; in two shifts, as 64 is too far
+// for one.
+word low_bytes(unsigned n) noexcept {
+  return ~word{0} >> (32 - 4 * n) >> (32 - 4 * n);
+}
+
+// The `n` (0 to 8) bytes from `at` of `block`, zeros above them.
+word masked_word(const unsigned char* block, unsigned at, unsigned n) noexcept {
+  return load_word(reinterpret_cast<const char*>(block) + at) & low_bytes(n);
+}
+
+// Stores the eight bytes of `w`, its low byte first.
+void store_word(unsigned char* out, word w) noexcept {
+  if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+  std::memcpy(out, &w, sizeof w);
+}
+
+// The first significant digit of the digits [begin, end) of `m`, or `end`.
+unsigned first_significant(const classed_text& m, unsigned begin, unsigned end) noexcept {
+  return lowest_bit((m.significant | std::uint64_t{1} << end) >> begin) + begin;
+}
+
+// The packed digits of a number of `m` from its significant digit `first` on.
+const unsigned char* pairs_from(const classed_text& m, unsigned first) noexcept {
+  return m.pairs + (first % 2) * 16 + first / 2;
+}
+
+// put_number() of the digits [begin, end) of `m`. The stores reach seven
+// bytes past the key bytes written.
+unsigned char* put_masked_number(const classed_text& m, unsigned begin, unsigned end,
+                                 unsigned char* out) noexcept {
+  const unsigned first = first_significant(m, begin, end);
+  const unsigned size = (end - first + 1) / 2;
+  *out++ = static_cast<unsigned char>(end - first);
+  const unsigned char* pairs = pairs_from(m, first);
+  for (unsigned at = 0; at < size; at += 8) store_word(out + at, masked_word(pairs, at, 8));
+  return out + size;
+}
+
+// The longest letter run and number whose item fits a word: the rank, six
+// letters and 0x00; or the rank, the count and twelve digits.
+constexpr unsigned kWordLetters = 6;
+constexpr unsigned kWordDigits = 12;
+
+// put_part() of the part [begin, end) of `m`. The runs are taken from two
+// masks, of the bytes that start one and of those that end one, each
+// dropping its lowest bit per item, so that finding the next run does not
+// wait on the item before.
+unsigned char* put_masked_part(const classed_text& m, unsigned begin, unsigned end,
+                               unsigned char* out) noexcept {
+  // A local, which the stores through `out` cannot change.
+  const std::uint64_t digits = m.digits;
+  // The part's bytes; no run crosses its bounds, which are separators.
+  const std::uint64_t part = ((std::uint64_t{1} << end) - 1) >> begin << begin;
+  std::uint64_t starts = m.starts & part;
+  std::uint64_t lasts = m.lasts & part;
+  unsigned p = begin;  // past the run before
+  for (; starts != 0; starts &= starts - 1, lasts &= lasts - 1) {
+    const unsigned run = lowest_bit(starts);
+    const unsigned gap = run - p;
+    p = lowest_bit(lasts) + 1;
+    if (((digits >> run) & 1) != 0) {
+      // kNumber is 2 * 0 + 4.
+      const word rank = 2 * gap + 4;
+      const unsigned first = first_significant(m, run, p);
+      const unsigned size = (p - first + 1) / 2;
+      if (p - first <= kWordDigits) {
+        store_word(out, rank | (p - first) << 8 | masked_word(pairs_from(m, first), 0, size) << 16);
+        out += 2 + size;
+      } else {
+        *out++ = static_cast<unsigned char>(rank);
+        out = put_masked_number(m, run, p, out);
+      }
+    } else {
+      const word rank = gap == 0 ? kLetters : 2 * gap + 3;
+      if (p - run <= kWordLetters) {
+        store_word(out, rank | masked_word(m.bytes, run, p - run) << 8);
+        out += 2 + (p - run);
+      } else {
+        *out++ = static_cast<unsigned char>(rank);
+        for (unsigned at = run; at < p; at += 16) std::memcpy(out + (at - run), m.bytes + at, 16);
+        out += p - run;
+        *out++ = 0x00;
+      }
+    }
+  }
+  *out++ = static_cast<unsigned char>(p == end ? kEnd : kEndAfterSeparators);
+  return out;
+}
+
+// reference_key() of a text of 1 to kMaskedText bytes read into `m`. A key
+// holds at most 3 bytes a text byte and 4 more, so the bound's 28 spare
+// bytes take the stores' overreach, fifteen bytes at most.
+std::size_t masked_key(const classed_text& m, unsigned char* out) noexcept {
+  const unsigned digits_end = lowest_bit(~m.digits);
+  const bool epoch = digits_end < m.size && ((m.colons >> digits_end) & 1) != 0;
+  const unsigned version = epoch ? digits_end + 1 : 0;
+  unsigned char* at = out;
+  if (epoch) {
+    at = put_masked_number(m, 0, digits_end, at);
+  } else {
+    *at++ = 0x00;  // the number 0, no digits
+  }
+  const std::uint64_t dashes = m.dashes >> version << version;
+  if (dashes == 0) {
+    at = put_masked_part(m, version, m.size, at);
+    *at++ = 0x00;
+  } else {
+    const auto dash = static_cast<unsigned>(63 - std::countl_zero(dashes));
+    at = put_masked_part(m, version, dash, at);
+    *at++ = 0x01;
+    at = put_masked_part(m, dash + 1, m.size, at);
+  }
+  return static_cast<std::size_t>(at - out);
+}
+
+std::size_t key(std::string_view text, unsigned char* out) noexcept {
+  if (text.size() > kMaskedText) return reference_key(text, out);
+  return masked_key(read_masked(text), out);
+}
+
+// The check comes with the masks: a NUL is a byte of its own there.
+std::size_t valid_key(std::string_view text, unsigned char* out) noexcept {
+  if (text.empty() || text.size() > kMaskedText) {
+    return valid(text) ? reference_key(text, out) : kNoKey;
+  }
+  const classed_text m = read_masked(text);
+  return m.nuls == 0 ? masked_key(m, out) : kNoKey;
 }
 
 // The epoch, the version's first number when it starts with one, and
@@ -370,7 +609,11 @@ version_lead lead(std::string_view text, const std::uint64_t* against) noexcept 
 
 }  // namespace
 
-const version_scheme ALPM_SCHEME = {valid,   compare, key_bound,    key,
-                                    collate, nullptr, tool_compare, lead};
+const version_scheme ALPM_SCHEME = {valid,   compare,   key_bound,    key,
+                                    collate, valid_key, tool_compare, lead};
+
+std::size_t alpm_reference_key(std::string_view text, unsigned char* out) noexcept {
+  return reference_key(text, out);
+}
 
 }  // namespace korvel

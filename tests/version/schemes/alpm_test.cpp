@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -139,6 +141,49 @@ TEST(AlpmScheme, KeysOrderAsCompareAndTheOrderIsTotal) {
     for (const std::string& b : texts) {
       EXPECT_EQ(sign(ALPM_SCHEME.tool_compare(a, b)), -sign(ALPM_SCHEME.tool_compare(b, a)))
           << a << " vs " << b;
+    }
+  }
+}
+
+// The key of `text` by `write`, text and key each in a block of their exact
+// size, so that AddressSanitizer sees a read past the text or a store past
+// the bound.
+template <typename Write>
+bytes exact_key(const std::string& text, Write write) {
+  const std::unique_ptr<char[]> copy(new char[text.size()]);
+  std::memcpy(copy.get(), text.data(), text.size());
+  bytes key(ALPM_SCHEME.key_bound(text.size()));
+  const std::size_t size = write(std::string_view(copy.get(), text.size()), key.data());
+  if (size != kNoKey) key.resize(size);
+  return size == kNoKey ? bytes{} : key;
+}
+
+// Short texts are keyed from bit masks: the same bytes as the plain reading,
+// for runs of every length and texts on either side of the masks' limit.
+TEST(AlpmScheme, KeysFromMasksAreTheReferenceKeys) {
+  static const std::string kClasses[] = {"0123456789", "00001", "aZz", ".", "-:", "_+~\xff"};
+  std::mt19937 random(41);
+  const auto below = [&random](std::size_t n) {
+    return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+  };
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    const std::size_t size = 1 + below(40);
+    while (text.size() < size) {
+      const std::string& run = kClasses[below(std::size(kClasses))];
+      for (std::size_t n = 1 + below(below(2) == 0 ? 3 : 16); n > 0; --n)
+        text += run[below(run.size())];
+    }
+    text.resize(size);
+    if (round % 8 == 0) text[below(size)] = '\0';
+    const bool valid = ALPM_SCHEME.valid(text);
+    const bytes reference = valid ? exact_key(text, alpm_reference_key) : bytes{};
+    ASSERT_EQ(exact_key(text, [](std::string_view t,
+                                 unsigned char* out) { return scheme_key(ALPM_SCHEME, t, out); }),
+              reference)
+        << text;
+    if (valid) {
+      ASSERT_EQ(exact_key(text, ALPM_SCHEME.key), reference) << text;
     }
   }
 }
