@@ -66,6 +66,13 @@ inline unsigned first_difference(const sixteen_bytes& a, const sixteen_bytes& b)
   return high != 0 ? 8 + static_cast<unsigned>(std::countr_zero(high)) / 8 : 16;
 }
 
+// Where the number holding byte `at` starts, given the bytes before `at`
+// that are no digit: just past the last of them, or at 0.
+inline unsigned number_start(unsigned separators_before) noexcept {
+  return separators_before == 0 ? 0
+                                : 32 - static_cast<unsigned>(std::countl_zero(separators_before));
+}
+
 // Two numbered texts (see above) that first differ in byte `at`, in the
 // order where the numbers compare as numbers, the separators as their
 // bytes and the end of a text before any byte: the number holding that

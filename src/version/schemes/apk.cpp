@@ -271,9 +271,7 @@ int compare_plain(const masked_text& a, const masked_text& b) noexcept {
   const unsigned at = first_difference(a.numbered.bytes, b.numbered.bytes);
   if (at == 16) return 0;
   const unsigned before = (1u << at) - 1;
-  const unsigned separators = a.numbered.ends & before;
-  const unsigned start =
-      separators == 0 ? 0 : 32 - static_cast<unsigned>(std::countl_zero(separators));
+  const unsigned start = number_start(a.numbered.ends & before);
   const bool dotted = start != 0 && (a.dots >> (start - 1) & 1) != 0;
   const bool digits = (a.digits & b.digits) >> at & 1;
   if (dotted && digits && ((a.zeros | b.zeros) >> start & 1) != 0) {

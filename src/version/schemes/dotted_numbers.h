@@ -166,9 +166,7 @@ constexpr int kUndecided = 2;
   if (((a.digits | separators) & before) != before) return kUndecided;
   const unsigned a_digit = a.digits >> at & 1;
   const unsigned b_digit = b.digits >> at & 1;
-  // Where the number starts: past the last separator before `at`, or at 0.
-  const unsigned start =
-      separators == 0 ? 0 : 32 - static_cast<unsigned>(std::countl_zero(separators));
+  const unsigned start = number_start(separators);
   // A number that would be empty in one text (".5" against "0.5") may be
   // read as 0 there.
   if ((a_digit & b_digit) == 0 && (start == at || (a_digit | b_digit) == 0)) return kUndecided;

@@ -243,14 +243,14 @@ int compare_sharing(std::string_view lhs, std::string_view rhs, std::size_t shar
 }
 
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
-  const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
-  const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
-  if (shared == common && lhs.size() == rhs.size()) return 0;
   numbered_text a_plain;
   numbered_text b_plain;
   if (read_dotted_numbers(lhs, kAnyDots, a_plain) && read_dotted_numbers(rhs, kAnyDots, b_plain)) {
     return compare_numbered_texts(a_plain, b_plain);
   }
+  const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
+  const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
+  if (shared == common && lhs.size() == rhs.size()) return 0;
   constexpr std::size_t any = static_cast<std::size_t>(-1);
   if (is_dotted_numbers(lhs, any, any, any) && is_dotted_numbers(rhs, any, any, any)) {
     const int order = compare_dotted_numbers(lhs, rhs, shared);

@@ -1009,9 +1009,6 @@ int compare_plain(std::string_view lhs, const plain_text& l, std::string_view rh
 }
 
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
-  const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
-  const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
-  if (shared == common && lhs.size() == rhs.size()) return 0;
   // Releases of dotted numbers: a missing number is 0 and a shorter text
   // sorts first among equal ones, so they order as numbered texts.
   numbered_text a_dotted;
@@ -1020,6 +1017,9 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
       read_dotted_numbers(rhs, kAnyDots, b_dotted)) {
     return compare_numbered_texts(a_dotted, b_dotted);
   }
+  const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
+  const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
+  if (shared == common && lhs.size() == rhs.size()) return 0;
   int order = kUndecided;
   plain_text lp;
   plain_text rp;
