@@ -464,7 +464,26 @@ int plain_rest(std::string_view text, std::size_t i) noexcept {
 // the same sign in both texts). So while both texts read as such numbers
 // and dots, the first pair that differs decides, whatever comes after.
 // kUndecided where the texts part in any other way.
+//
+// A release word (ga, final, release, in any case) that ends a text after a
+// digit and a '.' or '-' equals nothing more, and is dropped from the end
+// of its list with the sub-list it may open: "2.0.4.RELEASE" reads as
+// "2.0.4", so the two decide here too (as equal, their bytes then).
+std::string_view without_release_word(std::string_view text) noexcept {
+  std::size_t i = text.size();
+  while (i > 0 && text.size() - i < 8 &&
+         static_cast<unsigned char>((text[i - 1] | 0x20) - 'a') < 26)
+    --i;
+  if (i < 2 || (text[i - 1] != '.' && text[i - 1] != '-') || !is_digit(text[i - 2]) ||
+      word_rank(text.data() + i, text.size() - i, false) != kRelease) {
+    return text;
+  }
+  return {text.data(), i - 1};
+}
+
 int compare_numbers_first(std::string_view lhs, std::string_view rhs) noexcept {
+  lhs = without_release_word(lhs);
+  rhs = without_release_word(rhs);
   std::size_t i = 0;
   std::size_t j = 0;
   for (;;) {
@@ -483,7 +502,11 @@ int compare_numbers_first(std::string_view lhs, std::string_view rhs) noexcept {
       if (rest == kUndecided) return kUndecided;
       return rest < 0 ? 0 : (lhs_more ? 1 : -1);
     }
-    if (lhs[i++] != '.' || rhs[j++] != '.') return kUndecided;
+    // The same separator in both: a '-' opens a sub-list in each, where
+    // the numbers go on comparing in the same way.
+    if (lhs[i] != rhs[j] || (lhs[i] != '.' && lhs[i] != '-')) return kUndecided;
+    ++i;
+    ++j;
   }
 }
 
