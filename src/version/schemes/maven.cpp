@@ -445,16 +445,31 @@ int compare_short(std::string_view a, std::string_view b) noexcept {
   return 0;
 }
 
-// Whether the rest of a text from `i` on is ".N.N..." with short numbers:
-// then -1 when they are all 0, 1 when one is not; else kUndecided.
-int plain_rest(std::string_view text, std::size_t i) noexcept {
-  bool zero = true;
+// The sign of the rest of a text from `i` on, against nothing more, where
+// the other text has ended: 0 where the rest equals nothing more, 1 or -1
+// where it ranks above or below it, kUndecided where it is not read here.
+// Zeros and release words take the sign of what follows them; the first
+// other number ranks above, a qualifier by its rank, and a sub-list opened
+// on the way takes the sign of its first item.
+int rest_sign(std::string_view text, std::size_t i) noexcept {
   while (i < text.size()) {
-    std::string_view number;
-    if (text[i++] != '.' || !short_number(text, i, number)) return kUndecided;
-    zero &= number.empty();
+    if (text[i] != '.' && text[i] != '-') return kUndecided;
+    ++i;
+    if (i < text.size() && is_digit(text[i])) {
+      std::string_view number;
+      if (!short_number(text, i, number)) return kUndecided;
+      if (!number.empty()) return 1;
+      continue;
+    }
+    const std::size_t begin = i;
+    while (i < text.size() && !is_digit(text[i]) && text[i] != '.' && text[i] != '-') ++i;
+    if (i == begin) return kUndecided;
+    const bool before_a_digit = i < text.size() && is_digit(text[i]);
+    const unsigned char rank = word_rank(text.data() + begin, i - begin, before_a_digit);
+    if (rank != kRelease) return rank < kRelease ? -1 : 1;
+    if (before_a_digit) return kUndecided;
   }
-  return zero ? -1 : 1;
+  return 0;
 }
 
 // Most comparisons in a sort are settled by the first number the texts
@@ -496,11 +511,11 @@ int compare_numbers_first(std::string_view lhs, std::string_view rhs) noexcept {
     const bool rhs_more = j < rhs.size();
     if (!lhs_more && !rhs_more) return 0;
     if (!lhs_more || !rhs_more) {
-      // A version that goes on with numbers only is above one that has
-      // ended unless they are all 0.
-      const int rest = lhs_more ? plain_rest(lhs, i) : plain_rest(rhs, j);
+      // A version that goes on ranks against one that has ended as the
+      // rest it goes on with.
+      const int rest = lhs_more ? rest_sign(lhs, i) : rest_sign(rhs, j);
       if (rest == kUndecided) return kUndecided;
-      return rest < 0 ? 0 : (lhs_more ? 1 : -1);
+      return lhs_more ? rest : -rest;
     }
     // The same separator in both: a '-' opens a sub-list in each, where
     // the numbers go on comparing in the same way.
