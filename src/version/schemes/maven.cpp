@@ -477,8 +477,9 @@ int rest_sign(std::string_view text, std::size_t i) noexcept {
 // more; a 0 among them ranks below a number that is not whatever follows
 // either (its sign is that of what follows, and an equal 0 before it takes
 // the same sign in both texts). So while both texts read as such numbers
-// and dots, the first pair that differs decides, whatever comes after.
-// kUndecided where the texts part in any other way.
+// and the same separators and words, the first pair of numbers that
+// differs decides, whatever comes after. kUndecided where the texts part in
+// any other way.
 //
 // A release word (ga, final, release, in any case) that ends a text after a
 // digit and a '.' or '-' equals nothing more, and is dropped from the end
@@ -496,17 +497,49 @@ std::string_view without_release_word(std::string_view text) noexcept {
   return {text.data(), i - 1};
 }
 
+bool is_separator(char c) noexcept {
+  return c == '.' || c == '-';
+}
+
+// Where a word that starts at `i` ends: at a digit, a separator or the end.
+std::size_t word_end(std::string_view text, std::size_t i) noexcept {
+  while (i < text.size() && !is_digit(text[i]) && !is_separator(text[i])) ++i;
+  return i;
+}
+
+// What follows a word: 0 the end, 1 a digit, 2 a separator.
+int follower(std::string_view text, std::size_t end) noexcept {
+  return end == text.size() ? 0 : is_digit(text[end]) ? 1 : 2;
+}
+
 int compare_numbers_first(std::string_view lhs, std::string_view rhs) noexcept {
   lhs = without_release_word(lhs);
   rhs = without_release_word(rhs);
   std::size_t i = 0;
   std::size_t j = 0;
   for (;;) {
-    std::string_view a;
-    std::string_view b;
-    if (!short_number(lhs, i, a) || !short_number(rhs, j, b)) return kUndecided;
-    const int order = compare_short(a, b);
-    if (order != 0) return order;
+    if (i < lhs.size() && !is_digit(lhs[i]) && !is_separator(lhs[i])) {
+      // The same word in both, before the same kind of byte, is the same
+      // item in the same list: a digit or the end after it may open a
+      // sub-list first, and a single a, b or m means more before a digit.
+      const std::size_t a_end = word_end(lhs, i);
+      const std::size_t b_end = word_end(rhs, j);
+      // A release word is left out: it may be dropped from one text's list
+      // and kept as a word, the lowest kind, in the other's.
+      if (a_end - i != b_end - j || std::memcmp(lhs.data() + i, rhs.data() + j, a_end - i) != 0 ||
+          follower(lhs, a_end) != follower(rhs, b_end) ||
+          word_rank(lhs.data() + i, a_end - i, follower(lhs, a_end) == 1) == kRelease) {
+        return kUndecided;
+      }
+      i = a_end;
+      j = b_end;
+    } else {
+      std::string_view a;
+      std::string_view b;
+      if (!short_number(lhs, i, a) || !short_number(rhs, j, b)) return kUndecided;
+      const int order = compare_short(a, b);
+      if (order != 0) return order;
+    }
     const bool lhs_more = i < lhs.size();
     const bool rhs_more = j < rhs.size();
     if (!lhs_more && !rhs_more) return 0;
@@ -517,11 +550,14 @@ int compare_numbers_first(std::string_view lhs, std::string_view rhs) noexcept {
       if (rest == kUndecided) return kUndecided;
       return lhs_more ? rest : -rest;
     }
-    // The same separator in both: a '-' opens a sub-list in each, where
-    // the numbers go on comparing in the same way.
-    if (lhs[i] != rhs[j] || (lhs[i] != '.' && lhs[i] != '-')) return kUndecided;
-    ++i;
-    ++j;
+    // The same separator in both (a '-' opens a sub-list in each, where the
+    // items go on comparing in the same way), or in both a change between
+    // digits and other bytes.
+    if (is_separator(lhs[i]) || is_separator(rhs[j])) {
+      if (lhs[i] != rhs[j]) return kUndecided;
+      ++i;
+      ++j;
+    }
   }
 }
 
