@@ -243,13 +243,32 @@ char* write_ipv6(const std::uint8_t* bytes, char* out) noexcept {
   return out;
 }
 
+// Whether a ':' is among the first eight bytes, as in every IPv6 text (its
+// first group has at most four digits) and in no IPv4 address or network:
+// those go straight to the IPv6 reading, sparing them an IPv4 reading that
+// fails after a varying number of digits.
+bool starts_as_ipv6(std::string_view text) noexcept {
+  if (std::endian::native != std::endian::little || text.size() < 8) {
+    for (std::size_t i = 0; i < text.size() && i < 8; ++i) {
+      if (text[i] == ':') return true;
+    }
+    return false;
+  }
+  std::uint64_t word;
+  std::memcpy(&word, text.data(), 8);
+  // Bytes equal to ':' become zero and are flagged (with at most false
+  // flags above a true one).
+  const std::uint64_t x = word ^ 0x3A3A3A3A3A3A3A3Aull;
+  return ((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) != 0;
+}
+
 }  // namespace
 
 bool parse_inet(std::string_view text, inet_value& out) noexcept {
   out = inet_value{};
   const char* const end = text.data() + text.size();
   // IPv4 first, read up to the end or the '/' without a search for either.
-  if (const char* stop = read_ipv4(text.data(), end, out.bytes);
+  if (const char* stop = starts_as_ipv6(text) ? nullptr : read_ipv4(text.data(), end, out.bytes);
       stop != nullptr && (stop == end || *stop == '/')) {
     out.family = 4;
     out.prefix = 32;
