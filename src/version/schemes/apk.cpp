@@ -315,19 +315,17 @@ struct apk_text {
   std::uint64_t used;
   std::uint64_t digits;
   std::uint64_t lower;
-  std::uint64_t hex;  // digits and a-f
   std::uint64_t dots;
   std::uint64_t unders;
   std::uint64_t tildes;
   std::uint64_t dashes;
-  std::uint64_t zeros;
 
   [[nodiscard]] unsigned char at(unsigned i) const noexcept {
     return i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
   }
   // Whether the number starting at byte `i` has a leading zero.
   [[nodiscard]] bool led_by_zero(unsigned i) const noexcept {
-    return (zeros >> i & digits >> (i + 1) & 1) != 0;
+    return at(i) == '0' && (digits >> (i + 1) & 1) != 0;
   }
   // The rank of the suffix whose name starts at byte `i`.
   [[nodiscard]] unsigned char suffix_at(unsigned i) const noexcept {
@@ -343,12 +341,10 @@ void read_masks(std::string_view text, apk_text& t) noexcept {
   t.used = (std::uint64_t{1} << text.size()) - 1;
   t.digits = both([](__m128i r) { return bytes_in(r, '0', 10); });
   t.lower = both([](__m128i r) { return bytes_in(r, 'a', 26); });
-  t.hex = t.digits | both([](__m128i r) { return bytes_in(r, 'a', 6); });
   t.dots = both([](__m128i r) { return bytes_equal(r, '.'); });
   t.unders = both([](__m128i r) { return bytes_equal(r, '_'); });
   t.tildes = both([](__m128i r) { return bytes_equal(r, '~'); });
   t.dashes = both([](__m128i r) { return bytes_equal(r, '-'); });
-  t.zeros = both([](__m128i r) { return bytes_equal(r, '0'); });
 }
 
 // valid() from the masks: the release, then the hash, then the suffixes and
@@ -368,7 +364,9 @@ bool valid_masks(const apk_text& t) noexcept {
   if ((t.tildes & body) != 0) {
     const unsigned tilde = static_cast<unsigned>(std::countr_zero(t.tildes));
     const std::uint64_t hash = body & ~((std::uint64_t{2} << tilde) - 1);
-    if (hash == 0 || (hash & ~t.hex) != 0) return false;
+    const std::uint64_t hex =
+        t.digits | joined(bytes_in(t.bytes.low, 'a', 6), bytes_in(t.bytes.high, 'a', 6));
+    if (hash == 0 || (hash & ~hex) != 0) return false;
     body = (std::uint64_t{1} << tilde) - 1;
   }
   // What is left holds no '-' or '~'. The head: digits, each dot followed by
@@ -461,7 +459,7 @@ int compare_masks(const apk_text& a, const apk_text& b) noexcept {
     in_number = true;
   }
   if (in_number && (a_digit || b_digit)) {
-    if (separator == '.' && ((a.zeros | b.zeros) >> number & 1) != 0) {
+    if (separator == '.' && (a.at(number) == '0' || b.at(number) == '0')) {
       // A ".number" led by a zero: below any other, else by its digits' bytes.
       if (at == number) return a.at(at) == '0' ? -1 : 1;
       if (a_digit != b_digit) return a_digit ? 1 : -1;
@@ -504,10 +502,7 @@ int collate_masks(std::string_view, std::string_view) noexcept {
 
 // valid() and compare() in one walk of each text: both are read together
 // until their order is known, then each on to its end only to check it.
-int collate(std::string_view lhs, std::string_view rhs) noexcept {
-  masked_text a_plain;
-  masked_text b_plain;
-  if (read_plain(lhs, a_plain) && read_plain(rhs, b_plain)) return compare_plain(a_plain, b_plain);
+[[gnu::noinline]] int collate_walk(std::string_view lhs, std::string_view rhs) noexcept {
   if (lhs.size() == rhs.size() &&
       (lhs.empty() || std::memcmp(lhs.data(), rhs.data(), lhs.size()) == 0))
     return 0;
@@ -554,6 +549,14 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
   if (lhs_valid != valid_from(b, tb)) return lhs_valid ? 1 : -1;
   if (lhs_valid && order != 0) return order < 0 ? -1 : 1;
   return byte_order(lhs, rhs);
+}
+
+// The plain shape apart: the rest's frame would cost the commonest pairs.
+int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  masked_text a_plain;
+  masked_text b_plain;
+  if (read_plain(lhs, a_plain) && read_plain(rhs, b_plain)) return compare_plain(a_plain, b_plain);
+  return collate_walk(lhs, rhs);
 }
 
 // Each text byte adds at most two key bytes (a one-letter token and its
