@@ -480,7 +480,7 @@ int compare_masks(const apk_text& a, const apk_text& b) noexcept {
 }
 
 // The suffixed shapes of up to 32 bytes, valid both: from the masks.
-int collate_masks(std::string_view lhs, std::string_view rhs) noexcept {
+int collate_masks(std::string_view lhs, std::string_view rhs, bool lhs_plain) noexcept {
   if (lhs.empty() || rhs.empty() || lhs.size() > kShortText || rhs.size() > kShortText) {
     return kUndecided;
   }
@@ -488,13 +488,13 @@ int collate_masks(std::string_view lhs, std::string_view rhs) noexcept {
   apk_text b;
   read_masks(lhs, a);
   read_masks(rhs, b);
-  if (!valid_masks(a) || !valid_masks(b)) return kUndecided;
+  if (!(lhs_plain || valid_masks(a)) || !valid_masks(b)) return kUndecided;
   return compare_masks(a, b);
 }
 
 #else
 
-int collate_masks(std::string_view, std::string_view) noexcept {
+int collate_masks(std::string_view, std::string_view, bool) noexcept {
   return kUndecided;
 }
 
@@ -502,11 +502,12 @@ int collate_masks(std::string_view, std::string_view) noexcept {
 
 // valid() and compare() in one walk of each text: both are read together
 // until their order is known, then each on to its end only to check it.
-[[gnu::noinline]] int collate_walk(std::string_view lhs, std::string_view rhs) noexcept {
+[[gnu::noinline]] int collate_walk(std::string_view lhs, std::string_view rhs,
+                                   bool lhs_plain) noexcept {
   if (lhs.size() == rhs.size() &&
       (lhs.empty() || std::memcmp(lhs.data(), rhs.data(), lhs.size()) == 0))
     return 0;
-  if (const int order = collate_masks(lhs, rhs); order != kUndecided) return order;
+  if (const int order = collate_masks(lhs, rhs, lhs_plain); order != kUndecided) return order;
   reader a = reader_of(lhs);
   reader b = reader_of(rhs);
   token ta = a.first();
@@ -555,8 +556,9 @@ int collate_masks(std::string_view, std::string_view) noexcept {
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
   masked_text a_plain;
   masked_text b_plain;
-  if (read_plain(lhs, a_plain) && read_plain(rhs, b_plain)) return compare_plain(a_plain, b_plain);
-  return collate_walk(lhs, rhs);
+  const bool lhs_plain = read_plain(lhs, a_plain);
+  if (lhs_plain && read_plain(rhs, b_plain)) return compare_plain(a_plain, b_plain);
+  return collate_walk(lhs, rhs, lhs_plain);
 }
 
 // Each text byte adds at most two key bytes (a one-letter token and its
