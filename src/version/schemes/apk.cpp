@@ -90,6 +90,14 @@ bool is_hex(char c) noexcept {
   return is_digit(c) || static_cast<unsigned char>(c - 'a') < 6;
 }
 
+// A suffix's rank byte, 0 for a word that names none.
+unsigned char suffix_rank(const char* name, std::size_t size) noexcept {
+  for (const suffix_name& s : kSuffixes) {
+    if (s.size == size && std::memcmp(s.text, name, size) == 0) return s.rank;
+  }
+  return 0;
+}
+
 struct token {
   kind k = INVALID;
   unsigned char rank = 0;
@@ -155,13 +163,10 @@ struct reader {
       if (last > SUFFIX_NUMBER) return {};
       ++p;
       const std::size_t size = span(is_lower);
-      for (const suffix_name& s : kSuffixes) {
-        if (s.size == size && std::memcmp(s.text, p, size) == 0) {
-          p += size;
-          return {SUFFIX, s.rank};
-        }
-      }
-      return {};
+      const unsigned char rank = suffix_rank(p, size);
+      if (rank == 0) return {};
+      p += size;
+      return {SUFFIX, rank};
     }
     if (c == '~') {
       if (last >= HASH) return {};
@@ -279,29 +284,6 @@ int compare_plain(const masked_text& a, const masked_text& b) noexcept {
     return byte_at(a.numbered.bytes, at) < byte_at(b.numbered.bytes, at) ? -1 : 1;
   }
   return compare_numbered_at(a.numbered, b.numbered, at);
-}
-
-// A suffix's rank byte, 0 for a word that names none.
-unsigned char suffix_rank(const char* name, std::size_t size) noexcept {
-  const auto is = [name](const char* word, std::size_t n) { return std::memcmp(name, word, n) == 0; };
-  switch (size) {
-    case 1:
-      return *name == 'p' ? 0x0d : 0;
-    case 2:
-      return is("rc", 2) ? 0x04 : is("hg", 2) ? 0x0c : 0;
-    case 3:
-      return is("pre", 3)   ? 0x03
-             : is("git", 3) ? 0x0b
-             : is("cvs", 3) ? 0x09
-             : is("svn", 3) ? 0x0a
-                            : 0;
-    case 4:
-      return is("beta", 4) ? 0x02 : 0;
-    case 5:
-      return is("alpha", 5) ? 0x01 : 0;
-    default:
-      return 0;
-  }
 }
 
 #if defined(__SSE2__)
@@ -480,6 +462,7 @@ int compare_masks(const apk_text& a, const apk_text& b) noexcept {
 }
 
 // The suffixed shapes of up to 32 bytes, valid both: from the masks.
+// `lhs_plain`: lhs was read plain, so it is valid.
 int collate_masks(std::string_view lhs, std::string_view rhs, bool lhs_plain) noexcept {
   if (lhs.empty() || rhs.empty() || lhs.size() > kShortText || rhs.size() > kShortText) {
     return kUndecided;
@@ -500,8 +483,10 @@ int collate_masks(std::string_view, std::string_view, bool) noexcept {
 
 #endif
 
-// valid() and compare() in one walk of each text: both are read together
-// until their order is known, then each on to its end only to check it.
+// Texts that are not both plain: identical ones, then those the masks
+// decide; the rest by valid() and compare() in one walk of each text, both
+// read together until their order is known, then each on to its end only
+// to check it.
 [[gnu::noinline]] int collate_walk(std::string_view lhs, std::string_view rhs,
                                    bool lhs_plain) noexcept {
   if (lhs.size() == rhs.size() &&
