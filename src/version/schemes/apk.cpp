@@ -311,8 +311,7 @@ struct apk_text {
   }
   // The rank of the suffix whose name starts at byte `i`.
   [[nodiscard]] unsigned char suffix_at(unsigned i) const noexcept {
-    return suffix_rank(text.data() + i,
-                       static_cast<std::size_t>(std::countr_zero(~lower >> i)));
+    return suffix_rank(text.data() + i, static_cast<std::size_t>(std::countr_zero(~lower >> i)));
   }
 };
 
@@ -362,8 +361,7 @@ bool valid_masks(const apk_text& t) noexcept {
   }
   // The suffixes: each '_' followed by letters, then perhaps digits.
   const std::uint64_t suffixes = body & ~head;
-  if ((t.unders << 1 & ~t.lower) != 0 ||
-      (t.lower & suffixes & ~((t.unders | t.lower) << 1)) != 0 ||
+  if ((t.unders << 1 & ~t.lower) != 0 || (t.lower & suffixes & ~((t.unders | t.lower) << 1)) != 0 ||
       (t.digits & suffixes & ~((t.lower | t.digits) << 1)) != 0) {
     return false;
   }
