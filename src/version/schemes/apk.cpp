@@ -37,6 +37,7 @@
 #include <cstring>
 
 #include "common/bytes.h"
+#include "version/chunks.h"
 #include "version/schemes/dotted_numbers.h"
 
 namespace korvel {
@@ -87,6 +88,14 @@ bool is_lower(char c) noexcept {
 
 bool is_hex(char c) noexcept {
   return is_digit(c) || static_cast<unsigned char>(c - 'a') < 6;
+}
+
+// A suffix's rank byte, 0 for a word that names none.
+unsigned char suffix_rank(const char* name, std::size_t size) noexcept {
+  for (const suffix_name& s : kSuffixes) {
+    if (s.size == size && std::memcmp(s.text, name, size) == 0) return s.rank;
+  }
+  return 0;
 }
 
 struct token {
@@ -154,13 +163,10 @@ struct reader {
       if (last > SUFFIX_NUMBER) return {};
       ++p;
       const std::size_t size = span(is_lower);
-      for (const suffix_name& s : kSuffixes) {
-        if (s.size == size && std::memcmp(s.text, p, size) == 0) {
-          p += size;
-          return {SUFFIX, s.rank};
-        }
-      }
-      return {};
+      const unsigned char rank = suffix_rank(p, size);
+      if (rank == 0) return {};
+      p += size;
+      return {SUFFIX, rank};
     }
     if (c == '~') {
       if (last >= HASH) return {};
@@ -280,15 +286,211 @@ int compare_plain(const masked_text& a, const masked_text& b) noexcept {
   return compare_numbered_at(a.numbered, b.numbered, at);
 }
 
-// valid() and compare() in one walk of each text: both are read together
-// until their order is known, then each on to its end only to check it.
-int collate(std::string_view lhs, std::string_view rhs) noexcept {
-  masked_text a_plain;
-  masked_text b_plain;
-  if (read_plain(lhs, a_plain) && read_plain(rhs, b_plain)) return compare_plain(a_plain, b_plain);
+#if defined(__SSE2__)
+
+// A text of 1 to 32 bytes in two registers and its bytes' classes, bit i
+// for byte i: the shapes with suffixes, a hash or over sixteen bytes,
+// checked and ordered from the masks as the plain shape is.
+struct apk_text {
+  std::string_view text;
+  chunk_pair bytes;
+  std::uint64_t used;
+  std::uint64_t digits;
+  std::uint64_t lower;
+  std::uint64_t dots;
+  std::uint64_t unders;
+  std::uint64_t tildes;
+  std::uint64_t dashes;
+
+  [[nodiscard]] unsigned char at(unsigned i) const noexcept {
+    return i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
+  }
+  // Whether the number starting at byte `i` has a leading zero.
+  [[nodiscard]] bool led_by_zero(unsigned i) const noexcept {
+    return at(i) == '0' && (digits >> (i + 1) & 1) != 0;
+  }
+  // The rank of the suffix whose name starts at byte `i`.
+  [[nodiscard]] unsigned char suffix_at(unsigned i) const noexcept {
+    return suffix_rank(text.data() + i, static_cast<std::size_t>(std::countr_zero(~lower >> i)));
+  }
+};
+
+void read_masks(std::string_view text, apk_text& t) noexcept {
+  t.text = text;
+  t.bytes = read_chunks(text.data(), text.size());
+  const auto both = [&t](auto bits) { return joined(bits(t.bytes.low), bits(t.bytes.high)); };
+  t.used = (std::uint64_t{1} << text.size()) - 1;
+  t.digits = both([](__m128i r) { return bytes_in(r, '0', 10); });
+  t.lower = both([](__m128i r) { return bytes_in(r, 'a', 26); });
+  t.dots = both([](__m128i r) { return bytes_equal(r, '.'); });
+  t.unders = both([](__m128i r) { return bytes_equal(r, '_'); });
+  t.tildes = both([](__m128i r) { return bytes_equal(r, '~'); });
+  t.dashes = both([](__m128i r) { return bytes_equal(r, '-'); });
+}
+
+// valid() from the masks: the release, then the hash, then the suffixes and
+// the head before them, each cut off the end in turn.
+bool valid_masks(const apk_text& t) noexcept {
+  if ((t.digits | t.lower | t.dots | t.unders | t.tildes | t.dashes) != t.used ||
+      (t.digits & 1) == 0) {
+    return false;
+  }
+  std::uint64_t body = t.used;
+  if (t.dashes != 0) {
+    const unsigned dash = static_cast<unsigned>(std::countr_zero(t.dashes));
+    const std::uint64_t release = t.used & ~((std::uint64_t{4} << dash) - 1);
+    if (release == 0 || (release & ~t.digits) != 0 || t.at(dash + 1) != 'r') return false;
+    body = (std::uint64_t{1} << dash) - 1;
+  }
+  if ((t.tildes & body) != 0) {
+    const unsigned tilde = static_cast<unsigned>(std::countr_zero(t.tildes));
+    const std::uint64_t hash = body & ~((std::uint64_t{2} << tilde) - 1);
+    const std::uint64_t hex =
+        t.digits | joined(bytes_in(t.bytes.low, 'a', 6), bytes_in(t.bytes.high, 'a', 6));
+    if (hash == 0 || (hash & ~hex) != 0) return false;
+    body = (std::uint64_t{1} << tilde) - 1;
+  }
+  // What is left holds no '-' or '~'. The head: digits, each dot followed by
+  // one, perhaps a letter last after a digit.
+  const std::uint64_t head =
+      t.unders == 0 ? body : (std::uint64_t{1} << std::countr_zero(t.unders)) - 1;
+  const std::uint64_t letter = t.lower & head;
+  if ((t.dots & ~head) != 0 || (t.dots << 1 & ~t.digits) != 0 ||
+      (letter != 0 && letter != (head + 1) >> 1)) {
+    return false;
+  }
+  // The suffixes: each '_' followed by letters, then perhaps digits.
+  const std::uint64_t suffixes = body & ~head;
+  if ((t.unders << 1 & ~t.lower) != 0 || (t.lower & suffixes & ~((t.unders | t.lower) << 1)) != 0 ||
+      (t.digits & suffixes & ~((t.lower | t.digits) << 1)) != 0) {
+    return false;
+  }
+  for (std::uint64_t u = t.unders; u != 0; u &= u - 1) {
+    if (t.suffix_at(static_cast<unsigned>(std::countr_zero(u)) + 1) == 0) return false;
+  }
+  return true;
+}
+
+// Two numbers that first differ in byte `at`, neither led by a zero: the
+// longer digit run from there, else the larger byte.
+int numbers_at(const apk_text& a, const apk_text& b, unsigned at) noexcept {
+  const int a_run = std::countr_zero(~a.digits >> at);
+  const int b_run = std::countr_zero(~b.digits >> at);
+  if (a_run != b_run) return a_run < b_run ? -1 : 1;
+  return a.at(at) < b.at(at) ? -1 : 1;
+}
+
+// The rank of the token that starts at byte `at` after whole tokens.
+unsigned char rank_at(const apk_text& t, unsigned at) noexcept {
+  const unsigned char c = t.at(at);
+  switch (c) {
+    case 0:
+      return RANK_END;  // past the text: a valid one holds no NUL
+    case '-':
+      return RANK_RELEASE;
+    case '~':
+      return RANK_HASH;
+    case '.':
+      return t.at(at + 1) == '0' ? RANK_ZERO_LED : RANK_NUMBER;
+    case '_':
+      return t.suffix_at(at + 1);
+    default:
+      // A digit here starts a suffix's number: any other was read with its number.
+      return is_digit(static_cast<char>(c)) ? RANK_SUFFIX_NUMBER : RANK_LETTER;
+  }
+}
+
+// Two valid texts from the first byte they differ in: the tokens before the
+// one holding it are the same in both. kUndecided where a number holding
+// it has a leading zero in either (equal values may be written apart).
+int compare_masks(const apk_text& a, const apk_text& b) noexcept {
+  const std::uint64_t differ = differing(a.bytes, b.bytes);
+  if (differ == 0) return 0;
+  const unsigned at = static_cast<unsigned>(std::countr_zero(differ));
+  const std::uint64_t before = (std::uint64_t{1} << at) - 1;
+  const std::uint64_t separators = (a.dots | a.unders | a.tildes | a.dashes) & before;
+  // Just past the last separator before `at`, where its token's value starts.
+  const unsigned start =
+      separators == 0 ? 0 : 64 - static_cast<unsigned>(std::countl_zero(separators));
+  const unsigned char separator = start == 0 ? 0 : a.at(start - 1);
+  // A hash compares by bytes, and what may follow it (the end, "-r") below
+  // any of them.
+  if (separator == '~') return a.at(at) < b.at(at) ? -1 : 1;
+  const std::uint64_t letters = a.lower & before & ~((std::uint64_t{1} << start) - 1);
+  const bool a_digit = (a.digits >> at & 1) != 0;
+  const bool b_digit = (b.digits >> at & 1) != 0;
+  unsigned number = start;  // where the number holding `at` starts
+  bool in_number = letters == 0;
+  if (separator == '_') {
+    // Still in the suffix's name: the names differ where either has a letter.
+    if ((letters >> start) + 1 == std::uint64_t{1} << (at - start)) {
+      if (((a.lower | b.lower) >> at & 1) != 0) {
+        const unsigned char a_rank = a.suffix_at(start);
+        const unsigned char b_rank = b.suffix_at(start);
+        return a_rank == b_rank ? kUndecided : (a_rank < b_rank ? -1 : 1);
+      }
+      in_number = false;
+    } else {
+      number = 64 - static_cast<unsigned>(std::countl_zero(letters));
+      in_number = true;
+    }
+  } else if (separator == '-') {
+    number = start + 1;  // past the 'r'
+    in_number = true;
+  }
+  if (in_number && (a_digit || b_digit)) {
+    if (separator == '.' && (a.at(number) == '0' || b.at(number) == '0')) {
+      // A ".number" led by a zero: below any other, else by its digits' bytes.
+      if (at == number) return a.at(at) == '0' ? -1 : 1;
+      if (a_digit != b_digit) return a_digit ? 1 : -1;
+      return a.at(at) < b.at(at) ? -1 : 1;
+    }
+    if (separator != '.' && (a.led_by_zero(number) || b.led_by_zero(number))) return kUndecided;
+    return numbers_at(a, b, at);
+  }
+  // Whole tokens before `at` in both: the kinds of those starting there.
+  const unsigned char a_rank = rank_at(a, at);
+  const unsigned char b_rank = rank_at(b, at);
+  if (a_rank != b_rank) return a_rank < b_rank ? -1 : 1;
+  if (a_rank == RANK_LETTER) return a.at(at) < b.at(at) ? -1 : 1;
+  if (a_rank == RANK_SUFFIX_NUMBER && !a.led_by_zero(at) && !b.led_by_zero(at)) {
+    return numbers_at(a, b, at);
+  }
+  return kUndecided;
+}
+
+// The suffixed shapes of up to 32 bytes, valid both: from the masks.
+// `lhs_plain`: lhs was read plain, so it is valid.
+int collate_masks(std::string_view lhs, std::string_view rhs, bool lhs_plain) noexcept {
+  if (lhs.empty() || rhs.empty() || lhs.size() > kShortText || rhs.size() > kShortText) {
+    return kUndecided;
+  }
+  apk_text a;
+  apk_text b;
+  read_masks(lhs, a);
+  read_masks(rhs, b);
+  if (!(lhs_plain || valid_masks(a)) || !valid_masks(b)) return kUndecided;
+  return compare_masks(a, b);
+}
+
+#else
+
+int collate_masks(std::string_view, std::string_view, bool) noexcept {
+  return kUndecided;
+}
+
+#endif
+
+// Texts that are not both plain: identical ones, then those the masks
+// decide; the rest by valid() and compare() in one walk of each text, both
+// read together until their order is known, then each on to its end only
+// to check it.
+[[gnu::noinline]] int collate_walk(std::string_view lhs, std::string_view rhs,
+                                   bool lhs_plain) noexcept {
   if (lhs.size() == rhs.size() &&
       (lhs.empty() || std::memcmp(lhs.data(), rhs.data(), lhs.size()) == 0))
     return 0;
+  if (const int order = collate_masks(lhs, rhs, lhs_plain); order != kUndecided) return order;
   reader a = reader_of(lhs);
   reader b = reader_of(rhs);
   token ta = a.first();
@@ -331,6 +533,15 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
   if (lhs_valid != valid_from(b, tb)) return lhs_valid ? 1 : -1;
   if (lhs_valid && order != 0) return order < 0 ? -1 : 1;
   return byte_order(lhs, rhs);
+}
+
+// The plain shape apart: the rest's frame would cost the commonest pairs.
+int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  masked_text a_plain;
+  masked_text b_plain;
+  const bool lhs_plain = read_plain(lhs, a_plain);
+  if (lhs_plain && read_plain(rhs, b_plain)) return compare_plain(a_plain, b_plain);
+  return collate_walk(lhs, rhs, lhs_plain);
 }
 
 // Each text byte adds at most two key bytes (a one-letter token and its
