@@ -481,33 +481,143 @@ bool is_plain(std::string_view text) noexcept {
   return is_dotted_numbers(text, 3, 5, kLongMaxDigits - 1);
 }
 
-// is_plain() for texts of at most sixteen bytes without leading zeros, from
-// bit masks: normalize() pads them with zeros, so they order as numbered
-// texts.
-bool read_plain(std::string_view text, numbered_text& out) noexcept {
-  return read_dotted_numbers(text, 3, out) && std::countr_zero(out.ends) <= 5;
+// The shapes collate() tells from a short text's bit masks. Dotted numbers
+// without leading zeros, at most four and the first of at most five digits,
+// are a classical version as they are; a '-' after them is the modifier's
+// lone separator, which keeps the version and leaves the byte to the final
+// tie-break, where it ranks as compare_numbered_texts() ranks it: so such
+// texts order from their first differing byte. A text of digits, dots and
+// dashes with "--" in it is rejected: the version part of a classical text
+// or a date ends in a digit and parts its numbers by single separators, and
+// a modifier without letters is at most one separator.
+enum class short_shape : unsigned char { kOther, kNumbered, kDashEnded, kRejected };
+
+short_shape shape_of(const masked_text& t) noexcept {
+  if ((t.digits | t.dots | t.dashes) != t.used) return short_shape::kOther;
+  if ((t.dashes & t.dashes >> 1) != 0) return short_shape::kRejected;
+  const unsigned last = (t.used + 1) >> 1;
+  unsigned past_three_dots = t.dots;
+  for (int i = 0; i < 3; ++i) past_three_dots &= past_three_dots - 1;
+  if ((t.dashes & ~last) != 0 || !numbers_after(t, t.dots) || past_three_dots != 0 ||
+      std::countr_zero(t.numbered.ends) > 5) {
+    return short_shape::kOther;
+  }
+  return t.dashes != 0 ? short_shape::kDashEnded : short_shape::kNumbered;
+}
+
+short_shape short_shape_of(std::string_view text, masked_text& t) noexcept {
+  return mask_text(text, t) ? shape_of(t) : short_shape::kOther;
+}
+
+bool numbered(short_shape shape) noexcept {
+  return shape == short_shape::kNumbered || shape == short_shape::kDashEnded;
+}
+
+// parse() of the commonest classical shapes, in one pass where parse() tries
+// every reading of the modifier: 1 to 4 dotted numbers, the first of at most
+// five digits, an optional '.', '_' or '-', and optionally a stability word
+// other than "stable" with its digits ("1.5.0b4", "2.2.0-rc2", "1.0.0RC8").
+// Only the word's own spelling then reaches the end: no shorter spelling
+// leaves "dev" after it. False for every other text, which parse() reads.
+bool read_suffixed(std::string_view text, parsed& out, std::size_t& numbers_end) noexcept {
+  const std::size_t n = text.size();
+  std::size_t at = 0;
+  for (;;) {
+    const std::size_t start = at;
+    at = skip_digits(text, at);
+    if (at == start || (out.part_count == 0 && at - start > 5)) return false;
+    out.parts[out.part_count++] = slice(text, start, at);
+    if (out.part_count == 4 || at + 1 >= n || text[at] != '.' || !is_digit(text[at + 1])) break;
+    ++at;
+  }
+  numbers_end = at;
+  if (byte_in(text, at, "._-")) ++at;
+  const std::size_t word_start = at;
+  while (at < n && static_cast<unsigned char>((text[at] | 0x20) - 'a') < 26) ++at;
+  const std::string_view word = slice(text, word_start, at);
+  if (!word.empty()) {
+    const stability* found = nullptr;
+    for (const stability& s : kStabilities) {
+      if (s.spelling.size() == word.size() && word_at(text, word_start, s.spelling)) found = &s;
+    }
+    if (found == nullptr || found->normal == kUnknownWord) return false;
+    out.has_word = true;
+    out.word = found->normal;
+    out.word_numbers = slice(text, at, skip_digits(text, at));
+    at += out.word_numbers.size();
+  }
+  if (at != n) return false;
+  while (out.part_count < 4) out.parts[out.part_count++] = kZero;
+  out.form = parsed::kVersion;
+  return true;
+}
+
+// parse(), by read_suffixed() where it can; whether the text is valid.
+bool parse_quickly(std::string_view text, parsed& out) noexcept {
+  std::size_t numbers_end;
+  if (!read_suffixed(text, out, numbers_end)) out = parse(text);
+  return out.form != parsed::kInvalid;
 }
 
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
-  numbered_text a_plain;
-  numbered_text b_plain;
-  const bool a_read = read_plain(lhs, a_plain);
-  const bool b_read = read_plain(rhs, b_plain);
-  if (a_read && b_read) return compare_numbered_texts(a_plain, b_plain);
+  // A sort compares many equal texts: a sample of a few hundred versions
+  // holds each many times.
+  if (lhs.size() == rhs.size() && std::memcmp(lhs.data(), rhs.data(), lhs.size()) == 0) return 0;
+  masked_text a_masks;
+  masked_text b_masks;
+  const short_shape a_shape = short_shape_of(lhs, a_masks);
+  const short_shape b_shape = short_shape_of(rhs, b_masks);
+  if (numbered(a_shape) && numbered(b_shape)) {
+    return compare_numbered_texts(a_masks.numbered, b_masks.numbered);
+  }
+  // A rejected text orders first, two of them by their bytes.
+  const bool a_rejected = a_shape == short_shape::kRejected;
+  if (a_rejected || b_shape == short_shape::kRejected) {
+    if (a_rejected == (b_shape == short_shape::kRejected)) return byte_order(lhs, rhs);
+    const short_shape other = a_rejected ? b_shape : a_shape;
+    parsed other_text;
+    if (numbered(other) || parse_quickly(a_rejected ? rhs : lhs, other_text)) {
+      return a_rejected ? -1 : 1;
+    }
+    return byte_order(lhs, rhs);
+  }
   const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
   const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
-  if (shared == common && lhs.size() == rhs.size()) return 0;
-  const bool a_dotted = a_read || is_plain(lhs);
-  const bool b_dotted = b_read || is_plain(rhs);
+  const bool a_dotted = a_shape == short_shape::kNumbered || is_plain(lhs);
+  const bool b_dotted = b_shape == short_shape::kNumbered || is_plain(rhs);
   if (a_dotted && b_dotted) {
     const int order = compare_dotted_numbers(lhs, rhs, shared);
     return order != 0 ? (order < 0 ? -1 : 1) : byte_order(lhs, rhs);
   }
+  // Dotted numbers against the shape read_suffixed() reads: their numbers,
+  // then the word against the end. A dash after the dotted numbers leaves
+  // the tie to the bytes. Dotted numbers have at most 18 digits, so that
+  // their values stay below the cap that a longer number of the other text
+  // is read as, and the cap changes no answer.
+  const bool a_plain = a_dotted || a_shape == short_shape::kDashEnded;
+  if (a_plain != (b_dotted || b_shape == short_shape::kDashEnded)) {
+    const std::string_view other = a_plain ? rhs : lhs;
+    parsed suffixed;
+    std::size_t numbers_end;
+    if (read_suffixed(other, suffixed, numbers_end)) {
+      std::string_view plain = a_plain ? lhs : rhs;
+      if (plain.back() == '-') plain.remove_suffix(1);
+      std::size_t same = shared < plain.size() ? shared : plain.size();
+      if (same > numbers_end) same = numbers_end;
+      int order = compare_dotted_numbers(plain, slice(other, 0, numbers_end), same);
+      if (order == 0 && suffixed.has_word) order = suffixed.word < kEnd ? 1 : -1;
+      if (order == 0) return byte_order(lhs, rhs);
+      return (order < 0) == a_plain ? -1 : 1;
+    }
+  }
   // A dotted text is valid: against a rejected one, only that one's parse
   // is needed.
-  const parsed first = parse(a_dotted ? rhs : lhs);
-  if (first.form == parsed::kInvalid && (a_dotted || b_dotted)) return a_dotted ? 1 : -1;
-  const parsed second = parse(a_dotted ? lhs : rhs);
+  parsed first;
+  if (!parse_quickly(a_dotted ? rhs : lhs, first) && (a_dotted || b_dotted)) {
+    return a_dotted ? 1 : -1;
+  }
+  parsed second;
+  parse_quickly(a_dotted ? lhs : rhs, second);
   const parsed& a = a_dotted ? second : first;
   const parsed& b = a_dotted ? first : second;
   const bool a_valid = a.form != parsed::kInvalid;
