@@ -481,33 +481,111 @@ bool is_plain(std::string_view text) noexcept {
   return is_dotted_numbers(text, 3, 5, kLongMaxDigits - 1);
 }
 
-// is_plain() for texts of at most sixteen bytes without leading zeros, from
-// bit masks: normalize() pads them with zeros, so they order as numbered
-// texts.
-bool read_plain(std::string_view text, numbered_text& out) noexcept {
-  return read_dotted_numbers(text, 3, out) && std::countr_zero(out.ends) <= 5;
+// The shapes collate() tells from a short text's bit masks. Dotted numbers
+// without leading zeros, at most four and the first of at most five digits,
+// are a classical version as they are; a '-' after them is the modifier's
+// lone separator, which keeps the version and leaves the byte to the final
+// tie-break, where it ranks as compare_numbered_texts() ranks it: so such
+// texts order from their first differing byte. A text of digits, dots and
+// dashes with "--" in it is rejected: the version part of a classical text
+// or a date ends in a digit and parts its numbers by single separators, and
+// a modifier without letters is at most one separator.
+enum class short_shape : unsigned char { kOther, kNumbered, kDashEnded, kRejected };
+
+short_shape shape_of(const masked_text& t) noexcept {
+  if ((t.digits | t.dots | t.dashes) != t.used) return short_shape::kOther;
+  if ((t.dashes & t.dashes >> 1) != 0) return short_shape::kRejected;
+  const unsigned last = (t.used + 1) >> 1;
+  unsigned past_three_dots = t.dots;
+  for (int i = 0; i < 3; ++i) past_three_dots &= past_three_dots - 1;
+  if ((t.dashes & ~last) != 0 || !numbers_after(t, t.dots) || past_three_dots != 0 ||
+      std::countr_zero(t.numbered.ends) > 5) {
+    return short_shape::kOther;
+  }
+  return t.dashes != 0 ? short_shape::kDashEnded : short_shape::kNumbered;
 }
 
-int collate(std::string_view lhs, std::string_view rhs) noexcept {
-  numbered_text a_plain;
-  numbered_text b_plain;
-  const bool a_read = read_plain(lhs, a_plain);
-  const bool b_read = read_plain(rhs, b_plain);
-  if (a_read && b_read) return compare_numbered_texts(a_plain, b_plain);
-  const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
-  const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
-  if (shared == common && lhs.size() == rhs.size()) return 0;
-  const bool a_dotted = a_read || is_plain(lhs);
-  const bool b_dotted = b_read || is_plain(rhs);
-  if (a_dotted && b_dotted) {
-    const int order = compare_dotted_numbers(lhs, rhs, shared);
-    return order != 0 ? (order < 0 ? -1 : 1) : byte_order(lhs, rhs);
+short_shape short_shape_of(std::string_view text, masked_text& t) noexcept {
+  return mask_text(text, t) ? shape_of(t) : short_shape::kOther;
+}
+
+bool numbered(short_shape shape) noexcept {
+  return shape == short_shape::kNumbered || shape == short_shape::kDashEnded;
+}
+
+// The commonest classical shapes, read in one pass where parse() tries
+// every reading of the modifier: 1 to 4 dotted numbers, the first of at most
+// five digits, an optional '.', '_' or '-', and optionally a stability word
+// other than "stable" with its digits ("1.5.0b4", "2.2.0-rc2", "1.0.0RC8").
+// Only the word's own spelling then reaches the end: no shorter spelling
+// leaves "dev" after it. False for every other text, which parse() reads.
+struct suffixed {
+  std::size_t numbers_end;  // where the dotted numbers end
+  std::size_t word_end;     // where the word's digits start
+  element_class word;       // kEnd for none
+};
+
+bool read_suffixed(std::string_view text, suffixed& out) noexcept {
+  const std::size_t n = text.size();
+  std::size_t at = 0;
+  for (std::size_t parts = 1;; ++parts) {
+    const std::size_t start = at;
+    at = skip_digits(text, at);
+    if (at == start || (parts == 1 && at - start > 5)) return false;
+    if (parts == 4 || at + 1 >= n || text[at] != '.' || !is_digit(text[at + 1])) break;
+    ++at;
   }
+  out.numbers_end = at;
+  if (byte_in(text, at, "._-")) ++at;
+  const std::size_t word_start = at;
+  while (at < n && static_cast<unsigned char>((text[at] | 0x20) - 'a') < 26) ++at;
+  out.word_end = at;
+  out.word = kEnd;
+  if (at != word_start) {
+    const stability* found = nullptr;
+    for (const stability& s : kStabilities) {
+      if (s.spelling.size() == at - word_start && word_at(text, word_start, s.spelling)) found = &s;
+    }
+    if (found == nullptr || found->normal == kUnknownWord) return false;
+    out.word = found->normal;
+    at = skip_digits(text, at);
+  }
+  return at == n;
+}
+
+// parse(), by read_suffixed() where it can; whether the text is valid.
+bool parse_quickly(std::string_view text, parsed& out) noexcept {
+  suffixed shape;
+  if (!read_suffixed(text, shape)) {
+    out = parse(text);
+    return out.form != parsed::kInvalid;
+  }
+  for (std::size_t at = 0; at < shape.numbers_end; ++at) {
+    const std::size_t end = skip_digits(text, at);
+    out.parts[out.part_count++] = slice(text, at, end);
+    at = end;
+  }
+  while (out.part_count < 4) out.parts[out.part_count++] = kZero;
+  out.has_word = shape.word != kEnd;
+  out.word = shape.word;
+  out.word_numbers = slice(text, shape.word_end, text.size());
+  out.form = parsed::kVersion;
+  return true;
+}
+
+// collate() of the texts it reads whole, `a_dotted` and `b_dotted` for each
+// whether it is dotted numbers; apart, so that the common cases do not set
+// up the readings' frame.
+[[gnu::noinline]] int collate_parsed(std::string_view lhs, std::string_view rhs, bool a_dotted,
+                                     bool b_dotted) noexcept {
   // A dotted text is valid: against a rejected one, only that one's parse
   // is needed.
-  const parsed first = parse(a_dotted ? rhs : lhs);
-  if (first.form == parsed::kInvalid && (a_dotted || b_dotted)) return a_dotted ? 1 : -1;
-  const parsed second = parse(a_dotted ? lhs : rhs);
+  parsed first;
+  if (!parse_quickly(a_dotted ? rhs : lhs, first) && (a_dotted || b_dotted)) {
+    return a_dotted ? 1 : -1;
+  }
+  parsed second;
+  parse_quickly(a_dotted ? lhs : rhs, second);
   const parsed& a = a_dotted ? second : first;
   const parsed& b = a_dotted ? first : second;
   const bool a_valid = a.form != parsed::kInvalid;
@@ -517,6 +595,60 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
     if (order != 0) return order < 0 ? -1 : 1;
   }
   return byte_order(lhs, rhs);
+}
+
+[[gnu::noinline]] bool valid_quickly(std::string_view text) noexcept {
+  parsed out;
+  return parse_quickly(text, out);
+}
+
+int collate(std::string_view lhs, std::string_view rhs) noexcept {
+  masked_text a_masks;
+  masked_text b_masks;
+  const short_shape a_shape = short_shape_of(lhs, a_masks);
+  const short_shape b_shape = short_shape_of(rhs, b_masks);
+  if (numbered(a_shape) && numbered(b_shape)) {
+    return compare_numbered_texts(a_masks.numbered, b_masks.numbered);
+  }
+  // A rejected text orders first, two of them by their bytes.
+  const bool a_rejected = a_shape == short_shape::kRejected;
+  if (a_rejected || b_shape == short_shape::kRejected) {
+    if (a_rejected == (b_shape == short_shape::kRejected)) return byte_order(lhs, rhs);
+    if (numbered(a_rejected ? b_shape : a_shape) || valid_quickly(a_rejected ? rhs : lhs)) {
+      return a_rejected ? -1 : 1;
+    }
+    return byte_order(lhs, rhs);
+  }
+  const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
+  const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
+  if (shared == common && lhs.size() == rhs.size()) return 0;
+  const bool a_dotted = a_shape == short_shape::kNumbered || is_plain(lhs);
+  const bool b_dotted = b_shape == short_shape::kNumbered || is_plain(rhs);
+  if (a_dotted && b_dotted) {
+    const int order = compare_dotted_numbers(lhs, rhs, shared);
+    return order != 0 ? (order < 0 ? -1 : 1) : byte_order(lhs, rhs);
+  }
+  // Dotted numbers against the shape read_suffixed() reads: their numbers,
+  // then the word against the end. A dash after the dotted numbers leaves
+  // the tie to the bytes. Dotted numbers have at most 18 digits, so that
+  // their values stay below the cap that a longer number of the other text
+  // is read as, and the cap changes no answer.
+  const bool a_plain = a_dotted || a_shape == short_shape::kDashEnded;
+  if (a_plain != (b_dotted || b_shape == short_shape::kDashEnded)) {
+    const std::string_view other = a_plain ? rhs : lhs;
+    suffixed shape;
+    if (read_suffixed(other, shape)) {
+      std::string_view plain = a_plain ? lhs : rhs;
+      if (plain.back() == '-') plain.remove_suffix(1);
+      std::size_t same = shared < plain.size() ? shared : plain.size();
+      if (same > shape.numbers_end) same = shape.numbers_end;
+      int order = compare_dotted_numbers(plain, slice(other, 0, shape.numbers_end), same);
+      if (order == 0 && shape.word != kEnd) order = shape.word < kEnd ? 1 : -1;
+      if (order == 0) return byte_order(lhs, rhs);
+      return (order < 0) == a_plain ? -1 : 1;
+    }
+  }
+  return collate_parsed(lhs, rhs, a_dotted, b_dotted);
 }
 
 // A branch is its text's bytes and one more. In a version, a number's key

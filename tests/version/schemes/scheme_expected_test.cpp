@@ -143,11 +143,12 @@ TEST(SchemeExpected, LeadsNeverContradictTheOrder) {
 }
 
 // Every order's collation against valid() and compare() on short texts of
-// the shapes the collations read from bit masks (dotted numbers, "-r" and
-// "-" releases, a leading 'v', apk's suffixes and hashes) and near them: a
-// leading zero, a letter, an empty part, 16 and 17 bytes and up to 32. Pairs
-// share a prefix, as neighbours in a sort do; each text is an exact-size
-// copy, so that ASan sees a read past it.
+// the shapes the collations read apart (dotted numbers, "-r" and "-"
+// releases, a leading 'v', apk's suffixes and hashes, stability words, a
+// trailing "-" or "--") and near them: a leading zero, a letter, an empty
+// part, a date, a number past strtol()'s range, 16 and 17 bytes and up to
+// 32. Pairs share a prefix, as neighbours in a sort do; each text is an
+// exact-size copy, so that ASan sees a read past it.
 TEST(SchemeExpected, CollationsAgreeWithValidAndCompareOnShortTexts) {
   std::mt19937 random(16);
   constexpr char kBytes[] = "0123456789.....-----rrv0a_:+";
@@ -171,11 +172,28 @@ TEST(SchemeExpected, CollationsAgreeWithValidAndCompareOnShortTexts) {
         return (random() % 6 == 0 ? "0" : "") + std::to_string(random() % 30);
       };
       std::string a = random() % 4 == 0 ? text_of(random() % 18) : number();
+      if (random() % 8 == 0) a = "20" + a;  // a date's year, or a long first number
       while (random() % 5 != 0 && a.size() < 17) a += "." + number();
       // Suffixes of the orders' other shapes, the masks' cases' neighbours.
-      constexpr const char* kTails[] = {"a",         "_p",     "_rc2",  "~1f",
-                                        "-SNAPSHOT", "rc1",    ".dev1", "_git20221220~17b6607",
-                                        "_pre1_p",   "b_beta0"};
+      constexpr const char* kTails[] = {"a",
+                                        "_p",
+                                        "_rc2",
+                                        "~1f",
+                                        "-SNAPSHOT",
+                                        "rc1",
+                                        ".dev1",
+                                        "_git20221220~17b6607",
+                                        "_pre1_p",
+                                        "b_beta0",
+                                        "-",
+                                        "--",
+                                        "b4",
+                                        "-RC8",
+                                        ".alpha",
+                                        "pl",
+                                        "stable",
+                                        "12-1-",
+                                        "99999999999999999999b1"};
       if (random() % 4 == 0) a += kTails[random() % std::size(kTails)];
       if (random() % 3 == 0) a += (random() % 2 ? "-r" : "-") + std::to_string(random() % 12);
       if (random() % 4 == 0) a = "v" + a;
