@@ -214,26 +214,10 @@ const char* restart(const char* begin, const char* limit) noexcept {
   return begin;
 }
 
-// A text of at most sixteen bytes from bit masks, for compare_first_numbers():
-// false where it has a NUL or an epoch's ':'.
-bool mask_version(std::string_view text, masked_text& out) noexcept {
-  return mask_text(text, out) && ((out.where('\0') | out.where(':')) & out.used) == 0;
-}
-
-// The last '-' of a masked text, which starts its release; 0 for none.
-unsigned release_dash(const masked_text& t) noexcept {
-  return t.dashes == 0 ? 0 : 1u << (31 - std::countl_zero(t.dashes));
-}
-
-int collate(std::string_view lhs, std::string_view rhs) noexcept {
-  // Short texts that part in a number of the same part decide there.
-  masked_text ma;
-  masked_text mb;
-  if (mask_version(lhs, ma) && mask_version(rhs, mb)) {
-    const unsigned dash = release_dash(ma);
-    const int order = compare_first_numbers(ma, mb, dash == release_dash(mb) ? dash : 0);
-    if (order != kUndecided) return order;
-  }
+// collate() of the pairs collate_short() leaves undecided, and of longer
+// texts: both texts split and walked from the run before their first
+// difference. Apart, so that the short path does not carry its frame.
+[[gnu::noinline]] int collate_long(std::string_view lhs, std::string_view rhs) noexcept {
   const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
   const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
   if (shared == common && lhs.size() == rhs.size()) return 0;
@@ -265,6 +249,175 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
   }
   if (order != 0) return order < 0 ? -1 : 1;
   return byte_order(lhs, rhs);
+}
+
+#if defined(__SSE2__)
+
+// ---- the collation from bit masks ----
+//
+// Two texts of up to 32 bytes, two registers each, are mostly ordered by
+// the item that holds the first byte they differ in: the items before it
+// are the same bytes in both, hence equal, when that byte lies in the same
+// part of both texts. That holds where both have the same epoch's bytes
+// and, for the release's '-' (the last), where neither has one from that
+// byte on, or both have, or no '-' comes before it. The item there is read
+// from masks of digits and letters: its rank (the run of separators before
+// it and its class), then a number's digit run from that byte and the byte
+// itself, or a letter run's byte. A number led by a zero, two runs of
+// separators that both go on past that byte, and the ends of two parts are
+// left to collate_long(), as are texts with a NUL.
+
+struct masked_version {
+  std::uint64_t digits;
+  std::uint64_t significant;  // digits but '0'
+  std::uint64_t letters;
+  std::uint64_t dashes;
+  bool has_nul;
+};
+
+inline masked_version read_version_masks(std::size_t size, const chunk_pair& chunks) noexcept {
+  const auto masks = [&chunks](auto test) {
+    return joined(mask_of(test(chunks.low)), mask_of(test(chunks.high)));
+  };
+  const auto equal = [](char c) {
+    return [c](__m128i bytes) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
+  };
+  const std::uint64_t live = (std::uint64_t{1} << size) - 1;
+  return {masks([](__m128i bytes) { return in_range(bytes, '0', 10); }),
+          masks([](__m128i bytes) { return in_range(bytes, '1', 9); }),
+          masks([](__m128i bytes) {
+            return in_range(_mm_or_si128(bytes, _mm_set1_epi8(0x20)), 'a', 26);
+          }),
+          masks(equal('-')), (masks(equal('\0')) & live) != 0};
+}
+
+unsigned highest_bit(std::uint64_t mask) noexcept {
+  return 63 - static_cast<unsigned>(__builtin_clzll(mask));
+}
+
+unsigned char byte_of(std::string_view text, unsigned at) noexcept {
+  return static_cast<unsigned char>(text[at]);
+}
+
+// Where the version starts: past the ':' that ends the leading digits, or 0.
+unsigned version_start(std::string_view text, const masked_version& m) noexcept {
+  const auto digits_end = static_cast<unsigned>(__builtin_ctzll(~m.digits));
+  return digits_end < text.size() && text[digits_end] == ':' ? digits_end + 1 : 0;
+}
+
+// Two epochs that differ: by the length of their digits when neither is
+// led by a zero, and a missing one is 0.
+int epoch_order(std::string_view lhs, unsigned lhs_version, std::string_view rhs,
+                unsigned rhs_version, unsigned at) noexcept {
+  if (lhs_version == 0) return rhs_version > 1 && rhs[0] != '0' ? -1 : kUndecided;
+  if (rhs_version == 0) return lhs_version > 1 && lhs[0] != '0' ? 1 : kUndecided;
+  if (lhs[0] == '0' || rhs[0] == '0') return kUndecided;
+  if (lhs_version != rhs_version) return lhs_version < rhs_version ? -1 : 1;
+  return byte_of(lhs, at) < byte_of(rhs, at) ? -1 : 1;
+}
+
+// The bytes [start, end) of one text's part that holds byte `at`.
+struct part_span {
+  unsigned start;
+  unsigned end;
+};
+
+part_span part_at(const masked_version& m, unsigned version, unsigned size, unsigned at) noexcept {
+  if (m.dashes == 0) return {version, size};
+  const unsigned dash = highest_bit(m.dashes);
+  return dash < at ? part_span{dash + 1, size} : part_span{version, dash};
+}
+
+// next()'s rank of the item that starts at `at` after `gap` separators,
+// in a part that ends at `end`.
+std::uint64_t rank_at(const masked_version& m, unsigned at, unsigned end, unsigned gap) noexcept {
+  const std::uint64_t runs = m.digits | m.letters | std::uint64_t{1} << end;
+  const unsigned run = static_cast<unsigned>(__builtin_ctzll(runs >> at)) + at;
+  gap += run - at;
+  if (run == end) return gap == 0 ? kEnd : kEndAfterSeparators;
+  const unsigned digit = has_bit(m.digits, run) ? 1 : 0;
+  return gap == 0 ? (digit != 0 ? kNumber : kLetters) : 2 * gap + 3 + digit;
+}
+
+// Two numbers that start at `number` in both texts and are the same bytes
+// up to `at`, where at least one has a digit: by their significant digits'
+// count, else by the byte at `at` when those digits start in the same
+// place.
+int number_order(std::string_view lhs, const masked_version& a, std::string_view rhs,
+                 const masked_version& b, unsigned number, unsigned at) noexcept {
+  const auto end = [at](const masked_version& m) {
+    return at + static_cast<unsigned>(__builtin_ctzll(~m.digits >> at));
+  };
+  const auto first = [number](const masked_version& m, unsigned end) {
+    return static_cast<unsigned>(__builtin_ctzll((m.significant | std::uint64_t{1} << end) >> number)) + number;
+  };
+  const unsigned a_end = end(a);
+  const unsigned b_end = end(b);
+  const unsigned a_first = first(a, a_end);
+  const unsigned b_first = first(b, b_end);
+  if (a_end - a_first != b_end - b_first) return a_end - a_first < b_end - b_first ? -1 : 1;
+  if (a_first != b_first || a_end == a_first) return kUndecided;
+  return byte_of(lhs, at) < byte_of(rhs, at) ? -1 : 1;
+}
+
+[[gnu::always_inline]] inline int collate_short(std::string_view lhs, std::string_view rhs,
+                                                const chunk_pair& lhs_chunks,
+                                                const chunk_pair& rhs_chunks) noexcept {
+  const std::uint64_t differ = differing(lhs_chunks, rhs_chunks);
+  // Identical texts are equal whatever they hold; a NUL matches the
+  // padding, hence the sizes.
+  if (differ == 0 && lhs.size() == rhs.size()) return 0;
+  const masked_version a = read_version_masks(lhs.size(), lhs_chunks);
+  const masked_version b = read_version_masks(rhs.size(), rhs_chunks);
+  // Without a NUL, texts whose registers match are the same text.
+  if (a.has_nul || b.has_nul) return kUndecided;
+  const auto at = static_cast<unsigned>(__builtin_ctzll(differ));
+  const unsigned a_version = version_start(lhs, a);
+  const unsigned b_version = version_start(rhs, b);
+  if (a_version != b_version || at < a_version) {
+    return epoch_order(lhs, a_version, rhs, b_version, at);
+  }
+  const part_span a_part = part_at(a, a_version, static_cast<unsigned>(lhs.size()), at);
+  const part_span b_part = part_at(b, b_version, static_cast<unsigned>(rhs.size()), at);
+  if (a_part.start != b_part.start) return kUndecided;
+  // The run that ends just before `at`, the same bytes in both.
+  unsigned gap = 0;
+  if (at > a_part.start) {
+    const std::uint64_t before = (std::uint64_t{1} << at) - 1;
+    if (has_bit(a.digits, at - 1)) {
+      if (has_bit(a.digits | b.digits, at)) {
+        const std::uint64_t others = ~a.digits & before;
+        const unsigned number = others == 0 ? 0 : highest_bit(others) + 1;
+        return number_order(lhs, a, rhs, b, number, at);
+      }
+    } else if (has_bit(a.letters, at - 1)) {
+      const bool a_letter = has_bit(a.letters, at);
+      const bool b_letter = has_bit(b.letters, at);
+      if (a_letter && b_letter) return byte_of(lhs, at) < byte_of(rhs, at) ? -1 : 1;
+      if (a_letter || b_letter) return a_letter ? 1 : -1;
+    } else {
+      const std::uint64_t runs = (a.digits | a.letters) & before;
+      const unsigned after_run = runs == 0 ? 0 : highest_bit(runs) + 1;
+      gap = at - std::max(a_part.start, after_run);
+    }
+  }
+  // Both items start at `at`, after the same separators.
+  const std::uint64_t a_rank = rank_at(a, at, a_part.end, gap);
+  const std::uint64_t b_rank = rank_at(b, at, b_part.end, gap);
+  if (a_rank != b_rank) return a_rank < b_rank ? -1 : 1;
+  if (has_bit(a.letters & b.letters, at)) return byte_of(lhs, at) < byte_of(rhs, at) ? -1 : 1;
+  if (has_bit(a.digits & b.digits, at)) return number_order(lhs, a, rhs, b, at, at);
+  return kUndecided;
+}
+
+#endif
+
+int collate(std::string_view lhs, std::string_view rhs) noexcept {
+#if defined(__SSE2__)
+  return collate_pair<collate_short, collate_long, kUndecided>(lhs, rhs);
+#else
+  return collate_long(lhs, rhs);
+#endif
 }
 
 // ---- vercmp's own answer ----
