@@ -339,25 +339,34 @@ std::uint64_t rank_at(const masked_version& m, unsigned at, unsigned end, unsign
   return gap == 0 ? (digit != 0 ? kNumber : kLetters) : 2 * gap + 3 + digit;
 }
 
-// Two numbers that start at `number` in both texts and are the same bytes
-// up to `at`, where at least one has a digit: by their significant digits'
-// count, else by the byte at `at` when those digits start in the same
-// place.
+// Two numbers that start at `number` in both texts, the same bytes up to
+// `at`, where both have a digit: by their significant digits' count, else
+// by the byte at `at` when those digits start in the same place.
 int number_order(std::string_view lhs, const masked_version& a, std::string_view rhs,
                  const masked_version& b, unsigned number, unsigned at) noexcept {
-  const auto end = [at](const masked_version& m) {
-    return at + static_cast<unsigned>(__builtin_ctzll(~m.digits >> at));
+  const auto count = [number, at](const masked_version& m, unsigned& first) {
+    const unsigned end = at + static_cast<unsigned>(__builtin_ctzll(~m.digits >> at));
+    first = static_cast<unsigned>(
+                __builtin_ctzll((m.significant | std::uint64_t{1} << end) >> number)) +
+            number;
+    return end - first;
   };
-  const auto first = [number](const masked_version& m, unsigned end) {
-    return static_cast<unsigned>(__builtin_ctzll((m.significant | std::uint64_t{1} << end) >> number)) + number;
-  };
-  const unsigned a_end = end(a);
-  const unsigned b_end = end(b);
-  const unsigned a_first = first(a, a_end);
-  const unsigned b_first = first(b, b_end);
-  if (a_end - a_first != b_end - b_first) return a_end - a_first < b_end - b_first ? -1 : 1;
-  if (a_first != b_first || a_end == a_first) return kUndecided;
-  return byte_of(lhs, at) < byte_of(rhs, at) ? -1 : 1;
+  unsigned a_first;
+  unsigned b_first;
+  const unsigned a_count = count(a, a_first);
+  const unsigned b_count = count(b, b_first);
+  // Of equal counts, the digits are compared from the same place only.
+  if (a_count == b_count && a_first != b_first) return kUndecided;
+  // One byte of the two differs, so neither count is 0 when they are equal.
+  const unsigned a_key = a_count << 8 | byte_of(lhs, at);
+  const unsigned b_key = b_count << 8 | byte_of(rhs, at);
+  return a_key < b_key ? -1 : 1;
+}
+
+// Whether the digit run of `m` from byte `number` holds a digit but '0'.
+bool significant_run(const masked_version& m, unsigned number) noexcept {
+  const auto size = static_cast<unsigned>(__builtin_ctzll(~m.digits >> number));
+  return (m.significant >> number & ((std::uint64_t{1} << size) - 1)) != 0;
 }
 
 [[gnu::always_inline]] inline int collate_short(std::string_view lhs, std::string_view rhs,
@@ -380,15 +389,24 @@ int number_order(std::string_view lhs, const masked_version& a, std::string_view
   const part_span a_part = part_at(a, a_version, static_cast<unsigned>(lhs.size()), at);
   const part_span b_part = part_at(b, b_version, static_cast<unsigned>(rhs.size()), at);
   if (a_part.start != b_part.start) return kUndecided;
+  const std::uint64_t before = (std::uint64_t{1} << at) - 1;
+  // The usual pair: a digit in both, so a number in both that starts where
+  // the digits before `at` do; the items before it are the same bytes.
+  if (has_bit(a.digits & b.digits, at)) {
+    const unsigned number = highest_bit((~a.digits & before) << 1 | 1);
+    return number_order(lhs, a, rhs, b, number, at);
+  }
   // The run that ends just before `at`, the same bytes in both.
   unsigned gap = 0;
   if (at > a_part.start) {
-    const std::uint64_t before = (std::uint64_t{1} << at) - 1;
     if (has_bit(a.digits, at - 1)) {
+      // A number that goes on in one text only is the larger unless all
+      // its digits are zeros.
       if (has_bit(a.digits | b.digits, at)) {
-        const std::uint64_t others = ~a.digits & before;
-        const unsigned number = others == 0 ? 0 : highest_bit(others) + 1;
-        return number_order(lhs, a, rhs, b, number, at);
+        const bool a_longer = has_bit(a.digits, at);
+        const unsigned number = highest_bit((~a.digits & before) << 1 | 1);
+        if (!significant_run(a_longer ? a : b, number)) return kUndecided;
+        return a_longer ? 1 : -1;
       }
     } else if (has_bit(a.letters, at - 1)) {
       const bool a_letter = has_bit(a.letters, at);
@@ -406,7 +424,6 @@ int number_order(std::string_view lhs, const masked_version& a, std::string_view
   const std::uint64_t b_rank = rank_at(b, at, b_part.end, gap);
   if (a_rank != b_rank) return a_rank < b_rank ? -1 : 1;
   if (has_bit(a.letters & b.letters, at)) return byte_of(lhs, at) < byte_of(rhs, at) ? -1 : 1;
-  if (has_bit(a.digits & b.digits, at)) return number_order(lhs, a, rhs, b, at, at);
   return kUndecided;
 }
 
