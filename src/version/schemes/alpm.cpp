@@ -275,10 +275,54 @@ struct masked_version {
   bool has_nul;
 };
 
-inline masked_version read_version_masks(std::size_t size, const chunk_pair& chunks) noexcept {
-  const auto masks = [&chunks](auto test) {
-    return joined(mask_of(test(chunks.low)), mask_of(test(chunks.high)));
-  };
+// A text of 33 to 63 bytes in four registers, zeros after it: the bit
+// masks below reach bit 63 at most, which stays a zero's.
+struct chunk_quad {
+  __m128i chunks[4];
+};
+
+constexpr std::size_t kQuadText = 63;
+
+chunk_quad read_quad(const char* bytes, std::size_t size) noexcept {
+  chunk_quad q;
+  for (std::size_t i = 0; i < 4; ++i) {
+    const std::size_t at = 16 * i;
+    q.chunks[i] = at + 16 <= size ? chunk_at(bytes + at)
+                  : at < size     ? short_chunk(bytes + at, size - at)
+                                  : _mm_setzero_si128();
+  }
+  return q;
+}
+
+// The bytes of `chunks` for which `test` holds, bit i for byte i.
+template <typename Test>
+std::uint64_t mask_where(const chunk_pair& chunks, Test test) noexcept {
+  return joined(mask_of(test(chunks.low)), mask_of(test(chunks.high)));
+}
+
+template <typename Test>
+std::uint64_t mask_where(const chunk_quad& q, Test test) noexcept {
+  return mask_of(test(q.chunks[0])) | mask_of(test(q.chunks[1])) << 16 |
+         mask_of(test(q.chunks[2])) << 32 | mask_of(test(q.chunks[3])) << 48;
+}
+
+// The bytes in which two texts' registers differ, the padding included.
+std::uint64_t differing_bytes(const chunk_pair& a, const chunk_pair& b) noexcept {
+  return differing(a, b);
+}
+
+std::uint64_t differing_bytes(const chunk_quad& a, const chunk_quad& b) noexcept {
+  std::uint64_t same = 0;
+  for (unsigned i = 0; i < 4; ++i) {
+    same |= mask_of(_mm_cmpeq_epi8(a.chunks[i], b.chunks[i])) << (16 * i);
+  }
+  return ~same;
+}
+
+template <typename Chunks>
+[[gnu::always_inline]] inline masked_version read_version_masks(std::size_t size,
+                                                                const Chunks& chunks) noexcept {
+  const auto masks = [&chunks](auto test) { return mask_where(chunks, test); };
   const auto equal = [](char c) {
     return [c](__m128i bytes) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
   };
@@ -355,8 +399,16 @@ int number_order(std::string_view lhs, const masked_version& a, std::string_view
   unsigned b_first;
   const unsigned a_count = count(a, a_first);
   const unsigned b_count = count(b, b_first);
-  // Of equal counts, the digits are compared from the same place only.
-  if (a_count == b_count && a_first != b_first) return kUndecided;
+  // Equal counts whose digits start in different places ("06" and "9"):
+  // digit by digit.
+  if (a_count == b_count && a_first != b_first) {
+    for (unsigned i = 0; i < a_count; ++i) {
+      const unsigned char x = byte_of(lhs, a_first + i);
+      const unsigned char y = byte_of(rhs, b_first + i);
+      if (x != y) return x < y ? -1 : 1;
+    }
+    return kUndecided;
+  }
   // One byte of the two differs, so neither count is 0 when they are equal.
   const unsigned a_key = a_count << 8 | byte_of(lhs, at);
   const unsigned b_key = b_count << 8 | byte_of(rhs, at);
@@ -369,10 +421,11 @@ bool significant_run(const masked_version& m, unsigned number) noexcept {
   return (m.significant >> number & ((std::uint64_t{1} << size) - 1)) != 0;
 }
 
+template <typename Chunks>
 [[gnu::always_inline]] inline int collate_short(std::string_view lhs, std::string_view rhs,
-                                                const chunk_pair& lhs_chunks,
-                                                const chunk_pair& rhs_chunks) noexcept {
-  const std::uint64_t differ = differing(lhs_chunks, rhs_chunks);
+                                                const Chunks& lhs_chunks,
+                                                const Chunks& rhs_chunks) noexcept {
+  const std::uint64_t differ = differing_bytes(lhs_chunks, rhs_chunks);
   // Identical texts are equal whatever they hold; a NUL matches the
   // padding, hence the sizes.
   if (differ == 0 && lhs.size() == rhs.size()) return 0;
@@ -427,11 +480,28 @@ bool significant_run(const masked_version& m, unsigned number) noexcept {
   return kUndecided;
 }
 
+// Texts of over 32 bytes, one comparison in twenty-five in the sample's
+// sorts; apart, so that the usual pair does not carry its frame.
+[[gnu::noinline]] int collate_quad(std::string_view lhs, std::string_view rhs) noexcept {
+  return collate_short(lhs, rhs, read_quad(lhs.data(), lhs.size()),
+                       read_quad(rhs.data(), rhs.size()));
+}
+
 #endif
 
 int collate(std::string_view lhs, std::string_view rhs) noexcept {
 #if defined(__SSE2__)
-  return collate_pair<collate_short, collate_long, kUndecided>(lhs, rhs);
+  if (!lhs.empty() && !rhs.empty()) {
+    int order = kUndecided;
+    if (lhs.size() <= kShortText && rhs.size() <= kShortText) {
+      order = collate_short(lhs, rhs, read_chunks(lhs.data(), lhs.size()),
+                            read_chunks(rhs.data(), rhs.size()));
+    } else if (lhs.size() <= kQuadText && rhs.size() <= kQuadText) {
+      order = collate_quad(lhs, rhs);
+    }
+    if (order != kUndecided) return order;
+  }
+  return collate_long(lhs, rhs);
 #else
   return collate_long(lhs, rhs);
 #endif
