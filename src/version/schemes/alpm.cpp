@@ -328,8 +328,7 @@ template <typename Chunks>
   };
   const std::uint64_t live = (std::uint64_t{1} << size) - 1;
   return {masks([](__m128i bytes) { return in_range(bytes, '0', 10); }),
-          masks([](__m128i bytes) { return in_range(bytes, '1', 9); }),
-          masks([](__m128i bytes) {
+          masks([](__m128i bytes) { return in_range(bytes, '1', 9); }), masks([](__m128i bytes) {
             return in_range(_mm_or_si128(bytes, _mm_set1_epi8(0x20)), 'a', 26);
           }),
           masks(equal('-')), (masks(equal('\0')) & live) != 0};
@@ -373,14 +372,19 @@ part_span part_at(const masked_version& m, unsigned version, unsigned size, unsi
 }
 
 // next()'s rank of the item that starts at `at` after `gap` separators,
-// in a part that ends at `end`.
-std::uint64_t rank_at(const masked_version& m, unsigned at, unsigned end, unsigned gap) noexcept {
+// in a part that ends at `end`, and where its run starts.
+struct masked_item {
+  std::uint64_t rank;
+  unsigned run;
+};
+
+masked_item item_at(const masked_version& m, unsigned at, unsigned end, unsigned gap) noexcept {
   const std::uint64_t runs = m.digits | m.letters | std::uint64_t{1} << end;
   const unsigned run = static_cast<unsigned>(__builtin_ctzll(runs >> at)) + at;
   gap += run - at;
-  if (run == end) return gap == 0 ? kEnd : kEndAfterSeparators;
+  if (run == end) return {gap == 0 ? kEnd : kEndAfterSeparators, run};
   const unsigned digit = has_bit(m.digits, run) ? 1 : 0;
-  return gap == 0 ? (digit != 0 ? kNumber : kLetters) : 2 * gap + 3 + digit;
+  return {gap == 0 ? (digit != 0 ? kNumber : kLetters) : 2 * gap + 3 + digit, run};
 }
 
 // Two numbers that start at `number` in both texts, the same bytes up to
@@ -473,10 +477,27 @@ template <typename Chunks>
     }
   }
   // Both items start at `at`, after the same separators.
-  const std::uint64_t a_rank = rank_at(a, at, a_part.end, gap);
-  const std::uint64_t b_rank = rank_at(b, at, b_part.end, gap);
-  if (a_rank != b_rank) return a_rank < b_rank ? -1 : 1;
+  const masked_item x = item_at(a, at, a_part.end, gap);
+  const masked_item y = item_at(b, at, b_part.end, gap);
+  if (x.rank != y.rank) return x.rank < y.rank ? -1 : 1;
   if (has_bit(a.letters & b.letters, at)) return byte_of(lhs, at) < byte_of(rhs, at) ? -1 : 1;
+  // Runs of separators as long in both ("0.0.r2" and "0.0~git"), then a
+  // run of the same class from the same byte, `run`, on which the bytes
+  // may differ further on, at `next`.
+  const unsigned run = x.run;
+  if (x.rank <= kEndAfterSeparators || (differ >> run) == 0) return kUndecided;
+  const auto next = static_cast<unsigned>(__builtin_ctzll(differ >> run)) + run;
+  if (has_bit(a.letters, run)) {
+    const unsigned a_end = run + static_cast<unsigned>(__builtin_ctzll(~a.letters >> run));
+    const unsigned b_end = run + static_cast<unsigned>(__builtin_ctzll(~b.letters >> run));
+    if (next < a_end && next < b_end) return byte_of(lhs, next) < byte_of(rhs, next) ? -1 : 1;
+    // One run is the other's start, or both are the same.
+    return a_end == b_end ? kUndecided : a_end < b_end ? -1 : 1;
+  }
+  const std::uint64_t shared_digits = ((std::uint64_t{1} << next) - 1) >> run << run;
+  if (has_bit(a.digits & b.digits, next) && (a.digits & shared_digits) == shared_digits) {
+    return number_order(lhs, a, rhs, b, run, next);
+  }
   return kUndecided;
 }
 

@@ -194,10 +194,9 @@ TEST(AlpmScheme, KeysFromMasksAreTheReferenceKeys) {
 // the sample's shapes (epochs, releases, "+dfsg", "~git", ".r") and across
 // the masks' limits (32 and 63 bytes).
 TEST(AlpmScheme, CollationAgreesWithCompare) {
-  static const char* const kPieces[] = {"0",    "00", "1",  "9", "10", "20231008", "a",
-                                        "Z",    "rc", "git", ".", "..", "+",        "~",
-                                        "_",    "-",  ":",  "1:", "-1", "+b1",     ".r",
-                                        "dfsg", "\xff"};
+  static const char* const kPieces[] = {"0",  "00",  "1",  "9",   "10", "20231008", "a",   "Z",
+                                        "rc", "git", ".",  "..",  "+",  "~",        "_",   "-",
+                                        ":",  "1:",  "-1", "+b1", ".r", "dfsg",     "\xff"};
   std::mt19937 random(43);
   const auto text_of = [&random](std::size_t pieces) {
     std::string text;
@@ -220,6 +219,25 @@ TEST(AlpmScheme, CollationAgreesWithCompare) {
     const std::string_view bv(b_copy.data(), b.size());
     ASSERT_EQ(scheme_collate(ALPM_SCHEME, av, bv), scheme_collate(generic, av, bv))
         << "'" << a << "' / '" << b << "'";
+  }
+}
+
+// Pairs, lower first, that the masks decide by the item holding their first
+// difference, each next to the case where that item alone would mislead.
+TEST(AlpmScheme, CollationDecidesAtTheFirstDifference) {
+  const std::pair<const char*, const char*> kPairs[] = {
+      {"0.06-3", "0.9.3-6+b2"}, {"0.9.3", "0.010"},
+      {"1.0-1", "1.0.5-2"},     {"1.0-1", "1.0+b1-1"},
+      {"1.0a", "1.0-1"},        {"2.0", "1:1.0"},
+      {"0:1.0", "1.0"},         {"0.0~git2016-1", "0.0.r2021-1"},
+      {"1.~5.01", "1._5.2"},    {"1.~ab-1", "1._abc-1"},
+      {"1.0-2.1", "1.0-2-1"},   {"3.3.4.rREALLY.3.3.3-2", "3.3.4.rREALLY.3.3.10-1"}};
+  version_scheme generic = ALPM_SCHEME;
+  generic.collate = nullptr;
+  for (const auto& [low, high] : kPairs) {
+    EXPECT_EQ(scheme_collate(generic, low, high), -1) << low << " / " << high;
+    EXPECT_EQ(scheme_collate(ALPM_SCHEME, low, high), -1) << low << " / " << high;
+    EXPECT_EQ(scheme_collate(ALPM_SCHEME, high, low), 1) << high << " / " << low;
   }
 }
 
