@@ -255,17 +255,18 @@ const char* restart(const char* begin, const char* limit) noexcept {
 
 // ---- the collation from bit masks ----
 //
-// Two texts of up to 32 bytes, two registers each, are mostly ordered by
-// the item that holds the first byte they differ in: the items before it
-// are the same bytes in both, hence equal, when that byte lies in the same
-// part of both texts. That holds where both have the same epoch's bytes
-// and, for the release's '-' (the last), where neither has one from that
-// byte on, or both have, or no '-' comes before it. The item there is read
-// from masks of digits and letters: its rank (the run of separators before
-// it and its class), then a number's digit run from that byte and the byte
-// itself, or a letter run's byte. A number led by a zero, two runs of
-// separators that both go on past that byte, and the ends of two parts are
-// left to collate_long(), as are texts with a NUL.
+// Two texts of up to 63 bytes (two registers each up to 32, else four) are
+// mostly ordered by the item that holds the first byte they differ in: the
+// items before it are the same bytes in both, hence equal, when that byte
+// lies in the same part of both texts. That holds where both have the same
+// epoch's bytes and, for the release's '-' (the last), where neither has
+// one from that byte on, or both have, or no '-' comes before it. The item
+// there is read from masks of digits and letters: its rank (the run of
+// separators before it and its class), then a number's count of
+// significant digits and the byte itself, or a letter run's byte. Left to
+// collate_long(): texts with a NUL, an epoch in one text led by a zero,
+// a release's '-' in one text only after a '-' both share, numbers of one
+// value written apart ("1.0" and "1.00"), and parts that end alike.
 
 struct masked_version {
   std::uint64_t digits;
@@ -525,8 +526,8 @@ template <typename Chunks>
           _mm_setzero_si128()};
 }
 
-// Texts of over 32 bytes, one comparison in twenty-five in the sample's
-// sorts; apart, so that the usual pair does not carry its frame.
+// Texts of over 32 bytes, about one comparison in twenty-three in the
+// sample's sorts; apart, so that the usual pair does not carry its frame.
 [[gnu::noinline]] int collate_quad(std::string_view lhs, std::string_view rhs) noexcept {
   return collate_short(lhs, rhs, read_quad(lhs.data(), lhs.size()),
                        read_quad(rhs.data(), rhs.size()));
