@@ -214,26 +214,10 @@ const char* restart(const char* begin, const char* limit) noexcept {
   return begin;
 }
 
-// A text of at most sixteen bytes from bit masks, for compare_first_numbers():
-// false where it has a NUL or an epoch's ':'.
-bool mask_version(std::string_view text, masked_text& out) noexcept {
-  return mask_text(text, out) && ((out.where('\0') | out.where(':')) & out.used) == 0;
-}
-
-// The last '-' of a masked text, which starts its release; 0 for none.
-unsigned release_dash(const masked_text& t) noexcept {
-  return t.dashes == 0 ? 0 : 1u << (31 - std::countl_zero(t.dashes));
-}
-
-int collate(std::string_view lhs, std::string_view rhs) noexcept {
-  // Short texts that part in a number of the same part decide there.
-  masked_text ma;
-  masked_text mb;
-  if (mask_version(lhs, ma) && mask_version(rhs, mb)) {
-    const unsigned dash = release_dash(ma);
-    const int order = compare_first_numbers(ma, mb, dash == release_dash(mb) ? dash : 0);
-    if (order != kUndecided) return order;
-  }
+// collate() of the pairs collate_short() leaves undecided, and of longer
+// texts: both texts split and walked from the run before their first
+// difference. Apart, so that the short path does not carry its frame.
+[[gnu::noinline]] int collate_long(std::string_view lhs, std::string_view rhs) noexcept {
   const std::size_t common = lhs.size() < rhs.size() ? lhs.size() : rhs.size();
   const std::size_t shared = shared_length(lhs.data(), rhs.data(), common);
   if (shared == common && lhs.size() == rhs.size()) return 0;
@@ -265,6 +249,308 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
   }
   if (order != 0) return order < 0 ? -1 : 1;
   return byte_order(lhs, rhs);
+}
+
+#if defined(__SSE2__)
+
+// ---- the collation from bit masks ----
+//
+// Two texts of up to 63 bytes (two registers each up to 32, else four) are
+// mostly ordered by the item that holds the first byte they differ in: the
+// items before it are the same bytes in both, hence equal, when that byte
+// lies in the same part of both texts. That holds where both have the same
+// epoch's bytes and, for the release's '-' (the last), where neither has
+// one from that byte on, or both have, or no '-' comes before it. The item
+// there is read from masks of digits and letters: its rank (the run of
+// separators before it and its class), then a number's count of
+// significant digits and the byte itself, or a letter run's byte. Left to
+// collate_long(): texts with a NUL, an epoch in one text led by a zero,
+// a release's '-' in one text only after a '-' both share, numbers of one
+// value written apart ("1.0" and "1.00"), and parts that end alike.
+
+struct masked_version {
+  std::uint64_t digits;
+  std::uint64_t significant;  // digits but '0'
+  std::uint64_t letters;
+  std::uint64_t dashes;
+  bool has_nul;
+};
+
+// A text of 33 to 63 bytes in four registers, zeros after it: the bit
+// masks below reach bit 63 at most, which stays a zero's.
+struct chunk_quad {
+  __m128i chunks[4];
+};
+
+constexpr std::size_t kQuadText = 63;
+
+chunk_quad read_quad(const char* bytes, std::size_t size) noexcept {
+  chunk_quad q;
+  for (std::size_t i = 0; i < 4; ++i) {
+    const std::size_t at = 16 * i;
+    q.chunks[i] = at + 16 <= size ? chunk_at(bytes + at)
+                  : at < size     ? short_chunk(bytes + at, size - at)
+                                  : _mm_setzero_si128();
+  }
+  return q;
+}
+
+// The bytes of `chunks` for which `test` holds, bit i for byte i.
+template <typename Test>
+std::uint64_t mask_where(const chunk_pair& chunks, Test test) noexcept {
+  return joined(mask_of(test(chunks.low)), mask_of(test(chunks.high)));
+}
+
+template <typename Test>
+std::uint64_t mask_where(const chunk_quad& q, Test test) noexcept {
+  return mask_of(test(q.chunks[0])) | mask_of(test(q.chunks[1])) << 16 |
+         mask_of(test(q.chunks[2])) << 32 | mask_of(test(q.chunks[3])) << 48;
+}
+
+// The bytes in which two texts' registers differ, the padding included.
+std::uint64_t differing_bytes(const chunk_pair& a, const chunk_pair& b) noexcept {
+  return differing(a, b);
+}
+
+std::uint64_t differing_bytes(const chunk_quad& a, const chunk_quad& b) noexcept {
+  std::uint64_t same = 0;
+  for (unsigned i = 0; i < 4; ++i) {
+    same |= mask_of(_mm_cmpeq_epi8(a.chunks[i], b.chunks[i])) << (16 * i);
+  }
+  return ~same;
+}
+
+template <typename Chunks>
+[[gnu::always_inline]] inline masked_version read_version_masks(std::size_t size,
+                                                                const Chunks& chunks) noexcept {
+  const auto masks = [&chunks](auto test) { return mask_where(chunks, test); };
+  const auto equal = [](char c) {
+    return [c](__m128i bytes) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
+  };
+  const std::uint64_t live = (std::uint64_t{1} << size) - 1;
+  return {masks([](__m128i bytes) { return in_range(bytes, '0', 10); }),
+          masks([](__m128i bytes) { return in_range(bytes, '1', 9); }), masks([](__m128i bytes) {
+            return in_range(_mm_or_si128(bytes, _mm_set1_epi8(0x20)), 'a', 26);
+          }),
+          masks(equal('-')), (masks(equal('\0')) & live) != 0};
+}
+
+unsigned highest_bit(std::uint64_t mask) noexcept {
+  return 63 - static_cast<unsigned>(__builtin_clzll(mask));
+}
+
+unsigned char byte_of(std::string_view text, unsigned at) noexcept {
+  return static_cast<unsigned char>(text[at]);
+}
+
+// Where the version starts: past the ':' that ends the leading digits, or 0.
+unsigned version_start(std::string_view text, const masked_version& m) noexcept {
+  const auto digits_end = static_cast<unsigned>(__builtin_ctzll(~m.digits));
+  return digits_end < text.size() && text[digits_end] == ':' ? digits_end + 1 : 0;
+}
+
+// Two epochs that differ: by the length of their digits when neither is
+// led by a zero, and a missing one is 0.
+int epoch_order(std::string_view lhs, unsigned lhs_version, std::string_view rhs,
+                unsigned rhs_version, unsigned at) noexcept {
+  if (lhs_version == 0) return rhs_version > 1 && rhs[0] != '0' ? -1 : kUndecided;
+  if (rhs_version == 0) return lhs_version > 1 && lhs[0] != '0' ? 1 : kUndecided;
+  if (lhs[0] == '0' || rhs[0] == '0') return kUndecided;
+  if (lhs_version != rhs_version) return lhs_version < rhs_version ? -1 : 1;
+  return byte_of(lhs, at) < byte_of(rhs, at) ? -1 : 1;
+}
+
+// The bytes [start, end) of one text's part that holds byte `at`.
+struct part_span {
+  unsigned start;
+  unsigned end;
+};
+
+part_span part_at(const masked_version& m, unsigned version, unsigned size, unsigned at) noexcept {
+  if (m.dashes == 0) return {version, size};
+  const unsigned dash = highest_bit(m.dashes);
+  return dash < at ? part_span{dash + 1, size} : part_span{version, dash};
+}
+
+// next()'s rank of the item that starts at `at` after `gap` separators,
+// in a part that ends at `end`, and where its run starts.
+struct masked_item {
+  std::uint64_t rank;
+  unsigned run;
+};
+
+masked_item item_at(const masked_version& m, unsigned at, unsigned end, unsigned gap) noexcept {
+  const std::uint64_t runs = m.digits | m.letters | std::uint64_t{1} << end;
+  const unsigned run = static_cast<unsigned>(__builtin_ctzll(runs >> at)) + at;
+  gap += run - at;
+  if (run == end) return {gap == 0 ? kEnd : kEndAfterSeparators, run};
+  const unsigned digit = has_bit(m.digits, run) ? 1 : 0;
+  return {gap == 0 ? (digit != 0 ? kNumber : kLetters) : 2 * gap + 3 + digit, run};
+}
+
+// Two numbers that start at `number` in both texts, the same bytes up to
+// `at`, where both have a digit: by their significant digits' count, else
+// by the byte at `at` when those digits start in the same place.
+int number_order(std::string_view lhs, const masked_version& a, std::string_view rhs,
+                 const masked_version& b, unsigned number, unsigned at) noexcept {
+  const auto count = [number, at](const masked_version& m, unsigned& first) {
+    const unsigned end = at + static_cast<unsigned>(__builtin_ctzll(~m.digits >> at));
+    first = static_cast<unsigned>(
+                __builtin_ctzll((m.significant | std::uint64_t{1} << end) >> number)) +
+            number;
+    return end - first;
+  };
+  unsigned a_first;
+  unsigned b_first;
+  const unsigned a_count = count(a, a_first);
+  const unsigned b_count = count(b, b_first);
+  // Equal counts whose digits start in different places ("06" and "9"):
+  // digit by digit.
+  if (a_count == b_count && a_first != b_first) {
+    for (unsigned i = 0; i < a_count; ++i) {
+      const unsigned char x = byte_of(lhs, a_first + i);
+      const unsigned char y = byte_of(rhs, b_first + i);
+      if (x != y) return x < y ? -1 : 1;
+    }
+    return kUndecided;
+  }
+  // One byte of the two differs, so neither count is 0 when they are equal.
+  const unsigned a_key = a_count << 8 | byte_of(lhs, at);
+  const unsigned b_key = b_count << 8 | byte_of(rhs, at);
+  return a_key < b_key ? -1 : 1;
+}
+
+// Whether the digit run of `m` from byte `number` holds a digit but '0'.
+bool significant_run(const masked_version& m, unsigned number) noexcept {
+  const auto size = static_cast<unsigned>(__builtin_ctzll(~m.digits >> number));
+  return (m.significant >> number & ((std::uint64_t{1} << size) - 1)) != 0;
+}
+
+template <typename Chunks>
+[[gnu::always_inline]] inline int collate_short(std::string_view lhs, std::string_view rhs,
+                                                const Chunks& lhs_chunks,
+                                                const Chunks& rhs_chunks) noexcept {
+  const std::uint64_t differ = differing_bytes(lhs_chunks, rhs_chunks);
+  // Identical texts are equal whatever they hold; a NUL matches the
+  // padding, hence the sizes.
+  if (differ == 0 && lhs.size() == rhs.size()) return 0;
+  const masked_version a = read_version_masks(lhs.size(), lhs_chunks);
+  const masked_version b = read_version_masks(rhs.size(), rhs_chunks);
+  // Without a NUL, texts whose registers match are the same text.
+  if (a.has_nul || b.has_nul) return kUndecided;
+  const auto at = static_cast<unsigned>(__builtin_ctzll(differ));
+  const unsigned a_version = version_start(lhs, a);
+  const unsigned b_version = version_start(rhs, b);
+  if (a_version != b_version || at < a_version) {
+    return epoch_order(lhs, a_version, rhs, b_version, at);
+  }
+  const part_span a_part = part_at(a, a_version, static_cast<unsigned>(lhs.size()), at);
+  const part_span b_part = part_at(b, b_version, static_cast<unsigned>(rhs.size()), at);
+  if (a_part.start != b_part.start) return kUndecided;
+  const std::uint64_t before = (std::uint64_t{1} << at) - 1;
+  // The usual pair: a digit in both, so a number in both that starts where
+  // the digits before `at` do; the items before it are the same bytes.
+  if (has_bit(a.digits & b.digits, at)) {
+    const unsigned number = highest_bit((~a.digits & before) << 1 | 1);
+    return number_order(lhs, a, rhs, b, number, at);
+  }
+  // The run that ends just before `at`, the same bytes in both.
+  unsigned gap = 0;
+  if (at > a_part.start) {
+    if (has_bit(a.digits, at - 1)) {
+      // A number that goes on in one text only is the larger unless all
+      // its digits are zeros.
+      if (has_bit(a.digits | b.digits, at)) {
+        const bool a_longer = has_bit(a.digits, at);
+        const unsigned number = highest_bit((~a.digits & before) << 1 | 1);
+        if (!significant_run(a_longer ? a : b, number)) return kUndecided;
+        return a_longer ? 1 : -1;
+      }
+    } else if (has_bit(a.letters, at - 1)) {
+      const bool a_letter = has_bit(a.letters, at);
+      const bool b_letter = has_bit(b.letters, at);
+      if (a_letter && b_letter) return byte_of(lhs, at) < byte_of(rhs, at) ? -1 : 1;
+      if (a_letter || b_letter) return a_letter ? 1 : -1;
+    } else {
+      const std::uint64_t runs = (a.digits | a.letters) & before;
+      const unsigned after_run = runs == 0 ? 0 : highest_bit(runs) + 1;
+      gap = at - std::max(a_part.start, after_run);
+    }
+  }
+  // Both items start at `at`, after the same separators.
+  const masked_item x = item_at(a, at, a_part.end, gap);
+  const masked_item y = item_at(b, at, b_part.end, gap);
+  if (x.rank != y.rank) return x.rank < y.rank ? -1 : 1;
+  if (has_bit(a.letters & b.letters, at)) return byte_of(lhs, at) < byte_of(rhs, at) ? -1 : 1;
+  // Runs of separators as long in both ("0.0.r2" and "0.0~git"), then a
+  // run of the same class from the same byte, `run`, on which the bytes
+  // may differ further on, at `next`.
+  const unsigned run = x.run;
+  if (x.rank <= kEndAfterSeparators || (differ >> run) == 0) return kUndecided;
+  const auto next = static_cast<unsigned>(__builtin_ctzll(differ >> run)) + run;
+  if (has_bit(a.letters, run)) {
+    const unsigned a_end = run + static_cast<unsigned>(__builtin_ctzll(~a.letters >> run));
+    const unsigned b_end = run + static_cast<unsigned>(__builtin_ctzll(~b.letters >> run));
+    if (next < a_end && next < b_end) return byte_of(lhs, next) < byte_of(rhs, next) ? -1 : 1;
+    // One run is the other's start, or both are the same.
+    return a_end == b_end ? kUndecided : a_end < b_end ? -1 : 1;
+  }
+  const std::uint64_t shared_digits = ((std::uint64_t{1} << next) - 1) >> run << run;
+  if (has_bit(a.digits & b.digits, next) && (a.digits & shared_digits) == shared_digits) {
+    return number_order(lhs, a, rhs, b, run, next);
+  }
+  return kUndecided;
+}
+
+// A text of 8 to 32 bytes in two registers, zeros after it, without a
+// branch on its length, which a sort's neighbours vary at random: word k
+// is read from 8k, or from the text's last eight bytes where 8k is past
+// them, and shifted down by the bytes it then holds before 8k.
+[[gnu::always_inline]] inline chunk_pair read_eight_up(const char* bytes,
+                                                       std::size_t size) noexcept {
+  word w[4];
+  for (std::size_t k = 0; k < 4; ++k) {
+    // Masks, not comparisons the compiler could turn into branches.
+    const word past = word{0} - word{8 * k > size - 8};
+    const std::size_t early = (8 * k - (size - 8)) & past;
+    const word inside = word{0} - word{8 * k < size};
+    w[k] = load_word(bytes + 8 * k - early) >> (8 * (early & 7)) & inside;
+  }
+  return {_mm_set_epi64x(static_cast<long long>(w[1]), static_cast<long long>(w[0])),
+          _mm_set_epi64x(static_cast<long long>(w[3]), static_cast<long long>(w[2]))};
+}
+
+[[gnu::always_inline]] inline chunk_pair read_text(const char* bytes, std::size_t size) noexcept {
+  if (size >= 8) return read_eight_up(bytes, size);
+  return {_mm_cvtsi64_si128(static_cast<long long>(short_word(bytes, size, 0))),
+          _mm_setzero_si128()};
+}
+
+// Texts of over 32 bytes, about one comparison in twenty-three in the
+// sample's sorts; apart, so that the usual pair does not carry its frame.
+[[gnu::noinline]] int collate_quad(std::string_view lhs, std::string_view rhs) noexcept {
+  return collate_short(lhs, rhs, read_quad(lhs.data(), lhs.size()),
+                       read_quad(rhs.data(), rhs.size()));
+}
+
+#endif
+
+int collate(std::string_view lhs, std::string_view rhs) noexcept {
+#if defined(__SSE2__)
+  if (!lhs.empty() && !rhs.empty()) {
+    int order = kUndecided;
+    if (lhs.size() <= kShortText && rhs.size() <= kShortText) {
+      order = collate_short(lhs, rhs, read_text(lhs.data(), lhs.size()),
+                            read_text(rhs.data(), rhs.size()));
+    } else if (lhs.size() <= kQuadText && rhs.size() <= kQuadText) {
+      order = collate_quad(lhs, rhs);
+    }
+    if (order != kUndecided) return order;
+  }
+  return collate_long(lhs, rhs);
+#else
+  return collate_long(lhs, rhs);
+#endif
 }
 
 // ---- vercmp's own answer ----
