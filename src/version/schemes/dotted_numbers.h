@@ -148,21 +148,20 @@ constexpr std::size_t kAnyDots = 16;
 }
 
 // For orders where every text without a NUL is a version and a number
-// whose value differs decides whatever follows (maven, alpm): two masked
-// texts whose bytes before the first they differ in are digits, dots and
-// the bytes of `parts` (where a new part starts in both: alpm's release),
-// and whose number holding that byte has a digit in both and no leading
-// zero in either, order as that number's values: the longer digit run
-// from that byte, else the larger byte. kUndecided for every other pair.
+// whose value differs decides whatever follows (maven): two masked texts
+// whose bytes before the first they differ in are digits and dots, and
+// whose number holding that byte has a digit in both and no leading zero
+// in either, order as that number's values: the longer digit run from that
+// byte, else the larger byte. kUndecided for every other pair.
 constexpr int kUndecided = 2;
 
-[[nodiscard]] inline int compare_first_numbers(const masked_text& a, const masked_text& b,
-                                               unsigned parts) noexcept {
+[[nodiscard]] inline int compare_first_numbers(const masked_text& a,
+                                               const masked_text& b) noexcept {
   const unsigned at = first_difference(a.numbered.bytes, b.numbered.bytes);
   if (at == 16) return kUndecided;
   const unsigned before = (1u << at) - 1;
   // The bytes before `at` are the same in both texts.
-  const unsigned separators = (a.dots | parts) & before;
+  const unsigned separators = a.dots & before;
   if (((a.digits | separators) & before) != before) return kUndecided;
   const unsigned a_digit = a.digits >> at & 1;
   const unsigned b_digit = b.digits >> at & 1;

@@ -573,7 +573,7 @@ int collate(std::string_view lhs, std::string_view rhs) noexcept {
       return compare_numbered_texts(a.numbered, b.numbered);
     }
     if (((a.where('\0') & a.used) | (b.where('\0') & b.used)) == 0) {
-      const int order = compare_first_numbers(a, b, 0);
+      const int order = compare_first_numbers(a, b);
       if (order != kUndecided) return order;
     }
   }
